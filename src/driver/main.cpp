@@ -1,0 +1,5 @@
+// Entry point of the kestrel command-line build tool.
+int main()
+{
+    return 1;
+}

@@ -1,0 +1,100 @@
+#include "support/run_kestrel.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QProcessEnvironment>
+
+#include <sys/time.h>
+#include <utime.h>
+
+QString kestrelBinary() { return QStringLiteral(KESTREL_BINARY); }
+QString kestrelRootDir() { return QStringLiteral(KESTREL_ROOT_DIR); }
+QString kestrelSourceDir() { return QStringLiteral(KESTREL_SOURCE_DIR); }
+QString kestrelTestsDir() { return QStringLiteral(KESTREL_TESTS_DIR); }
+
+RunResult runProgram(const QString &program, const QStringList &args, const QString &workDir,
+                     const QStringList &extraEnv, int timeoutMs)
+{
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const QString &assignment : extraEnv) {
+        const qsizetype eq = assignment.indexOf(u'=');
+        env.insert(assignment.left(eq), assignment.mid(eq + 1));
+    }
+    process.setProcessEnvironment(env);
+    process.setWorkingDirectory(workDir);
+    process.start(program, args);
+    RunResult result;
+    if (!process.waitForStarted(timeoutMs))
+        return result;
+    process.closeWriteChannel();
+    if (!process.waitForFinished(timeoutMs)) {
+        process.kill();
+        process.waitForFinished();
+        return result;
+    }
+    result.out = QString::fromLocal8Bit(process.readAllStandardOutput());
+    result.err = QString::fromLocal8Bit(process.readAllStandardError());
+    if (process.exitStatus() == QProcess::NormalExit)
+        result.status = process.exitCode();
+    return result;
+}
+
+RunResult runKestrel(const QStringList &args, const QString &workDir, const QString &userDir,
+                     const QStringList &extraEnv, int timeoutMs)
+{
+    QString user = userDir;
+    if (user.isEmpty())
+        user = workDir + QStringLiteral("/.kestrel-user");
+    QDir().mkpath(user);
+    QStringList env = extraEnv;
+    env.prepend(QStringLiteral("TESSARY_ROOT_USER_DIR=") + user);
+    return runProgram(kestrelBinary(), args, workDir, env, timeoutMs);
+}
+
+bool copyFixture(const QString &name, const QString &destination)
+{
+    const QString source = kestrelTestsDir() + QStringLiteral("/e2e/fixtures/") + name;
+    if (!QFileInfo(source).isDir())
+        return false;
+    QDirIterator it(source, QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString file = it.next();
+        const QString target = destination + u'/' + QDir(source).relativeFilePath(file);
+        QDir().mkpath(QFileInfo(target).absolutePath());
+        QFile::remove(target);
+        if (!QFile::copy(file, target))
+            return false;
+        QFile(target).setPermissions(QFile(file).permissions() | QFileDevice::WriteOwner);
+    }
+    return true;
+}
+
+bool writeTextFile(const QString &path, const QString &text)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return false;
+    return file.write(text.toUtf8()) >= 0;
+}
+
+QString readTextFile(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QString();
+    return QString::fromUtf8(file.readAll());
+}
+
+bool setFileTime(const QString &path, qint64 secondsSinceEpoch)
+{
+    struct utimbuf times;
+    times.actime = static_cast<time_t>(secondsSinceEpoch);
+    times.modtime = static_cast<time_t>(secondsSinceEpoch);
+    return utime(QFile::encodeName(path).constData(), &times) == 0;
+}

@@ -1,0 +1,39 @@
+// Runs the built kestrel binary the way a user would and captures what it printed.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+struct RunResult
+{
+    int status = -1;   // exit status; -1 when the process crashed or timed out
+    QString out;       // standard output
+    QString err;       // standard error
+};
+
+// Runs `bin/kestrel` of the build tree with `args` in `workDir`. The user data directory is
+// redirected to `userDir` (TESSARY_ROOT_USER_DIR) so tests never read or write the real home;
+// when `userDir` is empty a directory inside `workDir` is used. `extraEnv` holds "NAME=value".
+RunResult runKestrel(const QStringList &args, const QString &workDir,
+                     const QString &userDir = QString(), const QStringList &extraEnv = {},
+                     int timeoutMs = 120000);
+
+// Runs any program the same way (used for qemu, the toolchain and shell helpers in tests).
+RunResult runProgram(const QString &program, const QStringList &args, const QString &workDir,
+                     const QStringList &extraEnv = {}, int timeoutMs = 120000);
+
+// Copies the fixture folder tests/e2e/fixtures/<name> (recursively) into `destination`.
+bool copyFixture(const QString &name, const QString &destination);
+
+// Writes `text` to `path`, creating parent directories.
+bool writeTextFile(const QString &path, const QString &text);
+QString readTextFile(const QString &path);
+
+// Sets a file's modification time to `secondsSinceEpoch` (tests never sleep for file times).
+bool setFileTime(const QString &path, qint64 secondsSinceEpoch);
+
+// The installation root (the build tree) and the source tree.
+QString kestrelBinary();
+QString kestrelRootDir();
+QString kestrelSourceDir();
+QString kestrelTestsDir();
