@@ -1,0 +1,161 @@
+// QTx::spawnProcess: runs a tool as a child process and collects what it printed.
+#include "host/qtx.h"
+
+#include <QByteArray>
+#include <vector>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr int kPollTimeoutMs = 100;
+constexpr size_t kReadSize = 64 * 1024;
+
+// Owns the Latin-1 copies of the words so that the child gets a plain argv.
+struct ArgumentVector
+{
+    std::vector<QByteArray> words;
+    std::vector<char *> argv;
+
+    explicit ArgumentVector(const QStringList &command)
+    {
+        for (const QString &word : command)
+            words.push_back(word.toLatin1());
+        for (QByteArray &word : words)
+            argv.push_back(word.data());
+        argv.push_back(nullptr);
+    }
+};
+
+// Only async-signal-safe calls between fork and exec.
+[[noreturn]] void runChild(const ArgumentVector &args, const QByteArray &directory, int out,
+                           int err)
+{
+    if (out >= 0) {
+        ::dup2(out, 1);
+        ::dup2(err, 2);
+    }
+    if (!directory.isNull() && ::chdir(directory.constData()) != 0) {
+        // The tool runs in the inherited directory then; its own messages will tell.
+    }
+    if (!args.argv.empty() && args.argv.front())
+        ::execvp(args.argv.front(), args.argv.data());
+    ::_exit(-1);
+}
+
+// Reads both pipes until each has hung up, so a child that fills one pipe while we wait on
+// the other can never block, and nothing written just before exit is lost.
+void drainPipes(int out, int err, QByteArray &outData, QByteArray &errData)
+{
+    struct pollfd fds[2] = {{out, POLLIN, 0}, {err, POLLIN, 0}};
+    QByteArray *data[2] = {&outData, &errData};
+    std::vector<char> buffer(kReadSize);
+    int open = 2;
+    while (open > 0) {
+        const int ready = ::poll(fds, 2, kPollTimeoutMs);
+        if (ready < 0 && errno != EINTR)
+            break;
+        for (int i = 0; i < 2 && ready > 0; ++i) {
+            if (fds[i].fd < 0 || fds[i].revents == 0)
+                continue;
+            const ssize_t got = ::read(fds[i].fd, buffer.data(), buffer.size());
+            if (got > 0) {
+                data[i]->append(buffer.data(), got);
+            } else if (got == 0 || errno != EINTR) {
+                fds[i].fd = -1; // poll ignores negative descriptors
+                --open;
+            }
+        }
+    }
+}
+
+int exitResult(int status)
+{
+    if (!WIFEXITED(status))
+        return -1;
+    return static_cast<signed char>(WEXITSTATUS(status));
+}
+
+int waitFor(pid_t child, bool wait)
+{
+    int status = 0;
+    if (wait) {
+        while (::waitpid(child, &status, 0) < 0) {
+            if (errno != EINTR)
+                return -1;
+        }
+        return exitResult(status);
+    }
+    for (int i = 0; i < 10; ++i) {
+        if (::waitpid(child, &status, WNOHANG) == child)
+            return exitResult(status);
+        ::usleep(1000);
+    }
+    return 0;
+}
+
+} // namespace
+
+namespace QTx {
+
+// Splits collected output into lines at LF or CR. A CR also swallows the character after it,
+// so CR LF ends one line. An empty line is a null string; a final fragment without a line
+// end is a line as well.
+QStringList bufferListToQStringList(const QByteArray &data)
+{
+    QStringList lines;
+    qsizetype start = 0;
+    qsizetype i = 0;
+    while (i < data.size()) {
+        const char c = data.at(i);
+        if (c != '\n' && c != '\r') {
+            ++i;
+            continue;
+        }
+        const QByteArray line = data.mid(start, i - start);
+        lines.append(line.isEmpty() ? QString() : QString::fromLatin1(line));
+        i += c == '\r' ? 2 : 1;
+        start = i;
+    }
+    if (start < data.size())
+        lines.append(QString::fromLatin1(data.mid(start)));
+    return lines;
+}
+
+int spawnProcess(const QStringList &command, bool wait, const QString &directory, bool,
+                 QStringList *outputLines, QStringList *errorLines, bool)
+{
+    const bool collect = outputLines && errorLines;
+    int outPipe[2] = {-1, -1};
+    int errPipe[2] = {-1, -1};
+    if (collect && (::pipe2(outPipe, O_CLOEXEC) != 0 || ::pipe2(errPipe, O_CLOEXEC) != 0))
+        return -1;
+
+    const ArgumentVector args(command);
+    const QByteArray dir = directory.isNull() ? QByteArray() : QFile::encodeName(directory);
+    const pid_t child = ::fork();
+    if (child == 0)
+        runChild(args, dir, outPipe[1], errPipe[1]);
+
+    if (!collect)
+        return child < 0 ? -1 : waitFor(child, wait);
+
+    ::close(outPipe[1]);
+    ::close(errPipe[1]);
+    QByteArray outData;
+    QByteArray errData;
+    if (child > 0)
+        drainPipes(outPipe[0], errPipe[0], outData, errData);
+    const int result = child < 0 ? -1 : waitFor(child, wait);
+    ::close(outPipe[0]);
+    ::close(errPipe[0]);
+    *outputLines = bufferListToQStringList(outData);
+    *errorLines = bufferListToQStringList(errData);
+    return result;
+}
+
+} // namespace QTx
