@@ -1,0 +1,109 @@
+// ProjectElement: one node of a loaded solution tree (solution, configuration, project, folder
+// or file), with its attributes, children and the file-system facts derived from its file name.
+#pragma once
+
+#include "host/path.h"
+
+#include <QDateTime>
+#include <QFileInfo>
+#include <QList>
+#include <QMap>
+#include <QString>
+#include <QStringList>
+
+class PropertyInheritanceInformation;
+class XMLElement;
+
+// A node owns its children; the configurationElements and projects maps only point into the
+// tree. The fields are public because the whole project model and the build engine navigate
+// the tree directly; change attributes and children through the operations so that `modified`,
+// the change times and the lookup caches stay right.
+class ProjectElement
+{
+public:
+    enum Kind { NoKind = -1, Solution = 0, Configuration = 1, Project = 2, Folder = 3, File = 4 };
+
+    explicit ProjectElement(const QString &tagName);
+    ~ProjectElement();
+    ProjectElement(const ProjectElement &) = delete;
+    ProjectElement &operator=(const ProjectElement &) = delete;
+
+    // Tree.
+    void appendChild(ProjectElement *child);
+    void removeAndDeleteAllChildren();
+    QString getTagName() const; // null for a node of no kind
+    bool isSolution() const { return type == Solution; }
+    bool isConfiguration() const { return type == Configuration; }
+    bool isProject() const { return type == Project; }
+    bool isFolder() const { return type == Folder; }
+    bool isFile() const { return type == File; }
+    int numConfigurationElements() const { return int(configurationElements.size()); }
+    ProjectElement *getConfigurationElement(const QString &name) const;
+
+    // Attributes. A missing attribute reads as a null string.
+    QString attribute(const QString &name) const;
+    bool hasAttribute(const QString &name) const { return attributeMap.contains(name); }
+    QStringList attributes() const { return attributeMap.keys(); }
+    void setAttribute(const QString &name, const QString &value, bool flag);
+    void removeAttribute(const QString &name);
+    void setAttributesFrom(XMLElement *e);
+    bool hasModifiedProperty(const QString &name, QDateTime &when) const;
+    // The change-time search of the up-to-date checks: true when this node's configuration
+    // child `configuration` holds information about `name`; `changed` then tells whether it
+    // changed after `time`.
+    bool propertyHasChanged(const QString &configuration, const QString &name,
+                            const QDateTime &time, bool &changed);
+
+    // Names and files.
+    QString getName();
+    QString getFileName() const { return attribute(kFileNameAttribute); }
+    void setFileName(const QString &name, bool flag);
+    void setPath(const QString &absolutePath);
+    void checkDoFileStuff();
+
+    // The property value stored on this node for `configuration`, appended to `value` (after a
+    // ";" when `value` is not empty); false, with `value` untouched, when there is none.
+    bool getProperty(const QString &configuration, const QString &name, QString &value,
+                     PropertyInheritanceInformation *info);
+    void updateInheritenceMap();
+    QStringList getInheritedConfigurations(const QString &configuration) const;
+
+    // Clears `modified` on this node and `modified` and the change times on every node below.
+    void markClean();
+
+    static const QString kFileNameAttribute; // "file_name"
+    static const QString kNameAttribute;     // "Name"
+
+    // Goes up whenever a child list, a configuration child or an inheritance map changes
+    // anywhere, so that lookups may cache what only such changes invalidate.
+    static quint64 structureGeneration() { return s_structureGeneration; }
+
+    ProjectElement *parent = nullptr;
+    ProjectElement *nextSibling = nullptr;
+    ProjectElement *firstChild = nullptr;
+    QMap<QString, ProjectElement *> configurationElements;
+    qint32 type = NoKind;
+    QMap<QString, QString> attributeMap;
+    bool modified = false;
+    QMap<QString, QDateTime> attributeTimes;
+    bool fileInfoValid = false;
+    Path absolutePath;
+    QFileInfo fileInfo;
+    QString directory;
+    QString filePath;
+    bool inProjectDirectory = false;
+    bool belowProjectDirectory = false;
+    QString fileType;
+    bool imported = false;
+    QMap<QString, ProjectElement *> projects;
+    QMap<QString, QStringList> inheritanceMap;
+    QDateTime loadTime;
+    bool creationFlag = false;
+    QMap<QString, bool> attributeFlags;
+
+private:
+    static inline quint64 s_structureGeneration = 0;
+    ProjectElement *lastChild = nullptr; // keeps appendChild constant-time on big folders
+    void computeProjectDirectory();
+    void computeFilePaths();
+};
