@@ -1,0 +1,77 @@
+// MacroSystem: the process-wide macro tables, the $(...) expansion every setting goes through,
+// and the ";" text form in which string lists and macro tables are stored.
+#pragma once
+
+#include <QMap>
+#include <QString>
+#include <QStringList>
+
+class Path;
+
+// Holds the system macros (host, installation and package macros). The global macros live in
+// the environment setting "Environment/Macros/Global Macros" so that they persist with the
+// user's settings; without an environment (unit tests, early start-up) they are kept here.
+class MacroSystem
+{
+public:
+    MacroSystem();
+
+    // List text form: items joined by ";", each ";" and "\" inside an item preceded by "\".
+    static QString escape(const QString &s);
+    static QString stringFromStringList(const QStringList &items);
+    // The inverse; empty items are dropped unless `keepEmpty`. Accepts any text.
+    static QStringList stringListFromString(const QString &s, bool keepEmpty);
+
+    // "name=value" items <-> table; the name ends at the first "=", later items win.
+    static QMap<QString, QString> macrosFromStringList(const QStringList &items);
+    static QStringList stringListFromMacros(const QMap<QString, QString> &macros);
+    static QMap<QString, QString> overwriteMacros(const QMap<QString, QString> &base,
+                                                  const QMap<QString, QString> &over);
+
+    const QMap<QString, QString> &systemMacros() const { return m_systemMacros; }
+    QString systemMacro(const QString &name) const; // null when absent
+    void setSystemMacro(const QString &name, const QString &value);
+    void setSystemMacroPath(const QString &name, const Path &path);
+
+    // The global macros, alone or on top of the system macros (globals win).
+    QMap<QString, QString> globalMacros(bool withSystem) const;
+    QString globalMacro(const QString &name) const;
+    // An empty (or null) value removes the macro. Stored in the environment settings, so a
+    // definition made on the command line is written back to the settings file at exit.
+    void setGlobalMacro(const QString &name, const QString &value);
+
+    // The date and time macros, computed from the local clock when they are expanded.
+    static bool isDynamicMacro(const QString &name);
+    static bool dynamicMacro(const QString &name, QString &value);
+
+    // Expands every $(Name), $(Name:fallback) and $(Name::literal) of `s` with `macros`.
+    // Undefined names without a fallback are left as written, so a text can be expanded by
+    // several tables in turn. Always terminates: passes stop when they change nothing and
+    // after a fixed number.
+    QString replaceMacros(const QMap<QString, QString> &macros, const QString &s) const;
+
+    // Expands with the system and global macros (the table file names are expanded with).
+    QString replaceGlobalMacros(const QString &s) const;
+
+    // Drops every system and stored global macro and restores the construction state; for
+    // tests that need a clean process-wide object.
+    void reset();
+
+private:
+    QString globalMacroText() const;
+    void setGlobalMacroText(const QString &text);
+
+    QMap<QString, QString> m_systemMacros;
+    quint64 m_systemGeneration = 0;
+    QString m_detachedGlobals; // global macro text while there is no environment
+
+    // globalMacros() is asked for on every build step: keep the last conversion and reuse it
+    // while neither the setting's text nor the system table changed.
+    mutable QString m_cachedGlobalText;
+    mutable bool m_cacheValid = false;
+    mutable quint64 m_cachedSystemGeneration = 0;
+    mutable QMap<QString, QString> m_cachedGlobals;
+    mutable QMap<QString, QString> m_cachedGlobalsWithSystem;
+};
+
+extern MacroSystem macroSystem;
