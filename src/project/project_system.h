@@ -135,11 +135,7 @@ public:
     QString platform(ProjectElement *e) const;
     QString getProjectType(ProjectElement *project) const;
 
-    // Defined by the build engine (build/), which owns the walk and the up-to-date checks.
-    QList<ProjectElement *> directlyDependsOn(ProjectElement *project, const QString &config);
-    QList<ProjectElement *> buildOrder(ProjectElement *element, const QString &config);
-    void buildOrder(ProjectElement *element, const QString &config,
-                    QList<ProjectElement *> &order);
+    // Defined by the build engine (build/), which owns the up-to-date checks.
     bool upToDate(ProjectElement *e, const PropertyClass *p, const QString &config,
                   const QDateTime &time, Builder *b, bool quiet, bool isFile);
     bool upToDate1(ProjectElement *e, const PropertyClass *p, const QString &config,
