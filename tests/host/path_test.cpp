@@ -1,0 +1,126 @@
+#include "host/path.h"
+
+#include "support/qt_printers.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+TEST(PathNormalisation, RemovesDotSegmentsAndRepeatedSlashes)
+{
+    struct Case
+    {
+        const char *input;
+        const char *expected;
+    };
+    const Case cases[] = {
+        {"/a/b/../c", "/a/c"},
+        {"/a/./b", "/a/b"},
+        {"a//b", "a/b"},
+        {"/a/.hidden", "/a/.hidden"},
+        {"/a/b/../../c", "/c"},
+        {"/a/b/.", "/a/b"},
+        {"/a/b/..", "/a"},
+        {"/a/..", "/"},
+        {"/a/./././b", "/a/b"},
+        {"/x/y/.././z/", "/x/z/"},
+        {"////a///b", "/a/b"},
+        {"../x", "../x"},
+        {"/../x", "/../x"},
+        {"../../x", "../../x"},
+        {"q/../../r", "q/../../r"},
+        {"ab/cd/../../../x", "ab/../../x"}, // ".." never cancels another ".."
+        {"/a/..b/c", "/a/..b/c"},    // a name that begins with ".." is a name
+        {"/a/b..", "/a/b.."},
+        {"a.b/c.d", "a.b/c.d"},
+        {"", ""},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.input);
+        QString path = QString::fromLatin1(c.input);
+        Path::removeRelativePaths(path);
+        EXPECT_EQ(path, QString::fromLatin1(c.expected));
+    }
+}
+
+TEST(PathValue, ConstructorsAndConcatenationNormalise)
+{
+    EXPECT_EQ(Path("/a/./b").filePath(), "/a/b");
+    EXPECT_EQ(Path(std::string("/a//b/../c")).osPathQString(), "/a/c");
+    EXPECT_EQ(Path(QStringLiteral("/p/q")).canonicalPathQString(), "/p/q");
+    EXPECT_EQ((Path("/a/b") + "/../c.o").filePath(), "/a/c.o");
+    // No separator is inserted between the path and the appended text.
+    EXPECT_EQ((Path("/a/b") + ".o").filePath(), "/a/b.o");
+}
+
+TEST(PathValue, FileQueriesSplitTheName)
+{
+    const Path p("/src/lib/main.test.c");
+    EXPECT_EQ(p.fileName(), "main.test.c");
+    EXPECT_EQ(p.baseName(), "main.test");
+    EXPECT_EQ(p.extension(), "c");
+    EXPECT_EQ(p.dirPath(), "/src/lib");
+    EXPECT_EQ(Path("/src/Makefile").extension(), "");
+}
+
+TEST(PathValue, CopiesAreIndependentAfterSetPath)
+{
+    Path a("/one");
+    Path b = a;
+    b.setPath("/two/./x");
+    EXPECT_EQ(a.filePath(), "/one");
+    EXPECT_EQ(b.filePath(), "/two/x");
+}
+
+TEST(PathValue, ExistsLooksAtTheFileSystem)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    EXPECT_TRUE(Path(dir.path() + "/sub/..").exists());
+    EXPECT_FALSE(Path(dir.path() + "/missing").exists());
+}
+
+TEST(RelativeDirPath, ComputesTheWayFromOneDirectoryToAnother)
+{
+    struct Case
+    {
+        const char *from;
+        const char *to;
+        bool ok;
+        const char *expected;
+    };
+    const Case cases[] = {
+        {"/home/u/proj", "/home/u/proj/src", true, "src"},
+        {"/home/u/proj/build", "/home/u/lib/inc", true, "../../lib/inc"},
+        {"/home/u/proj", "/home/u/proj", true, ""},
+        {"/home/u/proj/", "/home/u//proj", true, ""},
+        {"/home/u/proj/a/b", "/home/u/proj", true, "../.."},
+        {"/home/u/Proj", "/home/u/proj", true, "../proj"}, // case matters
+        {"/home/u", "/opt/tools", false, ""},
+        {"/home/u", ".", true, ""},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(std::string(c.from) + " -> " + c.to);
+        QString result = QStringLiteral("stale");
+        EXPECT_EQ(Path::relativeDirPath(c.from, c.to, result), c.ok);
+        EXPECT_EQ(result, QString::fromLatin1(c.expected));
+    }
+}
+
+TEST(RelativeDirPath, RelativeArgumentsAreTakenFromTheCurrentDirectory)
+{
+    QString result;
+    ASSERT_TRUE(Path::relativeDirPath(QDir::currentPath(), "sub/dir", result));
+    EXPECT_EQ(result, "sub/dir");
+}
+
+TEST(EnsureDirExists, CreatesEveryMissingParentOfAFile)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString file = dir.path() + "/a/b/c/out.o";
+    EXPECT_TRUE(Path::ensureDirExists(file));
+    EXPECT_TRUE(QDir(dir.path() + "/a/b/c").exists());
+    EXPECT_FALSE(QFileInfo::exists(file));
+    EXPECT_TRUE(Path::ensureDirExists(file)); // already there
+}

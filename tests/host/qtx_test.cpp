@@ -1,0 +1,121 @@
+#include "host/qtx.h"
+
+#include "support/qt_printers.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <utime.h>
+
+namespace {
+
+QString writeFile(const QString &path, const QByteArray &data)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly))
+        return QString();
+    f.write(data);
+    return path;
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+mode_t modeOf(const QString &path)
+{
+    struct stat st;
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? (st.st_mode & 07777) : 0;
+}
+
+class HostFiles : public ::testing::Test
+{
+protected:
+    void SetUp() override { ASSERT_TRUE(tmp.isValid()); }
+    QString at(const QString &name) const { return tmp.path() + u'/' + name; }
+    QTemporaryDir tmp;
+};
+
+} // namespace
+
+TEST_F(HostFiles, MakeDirCreatesParentsAndAcceptsExisting)
+{
+    EXPECT_TRUE(QTx::makeDir(at("a/b/c")));
+    EXPECT_TRUE(QFileInfo(at("a/b/c")).isDir());
+    EXPECT_TRUE(QTx::makeDir(QDir(at("a/b"))));
+    writeFile(at("plain"), "x");
+    EXPECT_FALSE(QTx::makeDir(at("plain/sub")));
+}
+
+TEST_F(HostFiles, RemoveFileReportsWhetherItRemovedSomething)
+{
+    writeFile(at("f"), "x");
+    EXPECT_TRUE(QTx::removeFile(at("f")));
+    EXPECT_FALSE(QFileInfo::exists(at("f")));
+    EXPECT_FALSE(QTx::removeFile(at("f")));
+}
+
+TEST_F(HostFiles, SetWriteableTouchesOnlyTheOwnerWriteBit)
+{
+    writeFile(at("f"), "x");
+    ASSERT_EQ(::chmod(QFile::encodeName(at("f")).constData(), 0754), 0);
+    EXPECT_TRUE(QTx::setWriteable(at("f"), false));
+    EXPECT_EQ(modeOf(at("f")), mode_t(0554));
+    EXPECT_TRUE(QTx::setWriteable(at("f"), true));
+    EXPECT_EQ(modeOf(at("f")), mode_t(0754));
+    EXPECT_FALSE(QTx::setWriteable(at("missing"), true));
+}
+
+TEST_F(HostFiles, CopyFileKeepsContentTimesAndPermissions)
+{
+    // Larger than one copy block and not a multiple of it.
+    QByteArray data;
+    for (int i = 0; i < 300000; ++i)
+        data.append(char(i * 7));
+    writeFile(at("src.bin"), data);
+    ASSERT_EQ(::chmod(QFile::encodeName(at("src.bin")).constData(), 0750), 0);
+    struct utimbuf times = {1000000000, 1200000000};
+    ASSERT_EQ(::utime(QFile::encodeName(at("src.bin")).constData(), &times), 0);
+
+    const mode_t mask = ::umask(022);
+    EXPECT_TRUE(QTx::copyFile(at("src.bin"), at("deep/dir/dst.bin"), true));
+    ::umask(mask);
+
+    EXPECT_EQ(readFile(at("deep/dir/dst.bin")), data);
+    EXPECT_EQ(modeOf(at("deep/dir/dst.bin")), mode_t(0750));
+    EXPECT_EQ(QFileInfo(at("deep/dir/dst.bin")).lastModified().toSecsSinceEpoch(), 1200000000);
+}
+
+TEST_F(HostFiles, CopyFileClearsUmaskBitsAndTruncatesTheTarget)
+{
+    writeFile(at("src"), "new");
+    writeFile(at("dst"), "much longer old content");
+    ASSERT_EQ(::chmod(QFile::encodeName(at("src")).constData(), 0666), 0);
+    const mode_t mask = ::umask(027);
+    EXPECT_TRUE(QTx::copyFile(at("src"), at("dst"), false));
+    ::umask(mask);
+    EXPECT_EQ(readFile(at("dst")), "new");
+    EXPECT_EQ(modeOf(at("dst")), mode_t(0640));
+}
+
+TEST_F(HostFiles, CopyFileOntoADirectoryUsesTheSourceName)
+{
+    writeFile(at("main.c"), "int main;");
+    QTx::makeDir(at("out"));
+    EXPECT_TRUE(QTx::copyFile(at("main.c"), at("out"), false));
+    EXPECT_EQ(readFile(at("out/main.c")), "int main;");
+}
+
+TEST_F(HostFiles, CopyFileFailures)
+{
+    EXPECT_FALSE(QTx::copyFile(at("missing"), at("dst"), true));
+    EXPECT_FALSE(QFileInfo::exists(at("dst")));
+    writeFile(at("src"), "x");
+    // The target directory is not created without being asked.
+    EXPECT_FALSE(QTx::copyFile(at("src"), at("no/such/dir/dst"), false));
+}

@@ -1,0 +1,128 @@
+#include "host/qtx.h"
+
+#include "support/qt_printers.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+struct ShellRun
+{
+    int status;
+    QStringList out;
+    QStringList err;
+};
+
+ShellRun shell(const QString &script, const QString &directory = QString())
+{
+    ShellRun r{};
+    r.status = QTx::spawnProcess({"/bin/sh", "-c", script}, true, directory, false, &r.out,
+                                 &r.err, true);
+    return r;
+}
+
+} // namespace
+
+TEST(BufferToLines, SplitsAtLineEnds)
+{
+    struct Case
+    {
+        QByteArray data;
+        QStringList expected;
+    };
+    const Case cases[] = {
+        {"", {}},
+        {"one\ntwo\n", {"one", "two"}},
+        {"a\r\nbc", {"a", "bc"}},
+        {"a\rxy", {"a", "y"}}, // CR swallows the character after it
+        {"x", {"x"}},          // a final fragment is a line, even a short one
+        {"a\n\nb", {"a", QString(), "b"}},
+        {"end\r", {"end"}},
+        {"\xe9t\xe9\n", {QString::fromLatin1("\xe9t\xe9")}},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.data.toStdString());
+        const QStringList lines = QTx::bufferListToQStringList(c.data);
+        EXPECT_EQ(lines, c.expected);
+        for (qsizetype i = 0; i < lines.size(); ++i)
+            EXPECT_EQ(lines.at(i).isNull(), c.expected.at(i).isNull()) << "line " << i;
+    }
+}
+
+TEST(SpawnProcess, CollectsBothStreamsSeparately)
+{
+    const ShellRun r = shell("echo warning >&2; echo done; printf 'a\\r\\nbc'");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, QStringList{"warning"});
+    EXPECT_EQ(r.out, (QStringList{"done", "a", "bc"}));
+}
+
+TEST(SpawnProcess, ExitCodeIsASignedByte)
+{
+    EXPECT_EQ(shell("exit 2").status, 2);
+    EXPECT_EQ(shell("exit 255").status, -1);
+    EXPECT_EQ(shell("exit 128").status, -128);
+}
+
+TEST(SpawnProcess, KilledChildGivesMinusOne)
+{
+    const ShellRun r = shell("echo before; kill -9 $$");
+    EXPECT_EQ(r.status, -1);
+    EXPECT_EQ(r.out, QStringList{"before"});
+}
+
+TEST(SpawnProcess, MissingProgramGivesMinusOne)
+{
+    QStringList out, err;
+    EXPECT_EQ(QTx::spawnProcess({"kestrel-no-such-program-xyz", "-v"}, true, QString(), false,
+                                &out, &err, true),
+              -1);
+    EXPECT_TRUE(out.isEmpty());
+    EXPECT_EQ(QTx::spawnProcess({}, true, QString(), false, &out, &err, true), -1);
+}
+
+TEST(SpawnProcess, RunsInTheGivenDirectory)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const ShellRun r = shell("pwd -P", dir.path());
+    EXPECT_EQ(r.out, QStringList{QDir(dir.path()).canonicalPath()});
+}
+
+TEST(SpawnProcess, ArgumentsArePassedAsSeparateWords)
+{
+    QStringList out, err;
+    EXPECT_EQ(QTx::spawnProcess({"printf", "[%s]\\n", "a b", "", "\"q\""}, true, QString(),
+                                false, &out, &err, true),
+              0);
+    EXPECT_EQ(out, (QStringList{"[a b]", "[]", "[\"q\"]"}));
+}
+
+// A child that floods one stream must not block on a full pipe while the other is read, and
+// the lines after the flood must all arrive.
+TEST(SpawnProcess, DrainsMegabytesOnEitherStream)
+{
+    // 10 MB as 20000 lines of 500 characters, then one more line on each stream.
+    const QString flood =
+        QStringLiteral("{ head -c 10000000 /dev/zero | tr '\\0' x | fold -w 500; echo; }");
+    for (const bool toStderr : {true, false}) {
+        SCOPED_TRACE(toStderr ? "stderr" : "stdout");
+        const ShellRun r = shell(flood + (toStderr ? " >&2" : "")
+                            + "; echo last-out; printf tail >&2");
+        EXPECT_EQ(r.status, 0);
+        const QStringList &flooded = toStderr ? r.err : r.out;
+        ASSERT_EQ(flooded.size(), 20001);
+        EXPECT_EQ(flooded.at(12345), QString(500, u'x'));
+        EXPECT_EQ(r.out.last(), "last-out");
+        EXPECT_EQ(r.err.last(), "tail");
+    }
+}
+
+TEST(SpawnProcess, WithoutCollectingTheChildInheritsTheStreams)
+{
+    EXPECT_EQ(QTx::spawnProcess({"/bin/sh", "-c", "exit 3"}, true, QString(), false, nullptr,
+                                nullptr, true),
+              3);
+}
