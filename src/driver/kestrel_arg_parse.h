@@ -1,0 +1,62 @@
+// KestrelArgParse: the options of the kestrel command line.
+#pragma once
+
+#include "driver/arg_parse.h"
+
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+// Strings stay null until their option is given (an option with an empty argument makes
+// them empty, which the driver's exclusivity check tells apart). -D, -rootuserdir,
+// -templatesfile and -help act as soon as they are met.
+class KestrelArgParse : public ArgParse
+{
+public:
+    KestrelArgParse();
+
+    void onArgument(const char *argument) override;
+
+    // What -D and -templatesfile act on; the driver points them at the macro system and the
+    // project templates, tests at recorders.
+    std::function<void(const QString &name, const QString &value)> defineGlobalMacro;
+    std::function<void(const QString &file)> setTemplatesFile;
+    // -help prints the help and ends the process; tests replace it.
+    std::function<void()> helpRequested;
+
+    QString configName;
+    QString solutionFileName;
+    QString projectName;
+    QString solutionName;
+    QString studioDir;
+    QString packagesDir;
+    QString templateName;
+    QString projectType;
+    QStringList files;
+    QStringList properties;
+    bool batch = false;
+    bool clean = false;
+    bool echo = false;
+    bool show = false;
+    bool rebuild = false;
+    bool verbose = false;
+
+private:
+    void onConfig(const char *option, const char *argument);
+    void onDefineMacro(const char *option, const char *argument);
+    void onFile(const char *option, const char *argument);
+    void onHelp(const char *option, const char *argument);
+    void onPackagesDir(const char *option, const char *argument);
+    void onProject(const char *option, const char *argument);
+    void onProperty(const char *option, const char *argument);
+    void onRootUserDir(const char *option, const char *argument);
+    void onSolution(const char *option, const char *argument);
+    void onStudioDir(const char *option, const char *argument);
+    void onTemplate(const char *option, const char *argument);
+    void onTemplatesFile(const char *option, const char *argument);
+    void onType(const char *option, const char *argument);
+};
+
+// Splits "name=value" at the first "=": the value is null when there is no "=" (the whole
+// text is the name then) and empty when nothing follows it.
+void splitAssignment(const QString &text, QString &name, QString &value);

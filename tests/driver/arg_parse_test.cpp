@@ -1,0 +1,230 @@
+#include "driver/arg_parse.h"
+#include "driver/error_report.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace {
+
+// Records every option and plain argument in the order the parser met them.
+class RecordingParse : public ArgParse
+{
+public:
+    RecordingParse()
+    {
+        onFlag("-v", &verbose);
+        onOptionGetArgAndCall("-o", false, static_cast<Handler>(&RecordingParse::record));
+        onOptionGetArgAndCall("-I", true, static_cast<Handler>(&RecordingParse::record));
+        onOptionGetArgAndCall("-Iquote", true, static_cast<Handler>(&RecordingParse::record));
+        onOptionGetArgAndCall("-W", true, static_cast<Handler>(&RecordingParse::record));
+        onOptionCall("-now", static_cast<Handler>(&RecordingParse::record));
+        onOptionGetArg("-name", &name);
+    }
+    void onArgument(const char *argument) override { seen.push_back(std::string("arg:") + argument); }
+    void record(const char *option, const char *argument)
+    {
+        seen.push_back(std::string(option) + "=" + (argument ? argument : "<null>"));
+    }
+
+    bool verbose = false;
+    const char *name = nullptr;
+    std::vector<std::string> seen;
+};
+
+class ArgParseTest : public ::testing::Test
+{
+protected:
+    void SetUp() override { ASSERT_TRUE(tmp.isValid()); }
+    void TearDown() override { report = previous; }
+
+    std::vector<std::string> parse(std::vector<std::string> words)
+    {
+        std::vector<char *> argv;
+        for (std::string &w : words)
+            argv.push_back(w.data());
+        parser.parse(int(argv.size()), argv.data());
+        return parser.seen;
+    }
+    std::string file(const std::string &name, const std::string &content)
+    {
+        const std::string path = tmp.path().toStdString() + "/" + name;
+        QFile f(QString::fromStdString(path));
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(content.data(), qint64(content.size()));
+        return path;
+    }
+    std::string errors() const { return stream.str(); }
+
+    QTemporaryDir tmp;
+    std::ostringstream stream;
+    ErrorReport reporter{"kestrel", stream};
+    // The parser takes the process-wide reporter when it is constructed.
+    ErrorReport *previous = std::exchange(report, &reporter);
+    RecordingParse parser;
+};
+
+using Seen = std::vector<std::string>;
+
+} // namespace
+
+TEST_F(ArgParseTest, TableIsInDescendingOrder)
+{
+    std::vector<std::string> names;
+    for (const auto &entry : parser.options())
+        names.emplace_back(entry.first);
+    EXPECT_EQ(names, (Seen{"-v", "-o", "-now", "-name", "-W", "-Iquote", "-I"}));
+}
+
+TEST_F(ArgParseTest, OptionsAndArgumentsInOrder)
+{
+    struct Case
+    {
+        std::vector<std::string> words;
+        Seen expected;
+    };
+    const Case cases[] = {
+        {{"-o", "out", "a.c"}, {"-o=out", "arg:a.c"}},
+        {{"-o", "-v"}, {"-o=-v"}},                       // the next word, whatever it is
+        {{"-Iinc", "-I"}, {"-I=inc", "-I="}},             // attached; nothing attached is ""
+        {{"-Iquotedir"}, {"-Iquote=dir"}},                // the longest attached name wins
+        {{"-Wall", "-now"}, {"-W=all", "-now=<null>"}},
+        {{"", "x"}, {"arg:", "arg:x"}},                   // an empty word is an argument
+    };
+    for (const Case &c : cases) {
+        parser.seen.clear();
+        EXPECT_EQ(parse(c.words), c.expected);
+    }
+    EXPECT_EQ(reporter.errorCount, 0) << errors();
+}
+
+TEST_F(ArgParseTest, FlagsAndValuesWithoutHandler)
+{
+    parse({"-v", "-name", "n1", "-name", "n2"});
+    EXPECT_TRUE(parser.verbose);
+    ASSERT_NE(parser.name, nullptr);
+    EXPECT_STREQ(parser.name, "n2");
+}
+
+TEST_F(ArgParseTest, UnknownOptionIsReportedAndParsingGoesOn)
+{
+    EXPECT_EQ(parse({"-bogus", "-", "a.c", "-vv"}), Seen{"arg:a.c"});
+    EXPECT_EQ(reporter.errorCount, 3);
+    EXPECT_EQ(errors(), "kestrel: error: unrecognised option -bogus\n"
+                        "kestrel: error: unrecognised option -\n"
+                        "kestrel: error: unrecognised option -vv\n");
+}
+
+TEST_F(ArgParseTest, MissingArgumentStopsTheWordList)
+{
+    EXPECT_EQ(parse({"a.c", "-o"}), Seen{"arg:a.c"});
+    EXPECT_EQ(reporter.errorCount, 1);
+    EXPECT_EQ(errors(), "kestrel: error: expected argument for option -o\n");
+}
+
+TEST_F(ArgParseTest, ArgifyLineSplitsAtBlanksAndQuotes)
+{
+    struct Case
+    {
+        const char *text;
+        Seen expected;
+    };
+    const Case cases[] = {
+        {"-config \"My Config\"", {"-config", "My Config"}},
+        {"  a   b  ", {"a", "b"}},
+        {"\"\" x", {"", "x"}},
+        {"\"a\"\"b\"c", {"a", "b", "c"}},    // no blank needed after a closing quote
+        {"ab\"cd", {"ab\"cd"}},              // a quote inside a word is a character
+        {"a\tb c\r\n", {"a\tb", "c\r"}},     // only blanks separate; the line ends at LF
+        {"one\ntwo", {"one"}},
+        {"", {}},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.text);
+        std::vector<char *> words;
+        const int n = parser.argifyLine("f", 1, c.text, words);
+        Seen got(words.begin(), words.end());
+        EXPECT_EQ(got, c.expected);
+        EXPECT_EQ(n, int(c.expected.size()));
+    }
+    EXPECT_EQ(reporter.errorCount, 0);
+}
+
+TEST_F(ArgParseTest, ArgifyLineGrowsPastManyWords)
+{
+    std::string line;
+    for (int i = 0; i < 400; ++i)
+        line += "w" + std::to_string(i) + " ";
+    std::vector<char *> words;
+    ASSERT_EQ(parser.argifyLine(nullptr, 0, line.c_str(), words), 400);
+    EXPECT_STREQ(words.back(), "w399");
+}
+
+TEST_F(ArgParseTest, UnterminatedQuoteDropsTheWholeLine)
+{
+    std::vector<char *> words;
+    EXPECT_EQ(parser.argifyLine("opts.txt", 3, "-project \"abc", words), 0);
+    EXPECT_TRUE(words.empty());
+    parser.parse("-o x \"open");
+    EXPECT_TRUE(parser.seen.empty());
+    EXPECT_EQ(errors(), "kestrel: error: unterminated string in indirect file opts.txt(3)\n"
+                        "kestrel: error: unterminated string in command line\n");
+}
+
+TEST_F(ArgParseTest, IndirectFileLinesAreParsedInPlace)
+{
+    const std::string inner = file("inner.txt", "-o inner\n");
+    const std::string outer = file("opts.txt", "# -o commented\n"
+                                               "  # comment\n"
+                                               "-o \"My Config\" first.c\n"
+                                               "@" + inner + "\n"
+                                               "-project \"abc\n"
+                                               "last.c   ");
+    EXPECT_EQ(parse({"-v", "@" + outer, "after.c"}),
+              (Seen{"arg:#", "arg:comment", "-o=My Config", "arg:first.c", "-o=inner",
+                    "arg:last.c", "arg:after.c"}));
+    EXPECT_EQ(errors(), "kestrel: error: unterminated string in indirect file " + outer + "(5)\n");
+    EXPECT_EQ(parser.indirectDepth(), 0);
+}
+
+TEST_F(ArgParseTest, MissingArgumentInAFileEndsOnlyThatLine)
+{
+    const std::string opts = file("opts.txt", "a.c -o\nb.c\n");
+    EXPECT_EQ(parse({"@" + opts, "c.c"}), (Seen{"arg:a.c", "arg:b.c", "arg:c.c"}));
+    EXPECT_EQ(errors(), "kestrel: error: expected argument for option -o\n");
+}
+
+TEST_F(ArgParseTest, LongLinesAreReadInPieces)
+{
+    // A piece is at most 1023 characters and counts as a line of its own.
+    const std::string opts = file("opts.txt", std::string(1023, 'x') + "y \"q\n");
+    EXPECT_EQ(parse({"@" + opts}), (Seen{"arg:" + std::string(1023, 'x')}));
+    EXPECT_EQ(errors(), "kestrel: error: unterminated string in indirect file " + opts + "(2)\n");
+}
+
+TEST_F(ArgParseTest, MissingIndirectFile)
+{
+    const std::string missing = tmp.path().toStdString() + "/none.txt";
+    parse({"@" + missing, "x"});
+    EXPECT_EQ(errors(),
+              "kestrel: error: can't open indirect file " + missing + ": No such file or directory\n");
+    EXPECT_EQ(parser.seen, Seen{"arg:x"});
+}
+
+TEST_F(ArgParseTest, SelfReferenceStopsAtTheNestingLimit)
+{
+    const std::string path = tmp.path().toStdString() + "/self.txt";
+    file("self.txt", "@" + path + "\nafter\n");
+    parse({"@" + path});
+    EXPECT_EQ(errors(), "kestrel: error: too many indirect files\n");
+    EXPECT_EQ(reporter.errorCount, 1);
+    // Every level goes on with its next line after the nested file returns.
+    EXPECT_EQ(parser.seen.size(), size_t(ArgParse::kMaxIndirectDepth));
+    EXPECT_EQ(parser.indirectDepth(), 0);
+}
