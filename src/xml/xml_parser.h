@@ -57,6 +57,7 @@ private:
     const char *m_tokenEnd = nullptr;
     const char *m_pos = nullptr;
     std::uint32_t m_line = 0;
+    std::uint32_t m_constructLine = 0;  // line of the `<` of a comment or CDATA section
     int m_error = NoError;
     bool m_keepText = false;
     XMLElement *m_root = nullptr;

@@ -1,0 +1,121 @@
+#include "xml/xml_document.h"
+#include "xml/xml_element.h"
+
+#include "support/qt_printers.h"
+#include "xml_tree_dump.h"
+
+#include <gtest/gtest.h>
+
+#include <QByteArray>
+#include <QFile>
+#include <QTemporaryDir>
+
+namespace {
+
+class XMLDocumentFile : public ::testing::Test
+{
+protected:
+    QString write(const QString &name, const QByteArray &bytes)
+    {
+        const QString path = m_dir.filePath(name);
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+        return path;
+    }
+
+    QTemporaryDir m_dir;
+};
+
+} // namespace
+
+TEST_F(XMLDocumentFile, LoadsAWholeFile)
+{
+    const QString path = write("a.xml", "<?xml version=\"1.0\"?>\r\n<a x=\"1\">\r\n<b/></a>\r\n");
+    XMLDocument doc(false);
+    ASSERT_TRUE(doc.load(path));
+    EXPECT_EQ(dumpXMLNode(doc.root), "a[x=1]{b}");
+    EXPECT_EQ(doc.root->firstChild()->lineNumber(), 2u);
+}
+
+TEST_F(XMLDocumentFile, AnUnreadableFileNamesItself)
+{
+    const QByteArray path = QFile::encodeName(m_dir.filePath("missing.xml"));
+    XMLDocument doc(false);
+    EXPECT_FALSE(doc.load(path.constData()));
+    EXPECT_EQ(QByteArray(doc.errorMessage), "couldn't read " + path);
+    EXPECT_EQ(doc.errorLine, 0u);
+    EXPECT_EQ(doc.root, nullptr);
+}
+
+TEST_F(XMLDocumentFile, ANulByteEndsTheInput)
+{
+    const QString path = write("nul.xml", QByteArray("<a><b/>\0</a>", 12));
+    XMLDocument doc(false);
+    EXPECT_TRUE(doc.load(path));
+    EXPECT_EQ(doc.root, nullptr);
+}
+
+TEST_F(XMLDocumentFile, DocumentTypeProbe)
+{
+    struct Case
+    {
+        QByteArray bytes;
+        const char *docType;  // null when the probe must find none
+    };
+    const Case cases[] = {
+        {"<?xml version=\"1.0\"?>\n<!DOCTYPE Board_Memory_Definition_File>\n<Root/>",
+         "Board_Memory_Definition_File"},
+        {"<!DOCTYPE   zav_1 SYSTEM \"x\"><solution/>", "zav_1"},
+        {"<?xml version=\"1.0\"?><?other?><!DOCTYPE a><a/>", "a"},
+        {"<?xml version=\"1.0\"?>\n<!-- c -->\n<!DOCTYPE a><a/>", nullptr},
+        {"<a/>", nullptr},
+        {"<!DOCTYPE\ta>", nullptr},
+        {"<!doctype a>", nullptr},
+        {"<!DOCTYPE ", nullptr},
+        {"no markup at all", nullptr},
+        {"", nullptr},
+        {"<!DOCTYPE " + QByteArray(1014, 'n'), nullptr},
+        {"<!DOCTYPE " + QByteArray(1013, 'n') + ">", "(1013 n)"},
+    };
+    int index = 0;
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.bytes.left(60).constData());
+        const QString path = write(QString("probe%1.xml").arg(index++), c.bytes);
+        const char *found = XMLDocument::xmlDocumentType(QFile::encodeName(path).constData());
+        if (!c.docType)
+            EXPECT_EQ(found, nullptr) << found;
+        else if (QByteArray(c.docType) == "(1013 n)")
+            EXPECT_EQ(QByteArray(found), QByteArray(1013, 'n'));
+        else
+            EXPECT_STREQ(found, c.docType);
+    }
+    EXPECT_EQ(XMLDocument::xmlDocumentType("/nonexistent/file.xml"), nullptr);
+}
+
+namespace {
+
+class BoardDocument : public XMLDocument
+{
+public:
+    class BoardElement : public XMLElement
+    {
+    public:
+        using XMLElement::XMLElement;
+        int marker = 42;
+    };
+
+    BoardDocument() : XMLDocument(false) {}
+    XMLElement *mkXMLElement(const char *tagName) override { return new BoardElement(tagName); }
+};
+
+} // namespace
+
+TEST(XMLDocument, TheParserMakesElementsThroughTheFactory)
+{
+    BoardDocument doc;
+    ASSERT_TRUE(doc.loadFromText("<a><b/></a>"));
+    auto *b = dynamic_cast<BoardDocument::BoardElement *>(doc.root->firstChildElement());
+    ASSERT_NE(b, nullptr);
+    EXPECT_EQ(b->marker, 42);
+}

@@ -1,0 +1,273 @@
+#include "xml/xml_document.h"
+#include "xml/xml_element.h"
+#include "xml/xml_parser.h"
+
+#include "support/qt_printers.h"
+#include "xml_tree_dump.h"
+
+#include <gtest/gtest.h>
+
+#include <QList>
+#include <cstring>
+#include <random>
+#include <string>
+
+namespace {
+
+struct TreeCase
+{
+    const char *text;
+    bool keepText;
+    const char *tree;  // dump of the root, "(null)" when there is none
+};
+
+// Every input here loads without error.
+const TreeCase kTreeCases[] = {
+    {"<a x=\"1\" x=\"2\"/>", false, "a[x=2]"},
+    {"<a x = \"1\"\n y=\"2\" />", false, "a[x=1,y=2]"},
+    {"<a b c=\"1\"/>", false, "a[c=1]"},
+    {"<a v=\"one\ntwo\"/>", false, "a[v=one\ntwo]"},
+    {"<a v=\"\"/>", false, "a[v=]"},
+    {"<my-tag:x_1 _a=\"1\" -b=\"2\" :c=\"3\"/>", false, "my-tag:x_1[_a=1,-b=2,:c=3]"},
+    // References in attribute values.
+    {"<a v=\"&lt;b&gt; &quot;q&quot;\"/>", false, "a[v=<b> \"q\"]"},
+    {"<a v=\"&#65;&#x41;&#x4a;&#x4A;\"/>", false, "a[v=AAJJ]"},
+    {"<a v=\"&#321;\"/>", false, "a[v=A]"},
+    {"<a v=\"x&#;y\"/>", false, "a[v=x]"},
+    {"<a v=\"&amp;&apos;&nbsp;\"/>", false, "a[v=&amp;&apos;&nbsp;]"},
+    {"<a v=\"&#12 &gt &#1a; &#X41;\"/>", false, "a[v=&#12 &gt &#1a; &#X41;]"},
+    {"<a v=\"&\"/>", false, "a[v=&]"},
+    {"<a v=\"a\r\nb\"/>", false, "a[v=a\r\nb]"},
+    // Character data, comments and CDATA sections.
+    {"<a>x &amp; y</a>", true, "a{\"x &amp; y\"}"},
+    {"<a>&lt;b&gt;&#65;</a>", true, "a{\"<b>A\"}"},
+    {"<a>x\r\ny\r\n</a>", true, "a{\"x\ny\n\"}"},
+    {"<a>x</a>", false, "a"},
+    {"<a> <!-- c --> <b/> </a>", false, "a{b}"},
+    {"<a> <!-- c --> <b/> </a>", true, "a{\" \" ! c  \" \" b \" \"}"},
+    {"<a><!----></a>", true, "a{!}"},
+    {"<a><![CDATA[x<y]]></a>", false, "a{?x<y}"},
+    {"<a><![CDATA[<!-- -->]]></a>", true, "a{?<!-- -->}"},
+    {"<!-- outside --><a/><!-- after -->", true, "a"},
+    {"<a><?pi data?></a>", true, "a{\" data?>\"}"},
+    {"<a><!-x></a>", true, "a{\"x>\"}"},
+    // Document structure.
+    {"", false, "(null)"},
+    {"   \n ", false, "(null)"},
+    {"\xEF\xBB\xBF<a/>", false, "(null)"},
+    {"text before <a/>", false, "(null)"},
+    {"<a/>text after", true, "a"},
+    {"<a><b><c/></b><d/></a>", false, "a{b{c} d}"},
+    {"<a/><b/>", false, "b"},
+    {"<a><b/>", false, "(null)"},
+    {"<a></a></b>", false, "a"},
+    {"</x><a/>", false, "a"},
+    {"<a><b></b x>", false, "(null)"},
+    {"<a / b>", false, "(null)"},
+    {"<!-- never ends <a/>", false, "(null)"},
+    {"<a><![CDATA[ never ends </a>", false, "(null)"},
+    {"<a", false, "(null)"},
+    {"<a x=\"unterminated", false, "(null)"},
+    {"<", false, "(null)"},
+};
+
+} // namespace
+
+TEST(XMLParser, BuildsTheExpectedTree)
+{
+    for (const TreeCase &c : kTreeCases) {
+        SCOPED_TRACE(c.text);
+        XMLDocument doc(c.keepText);
+        ASSERT_TRUE(doc.loadFromText(c.text)) << doc.errorMessage;
+        EXPECT_EQ(dumpXMLNode(doc.root), QString::fromUtf8(c.tree));
+    }
+}
+
+namespace {
+
+struct ErrorCase
+{
+    const char *text;
+    const char *message;
+    unsigned line;
+};
+
+const ErrorCase kErrorCases[] = {
+    {"<a title='t'/>", "bad tagName", 0},
+    {"<a x=1/>", "bad tagName", 0},
+    {"<a x=\"1\"\"/>", "bad tagName", 0},
+    {"<a\n x=\"1\"\n 9=\"2\"/>", "bad tagName", 2},
+    {"<r>\n<a x=\"multi\nline\" $=\"\"/></r>", "bad tagName", 2},
+    {"<a><b></a>", "tagName mismatch", 0},
+    {"<a>\n  <b>\n</a>", "tagName mismatch", 2},
+    {"<a>\n</A>", "tagName mismatch", 1},
+    {"<a></ab>", "tagName mismatch", 0},
+};
+
+} // namespace
+
+TEST(XMLParser, ReportsFaultsWithTheirZeroBasedLine)
+{
+    for (const ErrorCase &c : kErrorCases) {
+        SCOPED_TRACE(c.text);
+        XMLDocument doc(false);
+        EXPECT_FALSE(doc.loadFromText(c.text));
+        EXPECT_STREQ(doc.errorMessage, c.message);
+        EXPECT_EQ(doc.errorLine, c.line);
+    }
+}
+
+TEST(XMLParser, AFaultAfterAClosedRootKeepsThatRoot)
+{
+    XMLDocument doc(false);
+    EXPECT_FALSE(doc.loadFromText("<a/>\n<b></c>"));
+    EXPECT_EQ(dumpXMLNode(doc.root), "a");
+    EXPECT_EQ(doc.errorLine, 1u);
+}
+
+TEST(XMLParser, RecordsDeclarationAndDocType)
+{
+    XMLDocument doc(false);
+    ASSERT_TRUE(doc.loadFromText("<?xml version=\"1.0\" standalone=\"yes\" encoding=\"UTF-8\"?>\n"
+                                 "<!DOCTYPE CrossStudio_Project_File>\n<solution/>"));
+    EXPECT_STREQ(doc.version, "1.0");
+    EXPECT_STREQ(doc.encoding, "UTF-8");
+    EXPECT_STREQ(doc.docType, "CrossStudio_Project_File");
+    EXPECT_EQ(dumpXMLNode(doc.root), "solution");
+}
+
+TEST(XMLParser, OddDeclarationsAndDocTypesDoNotStopTheParse)
+{
+    struct Case
+    {
+        const char *text;
+        const char *version;  // what the declaration still managed to set
+    };
+    const Case cases[] = {
+        {"<?xml version='1.0'?><a/>", nullptr},
+        {"<?xml version=\"1.0\" > <a/>", "1.0"},
+        {"<?xml encoding=\"x\" version=1.0 ?><a/>", nullptr},
+        {"<?xml ??? ?><a/>", nullptr},
+        {"<?xml version=\"1\" junk=\"2\" stray version=\"3\"?><a/>", "3"},
+        {"<!DOCTYPE board SYSTEM \"board.dtd\"><a/>", nullptr},
+        {"<!DOCTYPE board [ <!ELEMENT a EMPTY> ]><a/>", nullptr},
+        {"<!ELEMENT a EMPTY><a/>", nullptr},
+        {"<?other version=\"2\"?><a/>", nullptr},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.text);
+        XMLDocument doc(false);
+        ASSERT_TRUE(doc.loadFromText(c.text));
+        if (c.version)
+            EXPECT_STREQ(doc.version, c.version);
+        else
+            EXPECT_EQ(doc.version, nullptr);
+        EXPECT_EQ(doc.docType, nullptr);
+        EXPECT_EQ(dumpXMLNode(doc.root), "a");
+    }
+}
+
+TEST(XMLParser, GivesEveryNodeTheLineItStartsOn)
+{
+    XMLDocument doc(true);
+    ASSERT_TRUE(doc.loadFromText("<r>\n  <a\n x=\"1\"/>\n<!--\n-->text<b>\n</b></r>"));
+    const XMLElement *r = doc.root;
+    ASSERT_NE(r, nullptr);
+    EXPECT_EQ(r->lineNumber(), 0u);
+    QList<unsigned> lines;
+    for (const XMLNode *c = r->firstChild(); c; c = c->nextSibling())
+        lines << c->lineNumber();
+    // "\n  " and "\n" start on their newline; a tag spanning lines keeps the line of its `<`.
+    EXPECT_EQ(lines, (QList<unsigned>{1, 1, 3, 3, 4, 4}));
+}
+
+TEST(XMLParser, AttributesKeepDocumentOrder)
+{
+    XMLDocument doc(false);
+    ASSERT_TRUE(doc.loadFromText("<a z=\"1\" a=\"2\" m=\"3\" a=\"4\"/>"));
+    QStringList names;
+    for (const XMLAttribute &a : doc.root->getAttributeList())
+        names << QString::fromUtf8(a.name) + u'=' + QString::fromUtf8(a.value);
+    EXPECT_EQ(names, (QStringList{"z=1", "a=4", "m=3"}));
+}
+
+TEST(XMLParser, RejectsNestingDeeperThanTheLimit)
+{
+    std::string text;
+    for (int i = 0; i < XMLParser::kMaxDepth; ++i)
+        text += "<a>";
+    XMLDocument shallow(false);
+    EXPECT_TRUE(shallow.loadFromText(text.c_str()));
+
+    text += "\n<a>";
+    XMLDocument deep(false);
+    EXPECT_FALSE(deep.loadFromText(text.c_str()));
+    EXPECT_STREQ(deep.errorMessage, "elements nested too deeply");
+    EXPECT_EQ(deep.errorLine, 1u);
+}
+
+TEST(XMLParser, HandlesManyChildrenAndHugeValues)
+{
+    std::string text = "<r>";
+    for (int i = 0; i < 20000; ++i)
+        text += "<f n=\"" + std::to_string(i) + "\"/>";
+    text += "<big v=\"" + std::string(100000, 'x') + "\"/></r>";
+    XMLDocument doc(false);
+    ASSERT_TRUE(doc.loadFromText(text.c_str()));
+    int count = 0;
+    const XMLElement *last = nullptr;
+    for (const XMLElement *e = doc.root->firstChildElement(); e; e = e->nextSiblingElement()) {
+        ++count;
+        last = e;
+    }
+    EXPECT_EQ(count, 20001);
+    ASSERT_NE(last, nullptr);
+    EXPECT_EQ(std::strlen(last->attribute("v")), 100000u);
+}
+
+namespace {
+
+// Every node's parent is the node whose child chain holds it.
+bool linksAreConsistent(const XMLNode *node, int depth = 0)
+{
+    for (const XMLNode *c = node->firstChild(); c; c = c->nextSibling()) {
+        if (c->parentNode() != node || (!c->nextSibling() && node->lastChild() != c))
+            return false;
+        if (depth < 2000 && !linksAreConsistent(c, depth + 1))
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+// Every prefix of a document that uses each construct, and random bytes, must parse to an end.
+TEST(XMLParser, NeverStallsOrCrashesOnTruncatedOrRandomInput)
+{
+    const std::string sample =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<!DOCTYPE x>\n<!-- c -->\n"
+        "<a x=\"1&amp;&#65;&#x4a;\" y = \"2\">text &lt; <![CDATA[raw]]><b/><?pi?></a>";
+    for (std::size_t n = 0; n <= sample.size(); ++n) {
+        const std::string prefix = sample.substr(0, n);
+        for (bool keepText : {false, true}) {
+            XMLDocument doc(keepText);
+            (void)doc.loadFromText(prefix.c_str());
+            if (doc.root) {
+                EXPECT_TRUE(linksAreConsistent(doc.root)) << prefix;
+            }
+        }
+    }
+    std::mt19937 random(12345);
+    const char alphabet[] = "<>/!?-[]=\"'&#;x1a \n\r\xFF";
+    for (int round = 0; round < 2000; ++round) {
+        std::string text;
+        const int length = int(random() % 64);
+        for (int i = 0; i < length; ++i)
+            text += alphabet[random() % (sizeof alphabet - 1)];
+        XMLDocument doc(true);
+        (void)doc.loadFromText(text.c_str());
+        if (doc.root) {
+            EXPECT_TRUE(linksAreConsistent(doc.root)) << text;
+        }
+    }
+}
