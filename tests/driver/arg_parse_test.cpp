@@ -27,7 +27,10 @@ public:
         onOptionCall("-now", static_cast<Handler>(&RecordingParse::record));
         onOptionGetArg("-name", &name);
     }
-    void onArgument(const char *argument) override { seen.push_back(std::string("arg:") + argument); }
+    void onArgument(const char *argument) override
+    {
+        seen.push_back(std::string("arg:") + argument);
+    }
     void record(const char *option, const char *argument)
     {
         seen.push_back(std::string(option) + "=" + (argument ? argument : "<null>"));
@@ -212,8 +215,8 @@ TEST_F(ArgParseTest, MissingIndirectFile)
 {
     const std::string missing = tmp.path().toStdString() + "/none.txt";
     parse({"@" + missing, "x"});
-    EXPECT_EQ(errors(),
-              "kestrel: error: can't open indirect file " + missing + ": No such file or directory\n");
+    EXPECT_EQ(errors(), "kestrel: error: can't open indirect file " + missing
+                            + ": No such file or directory\n");
     EXPECT_EQ(parser.seen, Seen{"arg:x"});
 }
 

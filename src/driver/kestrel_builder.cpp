@@ -1,0 +1,153 @@
+#include "driver/kestrel_builder.h"
+
+#include "host/path.h"
+#include "host/qtx.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <utility>
+
+KestrelBuilder::KestrelBuilder(bool echo_, bool show_, Hooks hooks)
+    : echo(echo_), show(show_), m_hooks(std::move(hooks))
+{
+}
+
+QByteArray KestrelBuilder::printable(const QString &text)
+{
+    QByteArray result;
+    result.reserve(text.size());
+    for (const QChar c : text) {
+        const char16_t code = c.unicode();
+        if (code >= 32 && code <= 126)
+            result.append(char(code));
+    }
+    return result;
+}
+
+// Flushed per line so that progress shows while a long command runs, also through a pipe.
+void KestrelBuilder::printLine(const QString &text) const
+{
+    for (int i = 0; i < indent; ++i)
+        std::fputc(' ', stdout);
+    const QByteArray line = printable(text);
+    std::fwrite(line.constData(), 1, size_t(line.size()), stdout);
+    std::fputc('\n', stdout);
+    std::fflush(stdout);
+}
+
+void KestrelBuilder::beginGroup(ProjectElement *, const QString &text, int)
+{
+    indent += 2;
+    printLine(text);
+}
+
+void KestrelBuilder::endGroup(ProjectElement *)
+{
+    indent -= 2;
+}
+
+void KestrelBuilder::init()
+{
+    workingDirectory = QString();
+    command.clear();
+    environmentList.clear();
+}
+
+void KestrelBuilder::setDirectory(const QString &dir)
+{
+    workingDirectory = dir;
+}
+
+void KestrelBuilder::setCommand(const QStringList &words)
+{
+    command = words;
+}
+
+void KestrelBuilder::setEnvironment(const QStringList &env)
+{
+    environmentList = env;
+}
+
+void KestrelBuilder::setOutputFiles(const QStringList &files)
+{
+    for (const QString &file : files)
+        Path::ensureDirExists(file);
+}
+
+void KestrelBuilder::setTemporaryFiles(const QStringList &files)
+{
+    setOutputFiles(files);
+}
+
+// Tool output is relayed byte for byte as the tool wrote it, at column 0.
+void KestrelBuilder::relay(const QStringList &lines) const
+{
+    for (const QString &line : lines) {
+        const QByteArray bytes = line.toLatin1();
+        std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
+        std::fputc('\n', stdout);
+    }
+    std::fflush(stdout);
+}
+
+void KestrelBuilder::failed(int status)
+{
+    if (status == -1) {
+        const QString program = command.isEmpty() ? QString() : command.first();
+        printLine(QStringLiteral("can't execute command \"") + program + u'"');
+    }
+    if (m_hooks.markBuildFailed)
+        m_hooks.markBuildFailed();
+    std::fflush(stdout);
+    if (m_hooks.exitProcess)
+        m_hooks.exitProcess(1);
+    else
+        std::exit(1);
+}
+
+void KestrelBuilder::doit()
+{
+    if (echo)
+        printLine(command.join(u' '));
+    if (show)
+        return;
+    QString errorText;
+    if (m_hooks.builtinCommand && m_hooks.builtinCommand(workingDirectory, command, errorText)) {
+        if (!errorText.isEmpty()) {
+            printLine(errorText);
+            if (m_hooks.markBuildFailed)
+                m_hooks.markBuildFailed();
+        }
+        return;
+    }
+    QStringList outputLines;
+    QStringList errorLines;
+    const int status = QTx::spawnProcess(command, true, workingDirectory, false, &outputLines,
+                                         &errorLines, true);
+    relay(errorLines);
+    relay(outputLines);
+    if (status != 0)
+        failed(status);
+}
+
+void KestrelBuilder::error(const QString &text)
+{
+    printLine(text);
+}
+
+void KestrelBuilder::note(const QString &text)
+{
+    printLine(text);
+}
+
+void KestrelBuilder::success(const QString &text)
+{
+    printLine(text);
+}
+
+void KestrelBuilder::message(const QString &text)
+{
+    printLine(text);
+}
+
+void KestrelBuilder::idle() {}

@@ -1,0 +1,63 @@
+// KestrelBuilder: the console builder of the command-line tool.
+#pragma once
+
+#include "build/builder.h"
+
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+// Prints indented progress lines on standard output, echoes command lines on request, runs
+// built-in file commands through the build system and everything else as a child process,
+// relays the child's output, and ends the process when an external command fails.
+class KestrelBuilder : public Builder
+{
+public:
+    // How the builder reaches the build system and the process. The driver points them at
+    // the process-wide build system; left empty, no command is built-in, a failure marks
+    // nothing, and exitProcess ends the process with std::exit.
+    struct Hooks
+    {
+        // True when `command` is a built-in file command and was carried out; fills
+        // `errorText` when it failed.
+        std::function<bool(const QString &directory, QStringList &command, QString &errorText)>
+            builtinCommand;
+        std::function<void()> markBuildFailed;
+        std::function<void(int status)> exitProcess;
+    };
+
+    KestrelBuilder(bool echo, bool show, Hooks hooks = {});
+
+    void beginGroup(ProjectElement *element, const QString &text, int flags) override;
+    void endGroup(ProjectElement *element) override;
+    void init() override;
+    void setDirectory(const QString &dir) override;
+    void setCommand(const QStringList &words) override;
+    void setEnvironment(const QStringList &env) override;
+    void setOutputFiles(const QStringList &files) override;
+    void setTemporaryFiles(const QStringList &files) override;
+    void doit() override;
+    void error(const QString &text) override;
+    void note(const QString &text) override;
+    void success(const QString &text) override;
+    void message(const QString &text) override;
+    void idle() override;
+
+    // Only characters printable in the C locale survive: each character is taken as its
+    // Latin-1 code (above 255 counts as 0) and kept when it is in 32..126.
+    static QByteArray printable(const QString &text);
+
+    bool echo;
+    bool show;
+    QString workingDirectory;
+    QStringList command;
+    QStringList environmentList;
+    int indent = 0;
+
+private:
+    void printLine(const QString &text) const;
+    void relay(const QStringList &lines) const;
+    void failed(int status);
+
+    Hooks m_hooks;
+};

@@ -1,0 +1,241 @@
+#include "driver/kestrel_builder.h"
+
+#include "support/qt_printers.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <unistd.h>
+
+namespace {
+
+// Redirects descriptor 1 into a file for the lifetime of the object.
+class CapturedStdout
+{
+public:
+    CapturedStdout() : m_file(m_dir.path() + "/stdout")
+    {
+        std::fflush(stdout);
+        m_saved = ::dup(1);
+        m_file.open(QIODevice::WriteOnly);
+        ::dup2(m_file.handle(), 1);
+    }
+    ~CapturedStdout() { restore(); }
+    QByteArray text()
+    {
+        restore();
+        QFile f(m_file.fileName());
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+
+private:
+    void restore()
+    {
+        if (m_saved < 0)
+            return;
+        std::fflush(stdout);
+        ::dup2(m_saved, 1);
+        ::close(m_saved);
+        m_saved = -1;
+        m_file.close();
+    }
+    QTemporaryDir m_dir;
+    QFile m_file;
+    int m_saved = -1;
+};
+
+struct Exited
+{
+    int status;
+};
+
+// A builder whose build system is a recorder and whose process exit is an exception.
+struct Harness
+{
+    bool failedMarked = false;
+    QStringList builtinCalls;
+    bool builtinAccepts = false;
+    QString builtinError;
+
+    KestrelBuilder builder(bool echo, bool show)
+    {
+        KestrelBuilder::Hooks hooks;
+        hooks.builtinCommand = [this](const QString &dir, QStringList &words, QString &error) {
+            builtinCalls.append(dir + "|" + words.join(u' '));
+            error = builtinError;
+            return builtinAccepts;
+        };
+        hooks.markBuildFailed = [this] { failedMarked = true; };
+        hooks.exitProcess = [](int status) { throw Exited{status}; };
+        return KestrelBuilder(echo, show, hooks);
+    }
+};
+
+QByteArray runCommand(KestrelBuilder &b, const QStringList &words, int *exitStatus = nullptr,
+                      const QString &dir = QString())
+{
+    CapturedStdout out;
+    b.init();
+    if (!dir.isNull())
+        b.setDirectory(dir);
+    b.setCommand(words);
+    try {
+        b.doit();
+    } catch (const Exited &e) {
+        if (exitStatus)
+            *exitStatus = e.status;
+    }
+    return out.text();
+}
+
+} // namespace
+
+TEST(KestrelBuilderConsole, OnlyPrintableLatin1CharactersAreWritten)
+{
+    struct Case
+    {
+        QString text;
+        QByteArray expected;
+    };
+    const Case cases[] = {
+        {"plain text ~", "plain text ~"},
+        {"tab\there\nnext\r", "tabherenext"},
+        {QString::fromLatin1("caf\xe9 \x7f") + QChar(0x263A) + "!", "caf !"},
+        {"", ""},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.expected.toStdString());
+        EXPECT_EQ(KestrelBuilder::printable(c.text), c.expected);
+    }
+}
+
+TEST(KestrelBuilderConsole, GroupsIndentByTwoColumns)
+{
+    Harness h;
+    KestrelBuilder b = h.builder(false, false);
+    CapturedStdout out;
+    b.message("top");
+    b.beginGroup(nullptr, "Building \"app\" in configuration \"Debug\"", 0);
+    b.note("inside");
+    b.beginGroup(nullptr, "Compiling main.c", 0);
+    b.error("oops\tthere");
+    b.endGroup(nullptr);
+    b.success("done");
+    b.endGroup(nullptr);
+    b.message("");
+    EXPECT_EQ(out.text(), "top\n"
+                          "  Building \"app\" in configuration \"Debug\"\n"
+                          "  inside\n"
+                          "    Compiling main.c\n"
+                          "    oopsthere\n"
+                          "  done\n"
+                          "\n");
+    EXPECT_FALSE(h.failedMarked); // error() alone does not fail the build
+}
+
+TEST(KestrelBuilderCommands, EchoPrintsTheCommandAtTheIndentation)
+{
+    Harness h;
+    KestrelBuilder b = h.builder(true, false);
+    b.indent = 4;
+    const QByteArray out = runCommand(b, {"sh", "-c", "echo ran"});
+    EXPECT_EQ(out, "    sh -c echo ran\nran\n");
+}
+
+TEST(KestrelBuilderCommands, ShowPrintsAndRunsNothingNotEvenBuiltins)
+{
+    Harness h;
+    h.builtinAccepts = true;
+    KestrelBuilder b = h.builder(true, true);
+    int status = 0;
+    const QByteArray out = runCommand(b, {"arm-gcc", "-c", "a.c"}, &status);
+    EXPECT_EQ(out, "arm-gcc -c a.c\n");
+    EXPECT_TRUE(h.builtinCalls.isEmpty());
+    EXPECT_EQ(status, 0);
+    EXPECT_FALSE(h.failedMarked);
+}
+
+TEST(KestrelBuilderCommands, BuiltinCommandsRunInsideAndFailWithoutExiting)
+{
+    Harness h;
+    h.builtinAccepts = true;
+    KestrelBuilder b = h.builder(false, false);
+    b.indent = 2;
+    EXPECT_EQ(runCommand(b, {"cp", "a", "b"}, nullptr, "/work/dir"), "");
+    EXPECT_EQ(h.builtinCalls, QStringList{"/work/dir|cp a b"});
+    EXPECT_FALSE(h.failedMarked);
+
+    h.builtinError = "cannot copy a to b";
+    int status = 0;
+    EXPECT_EQ(runCommand(b, {"cp", "a", "b"}, &status), "  cannot copy a to b\n");
+    EXPECT_TRUE(h.failedMarked);
+    EXPECT_EQ(status, 0);
+}
+
+TEST(KestrelBuilderCommands, ChildErrorOutputIsRelayedFirstUnfiltered)
+{
+    Harness h;
+    KestrelBuilder b = h.builder(false, false);
+    b.indent = 6;
+    int status = 0;
+    const QByteArray out = runCommand(
+        b, {"sh", "-c", "echo done; printf 'warning\\t\\351\\n\\n' >&2"}, &status);
+    EXPECT_EQ(out, "warning\t\xe9\n\ndone\n");
+    EXPECT_EQ(status, 0);
+    EXPECT_FALSE(h.failedMarked);
+}
+
+TEST(KestrelBuilderCommands, FailingChildEndsTheProcessWithStatusOne)
+{
+    Harness h;
+    KestrelBuilder b = h.builder(false, false);
+    int status = 0;
+    const QByteArray out = runCommand(b, {"sh", "-c", "echo partial; exit 2"}, &status);
+    EXPECT_EQ(out, "partial\n");
+    EXPECT_EQ(status, 1);
+    EXPECT_TRUE(h.failedMarked);
+}
+
+TEST(KestrelBuilderCommands, MissingProgramCannotBeExecuted)
+{
+    Harness h;
+    KestrelBuilder b = h.builder(false, false);
+    b.indent = 2;
+    int status = 0;
+    const QByteArray out = runCommand(b, {"no-such-tool-xyz", "-c", "a.c"}, &status);
+    EXPECT_EQ(out, "  can't execute command \"no-such-tool-xyz\"\n");
+    EXPECT_EQ(status, 1);
+    EXPECT_TRUE(h.failedMarked);
+}
+
+TEST(KestrelBuilderCommands, RunsInTheWorkingDirectoryUntilInit)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    Harness h;
+    KestrelBuilder b = h.builder(false, false);
+    const QString canonical = QDir(dir.path()).canonicalPath();
+    EXPECT_EQ(runCommand(b, {"pwd", "-P"}, nullptr, dir.path()), canonical.toLatin1() + "\n");
+    b.setEnvironment({"A=1"});
+    b.init();
+    EXPECT_TRUE(b.workingDirectory.isNull());
+    EXPECT_TRUE(b.command.isEmpty());
+    EXPECT_TRUE(b.environmentList.isEmpty());
+}
+
+TEST(KestrelBuilderFiles, OutputAndTemporaryDirectoriesAreCreatedEvenWhenShowing)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    Harness h;
+    KestrelBuilder b = h.builder(true, true);
+    b.setOutputFiles({dir.path() + "/obj/Debug/main.o", dir.path() + "/exe/app.elf"});
+    b.setTemporaryFiles({dir.path() + "/tmp/x/main.s"});
+    EXPECT_TRUE(QDir(dir.path() + "/obj/Debug").exists());
+    EXPECT_TRUE(QDir(dir.path() + "/exe").exists());
+    EXPECT_TRUE(QDir(dir.path() + "/tmp/x").exists());
+    EXPECT_FALSE(QFile::exists(dir.path() + "/obj/Debug/main.o"));
+}
