@@ -77,6 +77,8 @@ public:
     // Goes up whenever a child list, a configuration child or an inheritance map changes
     // anywhere, so that lookups may cache what only such changes invalidate.
     static quint64 structureGeneration() { return s_structureGeneration; }
+    // Goes up whenever an attribute changes anywhere, for caches of resolved values.
+    static quint64 valueGeneration() { return s_valueGeneration; }
 
     ProjectElement *parent = nullptr;
     ProjectElement *nextSibling = nullptr;
@@ -103,6 +105,7 @@ public:
 
 private:
     static inline quint64 s_structureGeneration = 0;
+    static inline quint64 s_valueGeneration = 0;
     ProjectElement *lastChild = nullptr; // keeps appendChild constant-time on big folders
     void computeProjectDirectory();
     void computeFilePaths();

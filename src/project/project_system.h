@@ -155,6 +155,7 @@ public:
     const PropertyClass *fileCodecProperty() const { return m_fileCodec; }
     const PropertyClass *fileOpenWithProperty() const { return m_fileOpenWith; }
     const PropertyClass *fileTypeProperty() const { return m_fileType; }
+    const PropertyClass *fileTagProperty() const { return m_fileTag; }
     const PropertyClass *folderFilterProperty() const { return m_folderFilter; }
     const PropertyClass *dynamicFolderPathProperty() const { return m_dynamicFolderPath; }
     const PropertyClass *dynamicFolderFilterProperty() const { return m_dynamicFolderFilter; }
@@ -183,11 +184,16 @@ private:
     struct LookupChain;
 
     void createPropertyClasses();
+    void createFileOptionClasses();
+    void createFolderAndBuildClasses();
+    void createListClasses();
     PropertyClass *addClass(PropertyClass *c, bool registered);
     void instantiateTemplates(TemplateNotFoundErrorHandler *templateHandler);
+    ProjectElement *importSolution(const QString &directory, XMLElement *element,
+                                   ProjectFileNotFoundErrorHandler *handler);
     void collectProjects(ProjectElement *solution, const QString &qualifier,
-                         QMap<QString, ProjectElement *> &projects);
-    const LookupChain &lookupChain(ProjectElement *e, const QString &configuration) const;
+                         QMap<QString, ProjectElement *> &projects, bool topWalk);
+    LookupChain &lookupChain(ProjectElement *e, const QString &configuration) const;
     void buildLookupChain(ProjectElement *e, const QString &configuration,
                           LookupChain &chain) const;
     QStringList inheritedFor(ProjectElement *n, const QString &configuration) const;
@@ -195,6 +201,9 @@ private:
     QStringList m_fileTypes;
     QStringList m_projectTypes;
     QList<PropertyClass *> m_propertyClasses;
+    QList<PropertyClass *> m_registered;
+    int m_loadedFiles = 0;  // files read by the current loadSolution
+    int m_elementDepth = 0; // nesting of the element being converted, across imports
     PropertyClass *m_dateCreated = nullptr;
     PropertyClass *m_dateModified = nullptr;
     PropertyClass *m_platform = nullptr;
@@ -205,6 +214,7 @@ private:
     PropertyClass *m_fileCodec = nullptr;
     PropertyClass *m_fileOpenWith = nullptr;
     PropertyClass *m_fileType = nullptr;
+    PropertyClass *m_fileTag = nullptr;
     PropertyClass *m_folderFilter = nullptr;
     PropertyClass *m_dynamicFolderPath = nullptr;
     PropertyClass *m_dynamicFolderFilter = nullptr;

@@ -64,8 +64,15 @@ protected:
 
 private:
     QString fileTypeFromName(ProjectElement *e) const;
+    // The type of the project containing `e`, an unset one read as the default type.
+    QString projectTypeOf(ProjectElement *e) const;
     void appendFileClasses(ProjectElement *e, const QString &configuration,
                            PropertyClassList *list) const;
     void appendFolderClasses(ProjectElement *e, const QString &configuration,
                              PropertyClassList *list) const;
+    void appendProjectClasses(ProjectElement *e, const QString &configuration,
+                              PropertyClassList *list) const;
+    void appendExcludeAndRebuild(PropertyClassList *list) const;
+    void appendCompilerGroups(ProjectElement *e, const QString &configuration,
+                              PropertyClassList *list) const;
 };

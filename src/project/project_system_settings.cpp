@@ -1,0 +1,251 @@
+// Resolving property values by configuration and inheritance, and the configuration lists.
+#include "project/project_system.h"
+
+#include "host/product.h"
+#include "project/property_class.h"
+#include "project/property_inheritance_information.h"
+
+
+namespace {
+
+const QString kCommon = QStringLiteral("Common");
+const QString kHidden = QStringLiteral("hidden");
+
+// "*" matches any run and "?" one character; everything else matches itself, case-sensitively,
+// and the whole name must match.
+bool wildcardMatch(QStringView pattern, QStringView name)
+{
+    qsizetype p = 0, n = 0, starP = -1, starN = 0;
+    while (n < name.size()) {
+        if (p < pattern.size() && (pattern[p] == u'?' || pattern[p] == name[n])) {
+            ++p;
+            ++n;
+        } else if (p < pattern.size() && pattern[p] == u'*') {
+            starP = p++;
+            starN = n;
+        } else if (starP >= 0) {
+            p = starP + 1;
+            n = ++starN;
+        } else {
+            return false;
+        }
+    }
+    while (p < pattern.size() && pattern[p] == u'*')
+        ++p;
+    return p == pattern.size();
+}
+
+} // namespace
+
+// One read of a settingFor walk: the configuration child of `node` to look in.
+struct ProjectSystem::ConfigurationRead
+{
+    ProjectElement *node;
+    ProjectElement *configuration;
+    bool record; // reported in the inheritance information ("Common" reads are not)
+};
+
+// The reads a walk from one node makes for one configuration, in order, and the values already
+// resolved along it (valid while no attribute changed anywhere).
+struct ProjectSystem::LookupChain
+{
+    struct Resolved
+    {
+        bool isDefault;
+        QString value;
+    };
+
+    QList<ConfigurationRead> reads;
+    quint64 valueGeneration = ~quint64(0);
+    QHash<QString, Resolved> resolved[2]; // by save name; [1] for string lists
+};
+
+QString ProjectSystem::settingFor(ProjectElement *e, const PropertyClass *p,
+                                  const QString &configuration,
+                                  PropertyInheritanceInformation *info) const
+{
+    if (!p)
+        return QString();
+    // Nodes without configuration children contribute nothing, so a file without settings of
+    // its own shares the walk of its folder or project.
+    ProjectElement *anchor = e;
+    while (anchor && anchor->configurationElements.isEmpty())
+        anchor = anchor->parent;
+    if (!anchor) {
+        if (info)
+            info->append(p->defaultValue(), QString(), nullptr);
+        return p->defaultValue();
+    }
+
+    LookupChain &chain = lookupChain(anchor, configuration);
+    const bool isList = p->type() == PropertyClass::StringList;
+    const QString &name = p->saveName();
+    if (!info) {
+        if (chain.valueGeneration != ProjectElement::valueGeneration()) {
+            chain.resolved[0].clear();
+            chain.resolved[1].clear();
+            chain.valueGeneration = ProjectElement::valueGeneration();
+        }
+        const auto hit = chain.resolved[isList].constFind(name);
+        if (hit != chain.resolved[isList].cend())
+            return hit->isDefault ? p->defaultValue() : hit->value;
+    }
+
+    QString value;
+    bool found = false;
+    for (const ConfigurationRead &read : std::as_const(chain.reads)) {
+        const auto it = read.configuration->attributeMap.constFind(name);
+        if (it == read.configuration->attributeMap.cend())
+            continue;
+        if (info && read.record)
+            info->append(*it, read.configuration->getName(), read.node);
+        if (value.isEmpty())
+            value = *it;
+        else
+            value += u';' + *it;
+        if (!isList) {
+            found = true;
+            break;
+        }
+    }
+    // A list is complete once every level was read; an empty one means "not set".
+    if (isList)
+        found = !value.isEmpty();
+    if (!info)
+        chain.resolved[isList].insert(name, {!found, found ? value : QString()});
+    if (found)
+        return value;
+    if (info)
+        info->append(p->defaultValue(), QString(), nullptr);
+    return p->defaultValue();
+}
+
+ProjectSystem::LookupChain &ProjectSystem::lookupChain(ProjectElement *e,
+                                                             const QString &configuration) const
+{
+    if (m_lookupGeneration != ProjectElement::structureGeneration()) {
+        m_lookupChains.clear();
+        m_lookupGeneration = ProjectElement::structureGeneration();
+    }
+    std::shared_ptr<LookupChain> &chain = m_lookupChains[e][configuration];
+    if (!chain) {
+        chain = std::make_shared<LookupChain>();
+        buildLookupChain(e, configuration, *chain);
+    }
+    return *chain;
+}
+
+// At each node with configuration children: the configuration itself, then the configurations
+// it inherits in the order written, then "Common"; then the enclosing node.
+void ProjectSystem::buildLookupChain(ProjectElement *e, const QString &configuration,
+                                     LookupChain &chain) const
+{
+    const bool isCommon = configuration == kCommon;
+    auto read = [&chain](ProjectElement *n, const QString &name, bool record) {
+        if (ProjectElement *c = n->getConfigurationElement(name))
+            chain.reads.append({n, c, record});
+    };
+    for (ProjectElement *n = e; n; n = n->parent) {
+        if (n->configurationElements.isEmpty())
+            continue;
+        read(n, configuration, true);
+        if (isCommon)
+            continue;
+        const QStringList inherited = inheritedFor(n, configuration);
+        for (const QString &name : inherited)
+            read(n, name, true);
+        read(n, kCommon, false);
+    }
+}
+
+// The inheritance of `configuration` in the solution containing `n`; a nested or imported
+// solution that does not define it uses its enclosing solution's.
+QStringList ProjectSystem::inheritedFor(ProjectElement *n, const QString &configuration) const
+{
+    ProjectElement *s = solutionContaining(n);
+    QStringList inherited = s ? s->inheritanceMap.value(configuration) : QStringList();
+    while (inherited.isEmpty() && s && s->parent) {
+        s = s->parent;
+        inherited = s->inheritanceMap.value(configuration);
+    }
+    return inherited;
+}
+
+QString ProjectSystem::specificSettingFor(ProjectElement *e, const PropertyClass *p,
+                                          const QString &configuration) const
+{
+    QString value;
+    if (e && p)
+        e->getProperty(configuration, p->saveName(), value, nullptr);
+    return value;
+}
+
+QStringList ProjectSystem::configurations(ProjectElement *e, int flags) const
+{
+    QStringList names;
+    if (flags & WithCommon)
+        names.append(kCommon);
+    ProjectElement *s = e ? solutionContaining(e) : m_solution;
+    for (ProjectElement *n = s; n; n = n->parent) {
+        for (auto it = n->configurationElements.cbegin(); it != n->configurationElements.cend();
+             ++it) {
+            const QString &name = it.key();
+            if (names.contains(name))
+                continue;
+            if ((*it)->hasAttribute(kHidden)) {
+                if (flags & WithHidden)
+                    names.append(name);
+            } else if ((flags & WithVisible) && name != kCommon
+                       && settingFor(n, m_platform, name) == Get_PLATFORM()) {
+                names.append(name);
+            }
+        }
+    }
+    names.sort(Qt::CaseSensitive);
+    if (names.isEmpty())
+        names.append(kCommon);
+    return names;
+}
+
+QStringList ProjectSystem::getInheritedConfigurations(ProjectElement *e,
+                                                      const QString &configuration) const
+{
+    ProjectElement *s = e ? solutionContaining(e) : m_solution;
+    return s ? s->getInheritedConfigurations(configuration) : QStringList();
+}
+
+QStringList ProjectSystem::getBatchBuildConfigurations(ProjectElement *e,
+                                                       const QString &configuration) const
+{
+    const QStringList spec =
+        settingFor(e, m_batchBuild, configuration).split(u';', Qt::SkipEmptyParts);
+    const QStringList available =
+        configurations(e, spec == QStringList{kCommon} ? WithCommon | WithVisible : WithVisible);
+    QStringList result;
+    for (const QString &entry : spec) {
+        if (entry.contains(u'*')) {
+            for (const QString &name : available) {
+                if (wildcardMatch(entry, name))
+                    result.append(name);
+            }
+            continue;
+        }
+        for (const QString &name : available) {
+            if (name.compare(entry, Qt::CaseInsensitive) == 0) {
+                result.append(name);
+                break;
+            }
+        }
+    }
+    return result;
+}
+
+QString ProjectSystem::platform(ProjectElement *e) const
+{
+    return e ? settingFor(e, m_platform, kCommon) : Get_PLATFORM();
+}
+
+QString ProjectSystem::getProjectType(ProjectElement *project) const
+{
+    return specificSettingFor(project, m_projectType, kCommon);
+}
