@@ -14,8 +14,8 @@ class QTextStream;
 // link step. Sizes are the settings' text; an empty text is written as "0".
 struct LinkerScriptSettings
 {
-    QString architecture;  // arm_architecture: "v6M" and "v7M" get the Cortex-M stack lines
-    QString stackSize;     // arm_linker_stack_size (main stack on Cortex-M, user/system else)
+    QString architecture; // arm_architecture: "v6M" and "v7M" get the Cortex-M stack lines
+    QString stackSize;    // arm_linker_stack_size (main stack on Cortex-M, user/system else)
     QString processStackSize;
     QString irqStackSize;
     QString fiqStackSize;

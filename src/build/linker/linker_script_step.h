@@ -34,6 +34,7 @@ using LinkerScriptPropertiesCurrent = std::function<bool(const QDateTime &script
 // does not exist: ...", "cannot load memory map file: ...", the placement variants and
 // layout failures) go to `builder->error`; the result is then false and the caller fails the
 // link. `propertiesCurrent` may be empty (properties are then taken as current).
-[[nodiscard]] bool updateGeneratedLinkerScript(const GeneratedLinkerScript &script,
-                                               ProjectElement *element, Builder *builder,
-                                               const LinkerScriptPropertiesCurrent &propertiesCurrent);
+[[nodiscard]] bool
+updateGeneratedLinkerScript(const GeneratedLinkerScript &script, ProjectElement *element,
+                            Builder *builder,
+                            const LinkerScriptPropertiesCurrent &propertiesCurrent);

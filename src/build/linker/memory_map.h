@@ -6,6 +6,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 class MemoryMapElement;
 
@@ -19,6 +20,7 @@ public:
 
     // False when the file does not exist or does not parse; the previous root is kept then.
     [[nodiscard]] bool load(const QString &file, const QString &macros, bool preprocess);
+    // `file` is expanded with the global macros; `baseFile` becomes the path that was read.
     // True while neither the file nor any file it imports has a different time than at load.
     bool upToDate() const;
 
@@ -38,6 +40,9 @@ public:
     bool readOnly() const { return m_readOnly; }
     QString baseFile() const { return m_baseFile; }
 
+    // Problems the preprocessor reported while loading, in order; they never stop a load.
+    QStringList warnings() const { return m_warnings; }
+
     XMLElement *mkXMLElement(const char *tagName) override;
     void warning(const QString &message) override;
 
@@ -51,4 +56,5 @@ private:
     QString m_macros;
     bool m_readOnly = false;
     QString m_baseFile;
+    QStringList m_warnings;
 };

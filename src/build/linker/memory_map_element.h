@@ -8,6 +8,10 @@
 #include <QString>
 #include <QtGlobal>
 
+#include <limits>
+
+// The setters store pool strings: make the document's pool current before calling them
+// (CurrentPoolScope). Numbers are written back as "0x" and lower-case hexadecimal digits.
 class MemoryMapElement : public XMLElement
 {
 public:
@@ -88,9 +92,10 @@ public:
     MemoryMapElement *importedBy() const { return m_importedBy; }
     void setImportedBy(MemoryMapElement *import) { m_importedBy = import; }
 
-    // Modification time of the file this element's subtree was read from (roots only).
-    QDateTime loadTime() const { return m_loadTime; }
-    void setLoadTime(const QDateTime &time) { m_loadTime = time; }
+    // Modification time of the file this element's subtree was read from (roots only); null
+    // for other elements.
+    QDateTime loadTime() const;
+    void setLoadTime(const QDateTime &time);
 
     // Used while loading: the computed values are kept beside the attribute text.
     void setComputedAddress(quint32 address) { m_address = address; }
@@ -105,7 +110,10 @@ private:
     quint32 m_address = 0;
     quint32 m_size = 0;
     MemoryMapElement *m_importedBy = nullptr;
-    QDateTime m_loadTime;
+    // Milliseconds since the epoch: elements live in the document's pool and are never
+    // destroyed, so they hold no member that owns heap memory.
+    qint64 m_loadTime = kNoLoadTime;
+    static constexpr qint64 kNoLoadTime = std::numeric_limits<qint64>::min();
 };
 
 // The element's name as linker symbols use it: every blank becomes "_".

@@ -13,8 +13,7 @@ class MemoryMapOpenFiles
 public:
     // The loaded map, reloaded when the file (or an import) changed or the macro text differs;
     // null when the file cannot be loaded (nothing is cached then).
-    static MemoryMap *getMemoryMapFile(const QString &file, const QString &macros,
-                                       bool preprocess);
+    static MemoryMap *getMemoryMapFile(const QString &file, const QString &macros, bool preprocess);
     // Drops every cached map (for tests and for hosts that run several builds).
     static void clear();
     static int count();
