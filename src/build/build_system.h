@@ -7,6 +7,8 @@
 #include <QHash>
 #include <QList>
 #include <QMap>
+#include <QPair>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -107,6 +109,7 @@ private:
     // Projects whose projectBuild() is in progress, by configuration, to catch cyclic
     // `project_dependencies` before they recurse without end.
     QList<QPair<ProjectElement *, QString>> m_inProgress;
+    QSet<ProjectElement *> m_visiting; // buildOrder()'s projects whose dependencies are pending
     QHash<QString, QDateTime> m_statCache; // absolute path -> time (invalid: missing)
 };
 

@@ -14,6 +14,7 @@
 #include <list>
 
 class Builder;
+class BuildPropertyCatalogue;
 class ProjectElement;
 class PropertyClass;
 
@@ -140,12 +141,13 @@ public:
     std::list<PropertyClass *> additionalLinkerProperties;
 
 protected:
-    // The registered property class of `name`; the library variant of build_output_file_name
-    // is asked for with libraryOutputFileNameProperty().
-    PropertyClass *property(const char *name);
-    PropertyClass *libraryOutputFileNameProperty();
-    QString setting(ProjectElement *element, const char *name, const QString &config);
-    QString expandedSetting(ProjectElement *element, const char *name, const QString &config);
+    // The catalogue every setting is read through (created by the constructor when the
+    // process has none yet).
+    BuildPropertyCatalogue &properties() const { return *m_catalogue; }
+    QString setting(ProjectElement *element, const PropertyClass *property,
+                    const QString &config) const;
+    bool settingIs(ProjectElement *element, const PropertyClass *property, const QString &config,
+                   const QString &value) const;
 
 private:
     bool compileStep(ProjectElement *element, const QString &config, BuildAction action,
@@ -160,11 +162,21 @@ private:
                      Builder *builder, int flags);
     bool externalBuildStep(ProjectElement *element, const QString &config, bool rebuild,
                            Builder *builder, int flags);
-    void runUserCommand(ProjectElement *element, const QString &config, const char *command,
-                        const char *workingDirectory, const QString &label,
-                        const QString &targetPath, Builder *builder);
+    void addDependencyInputs(ProjectElement *element, const QString &config,
+                             QStringList &inputs, bool &rebuild);
+    void addLinkerScriptInputs(ProjectElement *element, const QString &config,
+                               QStringList &dependencies);
+    QString workingDirectory(ProjectElement *element, const PropertyClass *property,
+                             const QString &config);
+    void runUserCommand(ProjectElement *element, const QString &config,
+                        const PropertyClass *command, const PropertyClass *directoryProperty,
+                        const QString &label, const QString &targetPath, Builder *builder);
+    void selectPropertyGroupFile(ProjectElement *element, const QString &config);
+    void reportUpToDate(Builder *builder, bool quiet, const QString &output,
+                        const QString &suffix = QString());
 
-    QMap<QByteArray, PropertyClass *> m_properties;
+    BuildPropertyCatalogue *m_catalogue = nullptr;
+    bool m_ownsCatalogue = false;
 };
 
 extern StandardBuildSystem *standardBuildSystem;
