@@ -52,16 +52,18 @@ KESTREL_BINARY_EXPRESSION(LogicalOrExpression, "||")
 
 #undef KESTREL_BINARY_EXPRESSION
 
-// `target = value` through the host; prefix and postfix `++`/`--` are built from it. The
-// postfix forms give the value from before the assignment.
+// `target = value` through the host. Prefix and postfix `++`/`--` are built from it with the
+// step 1 as value; the postfix forms give the value from before the assignment.
 class AssignExpression : public BinaryExpression
 {
 public:
+    enum Mode { Plain, PreIncrement, PreDecrement, PostIncrement, PostDecrement };
+
     AssignExpression(ExpressionParser *host, ExpressionPtr target, ExpressionPtr value,
-                     bool yieldsOldValue = false)
-        : BinaryExpression(host, std::move(target), std::move(value)),
-          m_yieldsOldValue(yieldsOldValue) {}
+                     Mode mode = Plain)
+        : BinaryExpression(host, std::move(target), std::move(value)), m_mode(mode) {}
     ExpressionType evaluate() override;
+    QString dump() const override;
 
 protected:
     ExpressionType apply(const ExpressionType &, const ExpressionType &) override
@@ -71,5 +73,5 @@ protected:
     const char *symbol() const override { return "="; }
 
 private:
-    bool m_yieldsOldValue;
+    Mode m_mode;
 };

@@ -15,10 +15,14 @@ class MarkerType;
 
 // Binary operators climb from level -4 (the comma) to 9 (`* / %`); level 10 is a unary
 // expression. Assignment-like operators, `?:`, `,` and `>>>` are refused with "operator not
-// supported". Every fault is a ParserException.
+// supported". Every fault is a ParserException. Nesting and size are bounded (kMaxNesting,
+// kMaxNodes) so that evaluating or freeing a tree can never exhaust the stack.
 class ExpressionParser
 {
 public:
+    static constexpr int kMaxNesting = 256;
+    static constexpr int kMaxNodes = 4096;
+
     explicit ExpressionParser(Lexer *lexer) : m_lexer(lexer) {}
     virtual ~ExpressionParser() = default;
 
@@ -58,6 +62,9 @@ private:
     std::shared_ptr<BaseType> parseType();
     bool startsType();
     void expect(int token, const char *message);
+    template <typename T, typename... Args> ExpressionPtr make(Args &&...args);
 
     Lexer *m_lexer;
+    int m_depth = 0;  // nesting of unary expressions and parentheses
+    int m_nodes = 0;  // nodes built for the text being parsed
 };
