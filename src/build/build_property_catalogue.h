@@ -256,18 +256,42 @@ public:
     PropertyClass *arm_simulator_run_target_loader = nullptr;
 
 private:
+    // The page and group the next classes are shown under.
+    void section(const QString &page, const QString &group);
     PropertyClass *add(PropertyClass *property);
+    PropertyClass *boolean(const QString &name, const QString &title, const QString &help,
+                           bool defaultValue);
+    PropertyClass *text(const QString &name, int type, const QString &title, const QString &help,
+                        const QString &defaultValue = QString(""));
+    PropertyClass *choice(const QString &name, const QStringList &values, const QString &title,
+                          const QString &help, const QString &defaultValue);
+    PropertyClass *range(const QString &name, int maximum, const QString &unit,
+                         const QString &title, const QString &help, int defaultValue);
+
     void createBuildOptions();
+    void createPreprocessorOptions();
     void createCompilerOptions();
     void createCodeGenerationOptions();
-    void createSectionAndStepOptions();
+    void createAssemblerAndSectionOptions();
+    void createCompileStepOptions();
     void createLinkerOptions();
     void createLibraryOptions();
+    void createPrintfScanfOptions();
     void createRuntimeMemoryOptions();
-    void createStagingCombiningExternal(const QStringList &loadFileTypes);
+    void createLinkStepOptions();
+    void createStagingOptions();
+    void createCombiningOptions();
+    void createExternalBuildOptions(const QStringList &loadFileTypes);
+    void createInformation();
+    void createTargetScriptOptions();
     void createDebuggerOptions(const QStringList &loadFileTypes);
+    void createTargetControlOptions();
+    void createTargetLoaderOptions();
+    void createSimulatorOptions();
     void loadBuildOptions(const QString &fileName);
 
+    QString m_page;
+    QString m_group;
     QList<PropertyClass *> m_classes;
     QList<PropertyClass *> m_registered;
 };
