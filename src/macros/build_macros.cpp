@@ -1,0 +1,222 @@
+#include "macros/build_macros.h"
+
+#include "build/build_system.h"
+#include "host/path.h"
+#include "macros/macro_system.h"
+#include "project/project_element.h"
+#include "project/project_system.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace {
+
+using MacroTable = QMap<QString, QString>;
+
+const QString kIntermediateDirectory = QStringLiteral("build_intermediate_directory");
+const QString kRootOutputDirectory = QStringLiteral("build_root_output_directory");
+const QString kOutputDirectory = QStringLiteral("build_output_directory");
+
+// The resolved setting of the catalogue property `name`; empty when no build system defined it.
+QString setting(ProjectElement *e, const QString &name, const QString &configuration)
+{
+    const PropertyClass *pc = BuildSystem::findPropertyClass(name);
+    if (!pc || !projectSystem)
+        return QString();
+    return projectSystem->settingFor(e, pc, configuration);
+}
+
+void addProjectMacros(ProjectElement *e, const QString &configuration, MacroTable &table)
+{
+    if (!projectSystem || !projectSystem->macrosProperty())
+        return;
+    const QString value = projectSystem->settingFor(e, projectSystem->macrosProperty(),
+                                                    configuration);
+    if (value.isEmpty())
+        return;
+    const MacroTable project =
+        MacroSystem::macrosFromStringList(MacroSystem::stringListFromString(value, false));
+    for (auto it = project.cbegin(); it != project.cend(); ++it)
+        table.insert(it.key(), it.value());
+}
+
+ProjectElement *enclosing(ProjectElement *e, ProjectElement::Kind kind)
+{
+    for (ProjectElement *n = e; n; n = n->parent) {
+        if (n->type == kind)
+            return n;
+    }
+    return nullptr;
+}
+
+void addProjectNames(ProjectElement *e, const QString &configuration, MacroTable &table)
+{
+    ProjectElement *project = enclosing(e, ProjectElement::Project);
+    if (project) {
+        const QString dir = projectSystem ? projectSystem->projectDirectoryPath(project)
+                                          : project->directory;
+        if (!dir.isNull())
+            table.insert(QStringLiteral("ProjectDir"), dir);
+        table.insert(QStringLiteral("ProjectName"), project->getName());
+    }
+    table.insert(QStringLiteral("Configuration"), configuration);
+    const QString platform = project && projectSystem ? projectSystem->platform(project)
+                                                      : QStringLiteral("arm");
+    table.insert(QStringLiteral("Platform"), platform.toLower());
+}
+
+// Solution names split at the first ".": "board.rev.zav" is "board" with extension "rev.zav".
+void addSolutionNames(ProjectElement *e, MacroTable &table)
+{
+    ProjectElement *solution = enclosing(e, ProjectElement::Solution);
+    if (!solution)
+        return;
+    const QString path = solution->absolutePath.filePath();
+    if (path.isEmpty())
+        return;
+    const QFileInfo info(path);
+    table.insert(QStringLiteral("SolutionDir"), info.absolutePath());
+    table.insert(QStringLiteral("SolutionName"), info.baseName());
+    table.insert(QStringLiteral("SolutionFileName"), info.fileName());
+    table.insert(QStringLiteral("SolutionPath"), info.absoluteFilePath());
+    table.insert(QStringLiteral("SolutionExt"), info.completeSuffix());
+}
+
+// The file's path relative to its project directory when it lies below it; otherwise as the
+// project stores it.
+QString relativeInputPath(const ProjectElement *file)
+{
+    const QString &stored = file->filePath;
+    if (QDir::isRelativePath(stored) || file->directory.isEmpty())
+        return stored;
+    const QString prefix = file->directory.endsWith(u'/') ? file->directory
+                                                          : file->directory + u'/';
+    return stored.startsWith(prefix) ? stored.mid(prefix.size()) : stored;
+}
+
+// Input names split at the last ".": "main.test.c" is "main.test" with extension "c".
+void addInputNames(ProjectElement *e, MacroTable &table)
+{
+    if (!e->isFile())
+        return;
+    e->checkDoFileStuff();
+    if (e->filePath.isEmpty())
+        return;
+    const QFileInfo stored(e->filePath);
+    const QFileInfo full(e->absolutePath.filePath());
+    table.insert(QStringLiteral("InputDir"), stored.path());
+    table.insert(QStringLiteral("InputName"), full.completeBaseName());
+    table.insert(QStringLiteral("InputFileName"), full.fileName());
+    table.insert(QStringLiteral("InputExt"), full.suffix());
+    table.insert(QStringLiteral("InputPath"), full.absoluteFilePath());
+    table.insert(QStringLiteral("RelInputPath"), relativeInputPath(e));
+}
+
+void addExtensions(MacroTable &table)
+{
+    const bool haveSystem = projectSystem != nullptr;
+    table.insert(QStringLiteral("OBJ"),
+                 haveSystem ? projectSystem->objectFileExtension() : QStringLiteral(".o"));
+    table.insert(QStringLiteral("EXE"),
+                 haveSystem ? projectSystem->executableFileExtension() : QStringLiteral(".elf"));
+    table.insert(QStringLiteral("LIB"),
+                 haveSystem ? projectSystem->libraryFileExtension() : QStringLiteral(".a"));
+    table.insert(QStringLiteral("PackageExt"), QStringLiteral("voz"));
+}
+
+// Each directory is expanded with the table as it stands, so "$(Configuration)" (their
+// default) and earlier directories can be used.
+void addDirectories(ProjectElement *e, const QString &configuration, MacroTable &table)
+{
+    const QString dot = QStringLiteral(".");
+    QString intDir =
+        macroSystem.replaceMacros(table, setting(e, kIntermediateDirectory, configuration));
+    table.insert(QStringLiteral("IntDir"), intDir.isEmpty() ? dot : intDir);
+
+    const QString rootOutDir =
+        macroSystem.replaceMacros(table, setting(e, kRootOutputDirectory, configuration));
+    table.insert(QStringLiteral("RootOutDir"), rootOutDir.isNull() ? QString("") : rootOutDir);
+
+    QString outDir = macroSystem.replaceMacros(table, setting(e, kOutputDirectory, configuration));
+    if (outDir.isEmpty())
+        outDir = dot;
+    table.insert(QStringLiteral("OutDir"), outDir);
+
+    QString relative;
+    if (!rootOutDir.isEmpty() && Path::relativeDirPath(outDir, rootOutDir, relative))
+        table.insert(QStringLiteral("RootRelativeOutDir"), relative);
+}
+
+} // namespace
+
+QMap<QString, QString> buildMacros(ProjectElement *e, const QString &configuration)
+{
+    MacroTable table = macroSystem.globalMacros(true);
+    if (!e)
+        return table;
+    addProjectMacros(e, configuration, table);
+    table.insert(QStringLiteral("ProjectNodeName"), e->getName());
+    addProjectNames(e, configuration, table);
+    addSolutionNames(e, table);
+    addInputNames(e, table);
+    addExtensions(table);
+    addDirectories(e, configuration, table);
+    return table;
+}
+
+QString armLibExt(const ARMLibrarySettings &s)
+{
+    QString ext = QStringLiteral("_");
+    const QString &arch = s.architecture;
+    if (arch == u"ARM4T" || arch == u"v4T" || arch == u"v5T")
+        ext += s.interwork == u"Yes" ? u"v4t" : u"v4";
+    else if (arch == u"v5TE")
+        ext += u"v5te";
+    else if (arch == u"v6")
+        ext += u"v6";
+    else if (arch == u"v6T2")
+        ext += u"v6t2";
+    else if (arch == u"v6M")
+        ext += u"v6m";
+    else if (arch == u"v7M")
+        ext += u"v7m";
+    if (s.fpAbi == u"SoftFP")
+        ext += u"_vfp";
+    ext += s.instructionSet == u"ARM" ? u"_a" : u"_t";
+    ext += s.endian == u"Little" ? u"_le" : u"_be";
+    return ext;
+}
+
+QString armLoaderType(const QString &flashLoaderType)
+{
+    if (flashLoaderType == u"Comms Channel Loader" || flashLoaderType == u"Fast Comms Channel Loader")
+        return QStringLiteral("dcc");
+    if (flashLoaderType == u"RAM Loader")
+        return QStringLiteral("ram");
+    if (flashLoaderType == u"Flash Library RPC Loader")
+        return QStringLiteral("rpc");
+    return QString("");
+}
+
+void addARMBuildMacros(ProjectElement *e, const QString &configuration,
+                       QMap<QString, QString> &table)
+{
+    if (!e || !e->isProject())
+        return;
+    // A project without a type of its own is an executable, the default project type.
+    const QString type = projectSystem ? projectSystem->getProjectType(e) : QString();
+    const bool executable = type.isEmpty() || type == u"Executable";
+    ARMLibrarySettings s;
+    s.architecture = setting(e, QStringLiteral("arm_architecture"), configuration);
+    s.interwork = setting(e, QStringLiteral("arm_interwork"), configuration);
+    s.fpAbi = setting(e, QStringLiteral("arm_fp_abi"), configuration);
+    s.instructionSet = setting(e,
+                               executable ? QStringLiteral("arm_library_instruction_set")
+                                          : QStringLiteral("arm_instruction_set"),
+                               configuration);
+    s.endian = setting(e, QStringLiteral("arm_endian"), configuration);
+    table.insert(QStringLiteral("LibExt"), armLibExt(s));
+    table.insert(QStringLiteral("LoaderType"),
+                 armLoaderType(setting(e, QStringLiteral("arm_target_flash_loader_type"),
+                                       configuration)));
+}

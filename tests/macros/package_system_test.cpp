@@ -1,0 +1,88 @@
+#include "macros/package_system.h"
+
+#include "host/h_exception.h"
+#include "host/user_data_dir.h"
+#include "macros/default_system_macros.h"
+#include "macros/macro_system.h"
+#include "support/qt_printers.h"
+#include "support/run_kestrel.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+class PackageMacros : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_dir.isValid());
+        macroSystem.reset();
+    }
+    void TearDown() override { macroSystem.reset(); }
+
+    QString dir() const { return m_dir.path(); }
+
+private:
+    QTemporaryDir m_dir;
+};
+
+TEST_F(PackageMacros, InstallationMacros)
+{
+    setupDefaultSystemMacros(dir() + "/./inst");
+    EXPECT_EQ(macroSystem.systemMacro("StudioDir"), dir() + "/inst");
+    EXPECT_EQ(macroSystem.systemMacro("StudioMajorVersion"), "2");
+    EXPECT_EQ(macroSystem.systemMacro("StudioMinorVersion"), "0");
+    EXPECT_EQ(macroSystem.systemMacro("StudioRevision"), "4");
+    EXPECT_EQ(macroSystem.systemMacro("StudioName"), "Quillmark for ARM");
+    EXPECT_EQ(macroSystem.systemMacro("StudioUserDir"), studioUserDataDir());
+    EXPECT_TRUE(macroSystem.systemMacro("StudioUserDir").endsWith("/Tessary for ARM"));
+}
+
+TEST_F(PackageMacros, PackageDirectoryIsExpandedAndCatalogueFilesCreated)
+{
+    macroSystem.setSystemMacro("StudioDir", dir() + "/inst");
+    macroSystem.setGlobalMacro("StudioDir", "/global/wins/only/later");
+    PackageSystem::setupPackageMacros("$(StudioDir)/../pkg");
+
+    const QString packages = dir() + "/pkg";
+    EXPECT_EQ(macroSystem.systemMacro("PackagesDir"), packages);
+    EXPECT_EQ(macroSystem.systemMacro("TargetsDir"), packages + "/targets");
+    EXPECT_EQ(macroSystem.systemMacro("SamplesDir"), packages + "/samples");
+    EXPECT_EQ(readTextFile(packages + "/targets/project_templates.xml"),
+              "<!DOCTYPE Project_Templates_File>\n"
+              "<projects>\n"
+              "  <include filename=\"$(StudioDir)/targets/project_templates.xml\" no_root=\"1\" />\n"
+              "</projects>\n");
+    EXPECT_EQ(readTextFile(packages + "/targets/frequencies.xml"),
+              "<envelope>\n"
+              "  <include filename=\"$(StudioDir)/targets/frequencies.xml\" />\n"
+              "</envelope>\n");
+}
+
+TEST_F(PackageMacros, ExistingCatalogueIsNeverOverwritten)
+{
+    const QString templates = dir() + "/targets/project_templates.xml";
+    ASSERT_TRUE(writeTextFile(templates, "mine\n"));
+    PackageSystem::setupPackageMacros(dir());
+    EXPECT_EQ(readTextFile(templates), "mine\n");
+    EXPECT_TRUE(QFile::exists(dir() + "/targets/frequencies.xml"));
+}
+
+TEST_F(PackageMacros, UnwritableCatalogueThrows)
+{
+    // A plain file where the targets directory should be: nothing can be created below it,
+    // whatever the user's rights.
+    ASSERT_TRUE(writeTextFile(dir() + "/targets", "x"));
+    try {
+        PackageSystem::setupPackageMacros(dir());
+        FAIL() << "no exception";
+    } catch (const HException &e) {
+        EXPECT_EQ(e.message, "cannot create " + dir() + "/targets/project_templates.xml");
+    }
+}
+
+} // namespace

@@ -1,0 +1,208 @@
+#include "settings/settings.h"
+
+#include "support/qt_printers.h"
+#include "support/run_kestrel.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace {
+
+using Map = QMap<QString, Setting>;
+
+class SettingsFile : public ::testing::Test
+{
+protected:
+    void SetUp() override { ASSERT_TRUE(m_dir.isValid()); }
+
+    QString file() const { return m_dir.path() + "/user/data/settings.xml"; }
+    // Moves the file's time away from the one a store remembered, as another program's write
+    // would, without waiting for the clock.
+    void touchLater(qint64 seconds = 1000)
+    {
+        ASSERT_TRUE(setFileTime(file(), QFileInfo(file()).lastModified().toSecsSinceEpoch() + seconds));
+    }
+    Map loaded() const
+    {
+        Map map;
+        EXPECT_TRUE(Settings::load(Path(file()), map));
+        return map;
+    }
+
+private:
+    QTemporaryDir m_dir;
+};
+
+TEST_F(SettingsFile, ExactFileFormat)
+{
+    const Map map{{"B/Key With Spaces", {"v", Setting::Changed}},
+                  {"A", {"x&y<z>\"q'\u00b7", Setting::Loaded}}};
+    EXPECT_EQ(QString::fromUtf8(Settings::fileText(map)),
+              "<!DOCTYPE Tessary_Settings_File>\n"
+              "<settings>\n"
+              "  <setting name=\"A\">x&amp;y&lt;z&gt;&quot;q&apos;&middot;</setting>\n"
+              "  <setting name=\"B/Key With Spaces\">v</setting>\n"
+              "</settings>\n");
+    EXPECT_EQ(QString::fromUtf8(Settings::fileText({})),
+              "<!DOCTYPE Tessary_Settings_File>\n<settings>\n</settings>\n");
+}
+
+TEST_F(SettingsFile, EveryValueRoundTrips)
+{
+    const QString values[] = {
+        "plain", "", "a&b", "<tag attr=\"1\">", "it's", "\u00b7 middle \u00b7", "&lt; stays text",
+        "&nbsp;&amp;&middot;", "two\nlines", "crlf\r\nend", "  padded  ", "   ", "\t", "\n",
+        "semi;colon\\back", "\u00e9t\u00e9 \u2603", "]]>", "a]]>b",
+    };
+    Map map;
+    int i = 0;
+    for (const QString &value : values)
+        map.insert(QString("Key %1").arg(i++, 2, 10, QChar('0')), {value, Setting::Changed});
+    ASSERT_TRUE(Settings::save(Path(file()), map));
+
+    const Map back = loaded();
+    ASSERT_EQ(back.size(), map.size());
+    for (auto it = map.cbegin(); it != map.cend(); ++it) {
+        SCOPED_TRACE(it.key().toStdString());
+        EXPECT_EQ(back.value(it.key()).value, it->value);
+        EXPECT_EQ(back.value(it.key()).state, Setting::Loaded);
+    }
+}
+
+TEST_F(SettingsFile, LoadReadsHandWrittenFiles)
+{
+    ASSERT_TRUE(writeTextFile(file(),
+                              "<!DOCTYPE Tessary_Settings_File>\n<settings>\n"
+                              "  <setting name=\"Environment/Build/Tool Chain Root Directory\">"
+                              "/opt/arm/bin</setting>\n"
+                              "  <group><setting name=\"Nested\">deep</setting></group>\n"
+                              "  <setting name=\"\">skipped</setting>\n"
+                              "  <setting name=\"Empty\"/>\n"
+                              "  <setting name=\"Entities\">&nbsp;&middot;&amp;lt;</setting>\n"
+                              "  <setting name=\"Markup\"><b>bold</b></setting>\n"
+                              "</settings>\n"));
+    const Map map = loaded();
+    EXPECT_EQ(map.value("Environment/Build/Tool Chain Root Directory").value, "/opt/arm/bin");
+    EXPECT_EQ(map.value("Nested").value, "deep");
+    EXPECT_FALSE(map.contains(""));
+    EXPECT_TRUE(map.contains("Empty"));
+    EXPECT_EQ(map.value("Empty").value, "");
+    EXPECT_EQ(map.value("Entities").value, " \u00b7&lt;");
+    EXPECT_EQ(map.value("Markup").value, "<b>bold</b>");
+}
+
+TEST_F(SettingsFile, UnreadableFileLeavesTheMapAlone)
+{
+    Map map{{"kept", {"1", Setting::Loaded}}};
+    EXPECT_FALSE(Settings::load(Path(file()), map));
+    ASSERT_TRUE(writeTextFile(file(), "<settings><setting name=\"x\">unclosed</settings>"));
+    EXPECT_FALSE(Settings::load(Path(file()), map));
+    EXPECT_EQ(map, (Map{{"kept", {"1", Setting::Loaded}}}));
+
+    Settings store{Path(file())};
+    EXPECT_TRUE(store.entries().isEmpty());
+    EXPECT_EQ(store.readEntry("x", "default"), "default");
+}
+
+TEST_F(SettingsFile, MergeChangesAppliesChangedAndRemovedEntries)
+{
+    Map fileEntries{{"a", {"disk", Setting::Loaded}},
+                    {"b", {"disk", Setting::Loaded}},
+                    {"c", {"disk", Setting::Loaded}}};
+    const Map changes{{"a", {"mine", Setting::Changed}},
+                      {"b", {"stale", Setting::Loaded}},
+                      {"c", {"", Setting::Removed}},
+                      {"d", {"new", Setting::Changed}}};
+    EXPECT_TRUE(Settings::mergeChanges(fileEntries, changes));
+    EXPECT_EQ(fileEntries, (Map{{"a", {"mine", Setting::Loaded}},
+                                {"b", {"disk", Setting::Loaded}},
+                                {"d", {"new", Setting::Loaded}}}));
+}
+
+TEST_F(SettingsFile, EntriesReadWriteAndRemove)
+{
+    Settings store{Path(file())};
+    bool ok = true;
+    EXPECT_EQ(store.readEntry("k", "dflt", &ok), "dflt");
+    EXPECT_FALSE(ok);
+    EXPECT_TRUE(store.writeEntry("k", "v"));
+    EXPECT_TRUE(store.isDirty());
+    EXPECT_EQ(store.readEntry("k", "dflt", &ok), "v");
+    EXPECT_TRUE(ok);
+    store.removeEntry("k");
+    EXPECT_EQ(store.readEntry("k", "dflt"), "dflt");
+    store.sync();
+    EXPECT_FALSE(store.isDirty());
+    EXPECT_FALSE(loaded().contains("k"));
+}
+
+TEST_F(SettingsFile, SyncWritesOnlyWhenSomethingChanged)
+{
+    Settings store{Path(file())};
+    store.sync();
+    EXPECT_FALSE(QFile::exists(file()));
+    store.writeEntry("k", "v");
+    store.sync();
+    EXPECT_EQ(loaded().value("k").value, "v");
+    EXPECT_EQ(store.entries().value("k").state, Setting::Loaded);
+
+    // Writing the value it already holds is not a change.
+    store.writeEntry("k", "v");
+    EXPECT_FALSE(store.isDirty());
+}
+
+TEST_F(SettingsFile, SyncReloadsWhatAnotherProgramWrote)
+{
+    Settings store{Path(file())};
+    store.writeEntry("k", "v");
+    store.sync();
+
+    ASSERT_TRUE(Settings::save(Path(file()), {{"k", {"other", Setting::Loaded}},
+                                              {"x", {"1", Setting::Loaded}}}));
+    touchLater();
+    store.sync();
+    EXPECT_EQ(store.readEntry("k"), "other");
+    EXPECT_EQ(store.readEntry("x"), "1");
+}
+
+TEST_F(SettingsFile, ChangesAreMergedIntoAFileChangedMeanwhile)
+{
+    ASSERT_TRUE(Settings::save(Path(file()), {{"mine", {"old", Setting::Loaded}},
+                                              {"gone", {"x", Setting::Loaded}}}));
+    auto store = std::make_unique<Settings>(Path(file()));
+    store->writeEntry("mine", "new");
+    store->removeEntry("gone");
+
+    ASSERT_TRUE(Settings::save(Path(file()), {{"mine", {"old", Setting::Loaded}},
+                                              {"gone", {"x", Setting::Loaded}},
+                                              {"theirs", {"t", Setting::Loaded}}}));
+    touchLater();
+    store.reset(); // the end of the run writes the store back
+
+    EXPECT_EQ(loaded(), (Map{{"mine", {"new", Setting::Loaded}},
+                             {"theirs", {"t", Setting::Loaded}}}));
+}
+
+TEST_F(SettingsFile, DestructorKeepsUnknownEntriesAndCreatesTheDirectory)
+{
+    ASSERT_TRUE(writeTextFile(file(), "<!DOCTYPE Tessary_Settings_File>\n<settings>\n"
+                                      "  <setting name=\"Someone/Else\">a &amp; b</setting>\n"
+                                      "</settings>\n"));
+    {
+        Settings store{Path(file())};
+        store.writeEntry("Mine", "1");
+    }
+    EXPECT_EQ(loaded(), (Map{{"Mine", {"1", Setting::Loaded}},
+                             {"Someone/Else", {"a & b", Setting::Loaded}}}));
+
+    QFile::remove(file());
+    QDir(QFileInfo(file()).absolutePath()).removeRecursively();
+    { Settings store{Path(file())}; }
+    EXPECT_TRUE(QFile::exists(file()));
+}
+
+} // namespace
