@@ -1,0 +1,235 @@
+#include "macros/build_macros.h"
+
+#include "build/arm_build_system.h"
+#include "macros/build_expansion.h"
+#include "macros/macro_system.h"
+#include "project/arm_project_system.h"
+#include "project/project_element.h"
+#include "support/qt_printers.h"
+#include "support/run_kestrel.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace {
+
+using Table = QMap<QString, QString>;
+
+// The solution board.rev.zav: a project "app" with a file below a folder, built in "Debug".
+const char kSolution[] = R"zav(<!DOCTYPE Quillmark_Project_File>
+<solution Name="board" version="2">
+  <configuration Name="Debug"/>
+  <configuration Name="Release"/>
+  <configuration Name="Flat"/>
+  <project Name="app">
+    <configuration Name="Common" project_type="Executable" macros="Mine=$(Configuration)-m;OutDir=ignored;ProjectName=ignored"
+        arm_architecture="v4T" arm_interwork="Yes" arm_fp_abi="SoftFP"
+        arm_library_instruction_set="ARM" arm_instruction_set="Thumb" arm_endian="Little"
+        arm_target_flash_loader_type="RAM Loader"/>
+    <configuration Name="Release" build_output_directory="$(RootOutDir)/bin/$(Configuration)"
+        build_root_output_directory="$(SolutionDir)/out" build_intermediate_directory="$(ProjectName)/obj"/>
+    <configuration Name="Flat" build_output_directory="" build_root_output_directory=""/>
+    <folder Name="src">
+      <file file_name="src/main.test.c">
+        <configuration Name="Common" c_preprocessor_definitions="A=$(InputName);B\;C;;$(Undefined)"/>
+      </file>
+    </folder>
+  </project>
+</solution>
+)zav";
+
+class BuildMacros : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_dir.isValid());
+        macroSystem.reset();
+        macroSystem.setSystemMacro("StudioDir", "/studio");
+        projectSystem = new ARMProjectSystem;
+        m_build = std::make_unique<ARMBuildSystem>(QStringList());
+        buildSystem = m_build.get();
+        ASSERT_TRUE(writeTextFile(solutionPath(), kSolution));
+        projectSystem->loadSolution(solutionPath(), nullptr, nullptr);
+        m_project = projectSystem->findProject(projectSystem->solutionElement(), "app");
+        ASSERT_NE(m_project, nullptr);
+        m_folder = projectSystem->findFolder(m_project, "src");
+        ASSERT_NE(m_folder, nullptr);
+        m_file = m_folder->firstChild;
+        while (m_file && !m_file->isFile())
+            m_file = m_file->nextSibling;
+        ASSERT_NE(m_file, nullptr);
+    }
+
+    void TearDown() override
+    {
+        buildSystem = nullptr;
+        m_build.reset();
+        delete projectSystem;
+        projectSystem = nullptr;
+        macroSystem.reset();
+    }
+
+    QString dir() const { return m_dir.path(); }
+    QString solutionPath() const { return dir() + "/board.rev.zav"; }
+    Table table(ProjectElement *e, const QString &configuration = "Debug")
+    {
+        return buildSystem->macros(e, configuration);
+    }
+
+    std::unique_ptr<ARMBuildSystem> m_build;
+    ProjectElement *m_project = nullptr;
+    ProjectElement *m_folder = nullptr;
+    ProjectElement *m_file = nullptr;
+
+private:
+    QTemporaryDir m_dir;
+};
+
+TEST_F(BuildMacros, FileTable)
+{
+    const Table t = table(m_file);
+    const Table expected{
+        {"ProjectNodeName", "main.test.c"},
+        {"ProjectDir", dir()},
+        {"ProjectName", "app"},
+        {"Configuration", "Debug"},
+        {"Platform", "arm"},
+        {"SolutionDir", dir()},
+        {"SolutionName", "board"},
+        {"SolutionFileName", "board.rev.zav"},
+        {"SolutionPath", solutionPath()},
+        {"SolutionExt", "rev.zav"},
+        {"InputDir", "src"},
+        {"InputName", "main.test"},
+        {"InputFileName", "main.test.c"},
+        {"InputExt", "c"},
+        {"InputPath", dir() + "/src/main.test.c"},
+        {"RelInputPath", "src/main.test.c"},
+        {"OBJ", ".o"},
+        {"EXE", ".elf"},
+        {"LIB", ".a"},
+        {"PackageExt", "voz"},
+        {"IntDir", "Debug"},
+        {"RootOutDir", ""},
+        {"OutDir", "Debug"},
+        {"Mine", "$(Configuration)-m"}, // project macros are taken as written
+    };
+    for (auto it = expected.cbegin(); it != expected.cend(); ++it) {
+        SCOPED_TRACE(it.key().toStdString());
+        EXPECT_EQ(t.value(it.key(), "<absent>"), it.value());
+    }
+    EXPECT_FALSE(t.contains("RootRelativeOutDir"));
+    EXPECT_FALSE(t.contains("LibExt"));
+    EXPECT_FALSE(t.contains("LoaderType"));
+    EXPECT_EQ(t.value("HostOS"), "solaris");
+}
+
+TEST_F(BuildMacros, FolderTableHasNoInputMacros)
+{
+    const Table t = table(m_folder);
+    EXPECT_EQ(t.value("ProjectNodeName"), "src");
+    EXPECT_EQ(t.value("ProjectName"), "app");
+    for (const char *name : {"InputDir", "InputName", "InputPath", "RelInputPath", "LibExt",
+                             "LoaderType"}) {
+        SCOPED_TRACE(name);
+        EXPECT_FALSE(t.contains(name));
+    }
+}
+
+TEST_F(BuildMacros, ProjectTableHasLibraryVariantAndLoader)
+{
+    const Table t = table(m_project);
+    EXPECT_EQ(t.value("LibExt"), "_v4t_vfp_a_le");
+    EXPECT_EQ(t.value("LoaderType"), "ram");
+    EXPECT_EQ(t.value("ProjectNodeName"), "app");
+}
+
+TEST_F(BuildMacros, LibrariesOfANonExecutableUseTheCodeInstructionSet)
+{
+    projectSystem->setProperty(m_project, "project_type", "Common", "Library", false);
+    EXPECT_EQ(table(m_project).value("LibExt"), "_v4t_vfp_t_le");
+}
+
+TEST_F(BuildMacros, ComputedMacrosWinOverGlobalAndProjectMacros)
+{
+    macroSystem.setGlobalMacro("OutDir", "x");
+    macroSystem.setGlobalMacro("MyLibs", "$(StudioDir)/lib");
+    const Table t = table(m_file);
+    EXPECT_EQ(t.value("OutDir"), "Debug");
+    EXPECT_EQ(t.value("ProjectName"), "app");
+    EXPECT_EQ(t.value("MyLibs"), "$(StudioDir)/lib");
+    EXPECT_EQ(macroSystem.replaceMacros(t, "$(MyLibs)"), "$(StudioDir)/lib");
+}
+
+TEST_F(BuildMacros, DirectoriesAreExpandedWithTheTableSoFar)
+{
+    const Table t = table(m_file, "Release");
+    EXPECT_EQ(t.value("IntDir"), "app/obj");
+    EXPECT_EQ(t.value("RootOutDir"), dir() + "/out");
+    EXPECT_EQ(t.value("OutDir"), dir() + "/out/bin/Release");
+    EXPECT_EQ(t.value("RootRelativeOutDir", "<absent>"), "../..");
+}
+
+TEST_F(BuildMacros, EmptyDirectoriesGiveTheCurrentDirectory)
+{
+    const Table t = table(m_file, "Flat");
+    EXPECT_EQ(t.value("IntDir"), "Flat");
+    EXPECT_EQ(t.value("OutDir"), ".");
+    EXPECT_EQ(t.value("RootOutDir", "<absent>"), "");
+    EXPECT_FALSE(t.contains("RootRelativeOutDir"));
+    EXPECT_EQ(macroSystem.replaceMacros(t, "$(RootRelativeOutDir)/x"), "$(RootRelativeOutDir)/x");
+}
+
+struct LibExtCase
+{
+    ARMLibrarySettings settings;
+    const char *expected;
+};
+
+TEST(ARMLibraryVariant, Suffixes)
+{
+    const LibExtCase cases[] = {
+        {{"v4T", "Yes", "SoftFP", "ARM", "Little"}, "_v4t_vfp_a_le"},
+        {{"ARM4T", "No", "Soft", "Thumb", "Big"}, "_v4_t_be"},
+        {{"v5T", "Yes", "", "ARM", "Little"}, "_v4t_a_le"},
+        {{"v5TE", "Yes", "", "ARM", "Little"}, "_v5te_a_le"},
+        {{"v6", "", "", "Thumb", "Little"}, "_v6_t_le"},
+        {{"v6T2", "", "", "", ""}, "_v6t2_t_be"},
+        {{"v6M", "", "", "Thumb", "Little"}, "_v6m_t_le"},
+        {{"v7M", "", "SoftFP", "Thumb", "Little"}, "_v7m_vfp_t_le"},
+        {{"v8", "Yes", "", "ARM", "Little"}, "__a_le"},
+    };
+    for (const LibExtCase &c : cases) {
+        SCOPED_TRACE(c.expected);
+        EXPECT_EQ(armLibExt(c.settings), c.expected);
+    }
+    EXPECT_EQ(armLoaderType("Comms Channel Loader"), "dcc");
+    EXPECT_EQ(armLoaderType("Fast Comms Channel Loader"), "dcc");
+    EXPECT_EQ(armLoaderType("RAM Loader"), "ram");
+    EXPECT_EQ(armLoaderType("Flash Library RPC Loader"), "rpc");
+    EXPECT_EQ(armLoaderType("None"), "");
+}
+
+TEST_F(BuildMacros, SettingsExpandedForAnElement)
+{
+    const PropertyClass *defines = BuildSystem::findPropertyClass("c_preprocessor_definitions");
+    ASSERT_NE(defines, nullptr);
+    EXPECT_EQ(stringListSetting(*buildSystem, "-D", m_file, defines, "Debug", true, true),
+              (QStringList{"-DA=main.test", "-DB;C", "-D$(Undefined)"}));
+    EXPECT_EQ(stringListSetting(*buildSystem, "-D", m_file, defines, "Debug", false, false),
+              (QStringList{"-DA=$(InputName)", "-DB\\", "-DC", "-D$(Undefined)"}));
+    EXPECT_EQ(replaceStringListMacros(*buildSystem, m_file, {"$(Mine)", "", "$(InputExt)"},
+                                      "Debug"),
+              (QStringList{"$(Configuration)-m", "", "c"}));
+    EXPECT_EQ(replaceMacros(*buildSystem, m_file, "$(IntDir)/$(InputName)$(OBJ)", "Debug"),
+              "Debug/main.test.o");
+
+    const PropertyClass *outDir = BuildSystem::findPropertyClass("build_output_directory");
+    EXPECT_EQ(settingForExpanded(*buildSystem, m_file, outDir, "Release"),
+              dir() + "/out/bin/Release");
+}
+
+} // namespace
