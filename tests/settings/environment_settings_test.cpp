@@ -1,0 +1,178 @@
+#include "settings/arm_quillmark_environment_settings.h"
+
+#include "host/user_data_dir.h"
+#include "macros/macro_system.h"
+#include "project/property_class.h"
+#include "project/property_value_list.h"
+#include "settings/environment_property_value.h"
+#include "support/qt_printers.h"
+#include "support/run_kestrel.h"
+
+#include <QFile>
+#include <QSet>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+const QString kToolChainKey = QStringLiteral("Environment/Build/Tool Chain Root Directory");
+const QString kGlobalMacrosKey = QStringLiteral("Environment/Macros/Global Macros");
+
+// Each test gets its own user data directory and a fresh process-wide environment on it.
+class Environment : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_dir.isValid());
+        setRootUserDataDir(m_dir.path());
+        macroSystem.reset();
+    }
+    void TearDown() override
+    {
+        closeEnvironmentSettings();
+        macroSystem.reset();
+    }
+
+    QString rootFile() const { return m_dir.path() + "/settings.xml"; }
+    QString studioFile() const { return m_dir.path() + "/Tessary for ARM/settings.xml"; }
+    void writeStudioFile(const QString &settings)
+    {
+        ASSERT_TRUE(writeTextFile(studioFile(), "<!DOCTYPE Tessary_Settings_File>\n<settings>\n"
+                                                    + settings + "</settings>\n"));
+    }
+    // Ends the run (writing the files back) and starts the next one.
+    void restart()
+    {
+        closeEnvironmentSettings();
+        macroSystem.reset();
+        openEnvironmentSettings();
+    }
+
+private:
+    QTemporaryDir m_dir;
+};
+
+TEST_F(Environment, ToolChainDirectoryDefaultsAndFileValue)
+{
+    openEnvironmentSettings();
+    EXPECT_EQ(environment->toolChainRootDirectoryValue(), "$(StudioDir)");
+    environment->toolChainRootDirectory->setDefault("$(StudioDir)/gcc/bin");
+    EXPECT_EQ(environment->toolChainRootDirectoryValue(), "$(StudioDir)/gcc/bin");
+
+    closeEnvironmentSettings();
+    writeStudioFile("  <setting name=\"" + kToolChainKey + "\">/opt/arm/bin</setting>\n");
+    openEnvironmentSettings();
+    environment->toolChainRootDirectory->setDefault("$(StudioDir)/gcc/bin");
+    EXPECT_EQ(environment->toolChainRootDirectoryValue(), "/opt/arm/bin");
+}
+
+TEST_F(Environment, CommandLineMacroDefinitionsPersistAcrossRuns)
+{
+    openEnvironmentSettings();
+    macroSystem.setGlobalMacro("FOO", "1");
+    macroSystem.setGlobalMacro("Path", "a;b & <c>");
+    restart();
+    EXPECT_TRUE(readTextFile(studioFile()).contains(kGlobalMacrosKey));
+    EXPECT_EQ(macroSystem.globalMacro("FOO"), "1");
+    EXPECT_EQ(macroSystem.globalMacro("Path"), "a;b & <c>");
+
+    macroSystem.setGlobalMacro("FOO", QString());
+    restart();
+    EXPECT_TRUE(macroSystem.globalMacro("FOO").isNull());
+    EXPECT_EQ(macroSystem.globalMacro("Path"), "a;b & <c>");
+}
+
+TEST_F(Environment, UnknownEntriesAndTheRootFileAreWrittenBack)
+{
+    writeStudioFile("  <setting name=\"Some/Other Tool\">x &amp; y</setting>\n");
+    openEnvironmentSettings();
+    macroSystem.setGlobalMacro("A", "1");
+    closeEnvironmentSettings();
+    closeEnvironmentSettings(); // a second call does nothing
+
+    const QString text = readTextFile(studioFile());
+    EXPECT_TRUE(text.contains("<setting name=\"Some/Other Tool\">x &amp; y</setting>"));
+    EXPECT_TRUE(text.contains("<setting name=\"" + kGlobalMacrosKey + "\">A=1</setting>"));
+    EXPECT_TRUE(QFile::exists(rootFile()));
+}
+
+TEST_F(Environment, FilesAreLocatedWhenTheEnvironmentIsCreated)
+{
+    openEnvironmentSettings();
+    const QString firstRoot = rootUserDataDir();
+    QTemporaryDir other;
+    setRootUserDataDir(other.path()); // as -rootuserdir does after the environment exists
+    macroSystem.setGlobalMacro("A", "1");
+    closeEnvironmentSettings();
+    setRootUserDataDir(firstRoot);
+    EXPECT_TRUE(QFile::exists(studioFile()));
+    EXPECT_FALSE(QFile::exists(other.path() + "/Tessary for ARM/settings.xml"));
+}
+
+TEST_F(Environment, CatalogueEntries)
+{
+    openEnvironmentSettings();
+    // Entries with a page can be found by key; those without one (or internal) cannot.
+    EXPECT_EQ(environment->findProperty(kToolChainKey)->propertyClass(),
+              environment->toolChainRootDirectory);
+    EXPECT_EQ(environment->findProperty(kGlobalMacrosKey), nullptr);
+    EXPECT_EQ(environment->findProperty("Environment/Main Window/Geometry"), nullptr);
+    EXPECT_EQ(environment->findProperty("No/Such/Key"), nullptr);
+
+    const PropertyValue *version =
+        environment->findProperty("ARM/Build/Command Line Generation Version");
+    ASSERT_NE(version, nullptr);
+    EXPECT_EQ(version->propertyValue(), "2.0");
+    EXPECT_EQ(version->propertyClass()->enumerates(), (QStringList{"1.5", "1.6", "1.7", "2.0"}));
+    EXPECT_EQ(version->propertyClass()->group(), "Compatibility Options");
+
+    const PropertyValue *studioDir = environment->findProperty("ARM/Build/StudioDir Directory");
+    ASSERT_NE(studioDir, nullptr);
+    EXPECT_EQ(studioDir->propertyClass()->type(), PropertyClass::DirPath);
+    EXPECT_EQ(studioDir->propertyClass()->shortDescription(),
+              "Tessary for ARM Installation Directory");
+
+    for (const char *key : {"Environment/Build/Show Command Lines", "Target/Auto Connect",
+                            "Debugging/Show Transcript On Load", "Echo Raw Error/Warning Output",
+                            "Text Editor/Margins/Right", "Environment/Debugger/Source Path"}) {
+        SCOPED_TRACE(key);
+        EXPECT_NE(environment->findProperty(key), nullptr);
+    }
+
+    const PropertyValueList *building = environment->page("Building");
+    ASSERT_NE(building, nullptr);
+    QSet<const PropertyClass *> seen;
+    for (const PropertyValue *value : *building) {
+        EXPECT_FALSE(seen.contains(value->propertyClass())) << "listed twice";
+        seen.insert(value->propertyClass());
+    }
+    EXPECT_TRUE(building->find(environment->toolChainRootDirectory));
+}
+
+TEST_F(Environment, PropertyValuesReadLazilyAndWriteThrough)
+{
+    const QString key = QStringLiteral("Environment/Debugger/Initial Breakpoint");
+    writeStudioFile("  <setting name=\"" + key + "\">start</setting>\n");
+    openEnvironmentSettings();
+    auto *value = static_cast<EnvironmentPropertyValue *>(environment->findProperty(key));
+    ASSERT_NE(value, nullptr);
+    EXPECT_FALSE(value->loaded());
+    EXPECT_EQ(value->propertyValue(), "start");
+    EXPECT_TRUE(value->loaded());
+
+    value->setPropertyValue("reset_handler");
+    EXPECT_EQ(environment->readSetting(value->propertyClass()), "reset_handler");
+    EXPECT_TRUE(environment->studioSettings().isDirty());
+    environment->saveSettings();
+    EXPECT_FALSE(environment->studioSettings().isDirty());
+    EXPECT_TRUE(readTextFile(studioFile()).contains(
+        "<setting name=\"" + key + "\">reset_handler</setting>"));
+
+    value->removePropertyValue();
+    EXPECT_EQ(value->propertyValue(), "main"); // the class default
+    environment->saveSettings();
+    EXPECT_FALSE(readTextFile(studioFile()).contains(key));
+}
+
+} // namespace
