@@ -214,7 +214,7 @@ TEST_F(BuildPropertyCatalogueTest, NoOtherNameIsRegisteredTwiceAndEveryClassIsDe
     EXPECT_EQ(catalogue->classes().size(), seen.size() + duplicated.size());
 }
 
-TEST_F(BuildPropertyCatalogueTest, ExpandedPropertiesSayIntheirHelpThatMacrosAreExpanded)
+TEST_F(BuildPropertyCatalogueTest, ExpandedPropertiesSayInTheirHelpThatMacrosAreExpanded)
 {
     const char *expanded[] = {
         "build_intermediate_directory", "build_output_directory", "c_preprocessor_definitions",
