@@ -7,36 +7,32 @@
 #include <QDateTime>
 #include <QStringView>
 
-MacroSystem macroSystem;
-
 namespace {
 
-const QString kDate = QStringLiteral("Date");
-const QString kDateYear = QStringLiteral("DateYear");
-const QString kDateMonth = QStringLiteral("DateMonth");
-const QString kDateDay = QStringLiteral("DateDay");
-const QString kTime = QStringLiteral("Time");
-const QString kTimeHour = QStringLiteral("TimeHour");
-const QString kTimeMinute = QStringLiteral("TimeMinute");
-const QString kTimeSecond = QStringLiteral("TimeSecond");
-
+// Plain constant data, so that the process-wide object below can be constructed before any
+// other static object of the program.
 struct DynamicFormat
 {
-    const QString *name;
-    const char *format;
+    QLatin1String name;
+    QLatin1String format;
 };
 
-const DynamicFormat kDynamicFormats[] = {
-    {&kDate, "d MMMM yyyy"}, {&kDateYear, "yyyy"}, {&kDateMonth, "MM"},
-    {&kDateDay, "dd"},       {&kTime, "hh:mm:ss"}, {&kTimeHour, "hh"},
-    {&kTimeMinute, "mm"},    {&kTimeSecond, "ss"},
+constexpr DynamicFormat kDynamicFormats[] = {
+    {QLatin1String("Date"), QLatin1String("d MMMM yyyy")},
+    {QLatin1String("DateYear"), QLatin1String("yyyy")},
+    {QLatin1String("DateMonth"), QLatin1String("MM")},
+    {QLatin1String("DateDay"), QLatin1String("dd")},
+    {QLatin1String("Time"), QLatin1String("hh:mm:ss")},
+    {QLatin1String("TimeHour"), QLatin1String("hh")},
+    {QLatin1String("TimeMinute"), QLatin1String("mm")},
+    {QLatin1String("TimeSecond"), QLatin1String("ss")},
 };
 
 // A definition whose fallbacks keep producing new references could otherwise be expanded
 // forever; no honest setting needs more nesting than this.
 constexpr int kMaxPasses = 32;
 
-const QString kOpen = QStringLiteral("$(");
+constexpr QStringView kOpen = u"$(";
 
 // One reference found by the scanner: the text between "$(" and its matching ")".
 struct Reference
@@ -74,7 +70,7 @@ void MacroSystem::reset()
 {
     m_systemMacros.clear();
     for (const DynamicFormat &f : kDynamicFormats)
-        m_systemMacros.insert(*f.name, QString(""));
+        m_systemMacros.insert(QString(f.name), QString(""));
     m_systemMacros.insert(QStringLiteral("HostArch"), QStringLiteral("x86"));
     m_systemMacros.insert(QStringLiteral("HostOS"), QStringLiteral("solaris"));
     m_systemMacros.insert(QStringLiteral("HostEXE"), QString(""));
@@ -225,26 +221,34 @@ void MacroSystem::setGlobalMacro(const QString &name, const QString &value)
     setGlobalMacroText(stringFromStringList(stringListFromMacros(globals)));
 }
 
+namespace {
+
+const DynamicFormat *findDynamic(const QString &name)
+{
+    // Every reference that resolves asks, so turn most names away at the first letter.
+    if (name.isEmpty() || (name[0] != u'D' && name[0] != u'T'))
+        return nullptr;
+    for (const DynamicFormat &f : kDynamicFormats) {
+        if (name == f.name)
+            return &f;
+    }
+    return nullptr;
+}
+
+} // namespace
+
 bool MacroSystem::isDynamicMacro(const QString &name)
 {
-    if (name.isEmpty() || (name[0] != u'D' && name[0] != u'T'))
-        return false;
-    for (const DynamicFormat &f : kDynamicFormats) {
-        if (name == *f.name)
-            return true;
-    }
-    return false;
+    return findDynamic(name) != nullptr;
 }
 
 bool MacroSystem::dynamicMacro(const QString &name, QString &value)
 {
-    for (const DynamicFormat &f : kDynamicFormats) {
-        if (name == *f.name) {
-            value = QDateTime::currentDateTime().toString(QString::fromLatin1(f.format));
-            return true;
-        }
-    }
-    return false;
+    const DynamicFormat *f = findDynamic(name);
+    if (!f)
+        return false;
+    value = QDateTime::currentDateTime().toString(QString(f->format));
+    return true;
 }
 
 QString MacroSystem::replaceMacros(const QMap<QString, QString> &macros, const QString &s) const
@@ -314,3 +318,5 @@ QString MacroSystem::replaceGlobalMacros(const QString &s) const
         return s;
     return replaceMacros(globalMacros(true), s);
 }
+
+MacroSystem macroSystem;
