@@ -4,6 +4,7 @@
 #pragma once
 
 #include "build/gcc_build_system.h"
+#include "build/linker/linker_script.h"
 
 #include <QMap>
 #include <QString>
@@ -12,6 +13,7 @@
 class Builder;
 class MemoryMap;
 class ProjectElement;
+class PropertyClass;
 
 class ARMBuildSystem : public GCCBuildSystem
 {
@@ -76,18 +78,23 @@ private:
                      Builder *builder);
 
     // Pieces of the passes, each appending to `args`; false when the build must stop.
-    bool addOptionsFile(ProjectElement *element, const QString &config, const char *property,
-                        QStringList &args, Builder *builder);
+    bool addOptionsFile(ProjectElement *element, const QString &config,
+                        const PropertyClass *property, QStringList &args, Builder *builder);
     bool addCompilerOptions(ProjectElement *element, const QString &config, BuildAction action,
-                            QStringList &args, Builder *builder);
-    bool runSectionRenaming(ProjectElement *element, const QString &config,
+                            const QString &output, QStringList &args, Builder *builder);
+    void runSectionRenaming(ProjectElement *element, const QString &config,
                             const QString &assemblyFile, Builder *builder);
+    void assemblerPass(ProjectElement *element, const QString &config, BuildAction action,
+                       const QString &assemblyFile, const QString &output,
+                       const QString &absoluteOutput, Builder *builder);
+    void removeTemporaryFile(const QString &file, Builder *builder);
     bool addStandardLibraries(ProjectElement *element, const QString &config, QStringList &args,
                               Builder *builder);
     bool addLinkerScript(ProjectElement *element, const QString &config, const QString &output,
                          QStringList &args, Builder *builder);
     void addPropertyGroupDefines(ProjectElement *element, const QString &config,
                                  QStringList &args);
+    LinkerScriptSettings linkerScriptSettings(ProjectElement *element, const QString &config);
 
     int m_commandLineGenerationVersion = 3;
 };
