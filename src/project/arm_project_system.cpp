@@ -1,5 +1,6 @@
 #include "project/arm_project_system.h"
 
+#include "build/arm_build_system.h"
 #include "build/build_property_catalogue.h"
 #include "project/munge.h"
 #include "project/property_value_list.h"
@@ -8,8 +9,14 @@
 
 namespace {
 
-// The command lines the tool generates; older solutions are converted to what they expect.
-const int kCommandLineGenerationVersion = 3;
+// Older solutions are converted for the command lines the build system generates; without a
+// build system, for those of the current one.
+int commandLineGenerationVersion()
+{
+    if (const auto *arm = dynamic_cast<const ARMBuildSystem *>(buildSystem))
+        return arm->commandLineGenerationVersion();
+    return 3;
+}
 
 void append(PropertyClassList *list, std::initializer_list<const PropertyClass *> classes)
 {
@@ -95,7 +102,7 @@ void ARMProjectSystem::appendTargetProperties(ProjectElement *e, const QString &
 
 void ARMProjectSystem::munge(ProjectElement *root)
 {
-    ::munge(root, kCommandLineGenerationVersion);
+    ::munge(root, commandLineGenerationVersion());
 }
 
 bool ARMProjectSystem::hasMainStack(ProjectElement *e, const QString &configuration) const

@@ -297,3 +297,29 @@ TEST(ApplicableSettingsWithoutCatalogue, OnlyTheProjectSystemsOwnClassesApply)
 }
 
 } // namespace
+
+namespace {
+
+class ARMMungeTest : public SolutionFixture
+{
+protected:
+    std::unique_ptr<ProjectSystem> makeSystem() override
+    {
+        return std::make_unique<ARMProjectSystem>();
+    }
+};
+
+TEST_F(ARMMungeTest, OldSolutionsNameTheTargetsDirectoryByItsMacro)
+{
+    const QString body = "<project Name=\"P\"><configuration Name=\"Common\" "
+                         "linker_memory_map_file=\"$(StudioDir)/targets/Board/flash.xml\"/>"
+                         "</project>";
+    system->loadSolution(write("old.zav", solutionText(body, "Name=\"S\"")), nullptr, nullptr);
+    ProjectElement *common = system->findProject(system->solutionElement(), "P")
+                                 ->getConfigurationElement("Common");
+    ASSERT_NE(common, nullptr);
+    EXPECT_EQ(common->attribute("linker_memory_map_file"), "$(TargetsDir)/Board/flash.xml");
+    EXPECT_EQ(system->solutionElement()->attribute("version"), "2");
+}
+
+} // namespace
