@@ -34,6 +34,16 @@ constexpr int kMaxPasses = 32;
 
 constexpr QStringView kOpen = u"$(";
 
+// Whether `s` holds a "$(" at all; searching for the "$" alone is the fast path.
+bool hasReference(QStringView s)
+{
+    for (qsizetype i = s.indexOf(u'$'); i >= 0; i = s.indexOf(u'$', i + 1)) {
+        if (i + 1 < s.size() && s[i + 1] == u'(')
+            return true;
+    }
+    return false;
+}
+
 // One reference found by the scanner: the text between "$(" and its matching ")".
 struct Reference
 {
@@ -253,7 +263,7 @@ bool MacroSystem::dynamicMacro(const QString &name, QString &value)
 
 QString MacroSystem::replaceMacros(const QMap<QString, QString> &macros, const QString &s) const
 {
-    if (!s.contains(kOpen))
+    if (!hasReference(s))
         return s;
 
     QString input = s;
@@ -287,7 +297,8 @@ QString MacroSystem::replaceMacros(const QMap<QString, QString> &macros, const Q
             if (literal)
                 again = false;
 
-            const auto it = macros.constFind(name.toString());
+            // The name is only looked up: borrow the characters instead of copying them.
+            const auto it = macros.constFind(QString::fromRawData(name.data(), name.size()));
             if (it != macros.cend()) {
                 QString dynamic;
                 if (dynamicMacro(it.key(), dynamic))
@@ -314,7 +325,7 @@ QString MacroSystem::replaceMacros(const QMap<QString, QString> &macros, const Q
 
 QString MacroSystem::replaceGlobalMacros(const QString &s) const
 {
-    if (!s.contains(kOpen))
+    if (!hasReference(s))
         return s;
     return replaceMacros(globalMacros(true), s);
 }
