@@ -24,6 +24,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 
 // Records every call as one line; "doit" lines carry the working directory and the command.
@@ -50,6 +51,7 @@ public:
     {
         log.append(QStringLiteral("run ") + command.join(u' '));
         commands.append(command);
+        directories.append(directory);
         if (run)
             run(*this);
     }
@@ -70,6 +72,7 @@ public:
 
     QStringList log;
     QList<QStringList> commands;
+    QStringList directories; // the working directory of each command
     QString directory;
     QStringList command;
     QStringList outputs;
@@ -107,7 +110,7 @@ protected:
         m_build = std::make_unique<FakeToolBuildSystem>();
         buildSystem = m_build.get();
         standardBuildSystem = m_build.get();
-        clock = QDateTime::currentSecsSinceEpoch();
+        clock = QDateTime::currentSecsSinceEpoch() - 10000;
         // A link without a script of its own depends on the installation's default section
         // placement file.
         macroSystem.setSystemMacro(QStringLiteral("StudioDir"), root);
@@ -149,6 +152,15 @@ protected:
         ASSERT_TRUE(setFileTime(root + u'/' + name, clock));
     }
 
+    // Makes everything built so far look as if built long ago (but after the sources), so that
+    // a property the test changes now is newer than the outputs.
+    void ageOutputs(const QString &directory = QStringLiteral("Debug"))
+    {
+        const QDir dir(root + u'/' + directory);
+        for (const QString &name : dir.entryList(QDir::Files))
+            ASSERT_TRUE(setFileTime(dir.filePath(name), clock - 50000));
+    }
+
     bool exists(const QString &name) const { return QFileInfo::exists(root + u'/' + name); }
 
     ProjectElement *solution() const { return projectSystem->solutionElement(); }
@@ -161,6 +173,7 @@ protected:
     {
         builder.log.clear();
         builder.commands.clear();
+        builder.directories.clear();
         return buildSystem->build(solution(), config, &builder, flags, true, false);
     }
 
@@ -196,7 +209,9 @@ protected:
             }
             return;
         }
-        clock += 10;
+        // Like a real tool, write no earlier than now, so that outputs are newer than the
+        // property changes a test made before building.
+        clock = std::max(clock + 10, QDateTime::currentSecsSinceEpoch() + 1);
         for (const QString &output : std::as_const(b.outputs)) {
             writeTextFile(output, command.join(u' '));
             stamp(output);

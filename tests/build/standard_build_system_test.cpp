@@ -1,0 +1,201 @@
+#include "engine_harness.h"
+
+#include "project/project_system.h"
+
+namespace {
+
+const char *kApp = R"(
+<solution Name="s" version="2">
+  <configuration Name="Debug"/>
+  <project Name="app">
+    <configuration Name="Common" linker_map_file="No"/>
+    <folder Name="src">
+      <file file_name="main.c"/>
+      <file file_name="util.c"/>
+      <file file_name="skip.c"><configuration Name="Common" build_exclude_from_build="Yes"/></file>
+    </folder>
+    <file file_name="notes.txt"/>
+  </project>
+</solution>)";
+
+class ProjectWalk : public EngineTest
+{
+protected:
+    void SetUp() override
+    {
+        EngineTest::SetUp();
+        source("main.c", "#include \"inc/main.h\"\n#include \"my header.h\"\n");
+        source("util.c");
+        source("skip.c");
+        source("notes.txt");
+        source("inc/main.h");
+        source("my header.h");
+        load(kApp);
+        ASSERT_EQ(build(), 1);
+    }
+};
+
+} // namespace
+
+TEST_F(ProjectWalk, CompilesEveryIncludedFileThenLinksTheirObjects)
+{
+    EXPECT_EQ(made(), (QStringList{"Debug/main.o", "Debug/util.o", "Debug/app.elf"}));
+    EXPECT_EQ(builder.commands.last(),
+              (QStringList{"tool", "10", "Debug/app.elf", "Debug/main.o", "Debug/util.o"}));
+}
+
+TEST_F(ProjectWalk, TouchingASourceRecompilesOnlyItAndRelinks)
+{
+    touch("util.c");
+    EXPECT_EQ(build(), 1);
+    EXPECT_EQ(made(), (QStringList{"Debug/util.o", "Debug/app.elf"}));
+}
+
+TEST_F(ProjectWalk, TouchingAHeaderNamedInTheDependencyFileRecompilesItsIncluder)
+{
+    for (const char *header : {"inc/main.h", "my header.h"}) {
+        SCOPED_TRACE(header);
+        touch(header);
+        EXPECT_EQ(build(0), 1);
+        EXPECT_EQ(made(), (QStringList{"Debug/main.o", "Debug/app.elf"}));
+        EXPECT_TRUE(builder.log.contains(
+            QStringLiteral("message %1/%2 is newer than Debug/main.o.").arg(root, header)));
+    }
+}
+
+TEST_F(ProjectWalk, UpToDateReportsNameEachOutput)
+{
+    EXPECT_EQ(build(0), 0);
+    EXPECT_EQ(builder.lines("success "),
+              (QStringList{"'Debug/main.o' is up to date", "'Debug/util.o' is up to date",
+                           "'Debug/app.elf' is up to date"}));
+    EXPECT_EQ(build(BuildQuiet), 0);
+    EXPECT_TRUE(builder.lines("success ").isEmpty());
+}
+
+TEST_F(ProjectWalk, MissingHeaderMakesTheObjectOutOfDate)
+{
+    QFile::remove(root + "/inc/main.h");
+    // The recompilation would fail without the header; here it rewrites the dependency file.
+    EXPECT_EQ(build(0), 1);
+    EXPECT_TRUE(builder.log.contains(QStringLiteral("message %1/inc/main.h does not exist.").arg(root)));
+    EXPECT_EQ(made(), (QStringList{"Debug/main.o", "Debug/app.elf"}));
+}
+
+TEST_F(ProjectWalk, MissingDependencyFileFallsBackToTheSource)
+{
+    QFile::remove(root + "/Debug/main.d");
+    EXPECT_EQ(build(), 0);
+    touch("main.c");
+    EXPECT_EQ(build(), 1);
+    EXPECT_EQ(made(), (QStringList{"Debug/main.o", "Debug/app.elf"}));
+}
+
+TEST_F(ProjectWalk, MissingOutputIsRebuiltAndReported)
+{
+    QFile::remove(root + "/Debug/util.o");
+    EXPECT_EQ(build(0), 1);
+    EXPECT_TRUE(builder.log.contains("message Debug/util.o does not exist."));
+    EXPECT_EQ(made(), (QStringList{"Debug/util.o", "Debug/app.elf"}));
+}
+
+TEST_F(ProjectWalk, EqualTimesAreCurrentAndOneSecondNewerIsNot)
+{
+    const QString object = root + "/Debug/util.o";
+    const qint64 objectTime = QFileInfo(object).lastModified().toSecsSinceEpoch();
+    ASSERT_TRUE(setFileTime(root + "/util.c", objectTime));
+    EXPECT_EQ(build(), 0);
+    ASSERT_TRUE(setFileTime(root + "/util.c", objectTime + 1));
+    EXPECT_EQ(build(), 1);
+    EXPECT_EQ(made(), (QStringList{"Debug/util.o", "Debug/app.elf"}));
+}
+
+TEST_F(ProjectWalk, RebuildRecompilesEverything)
+{
+    EXPECT_EQ(build(BuildQuiet | BuildRebuild), 1);
+    EXPECT_EQ(made(), (QStringList{"Debug/main.o", "Debug/util.o", "Debug/app.elf"}));
+}
+
+TEST_F(ProjectWalk, AlwaysRebuildOnAFileForcesItAndTheLink)
+{
+    projectSystem->setProperty(projectSystem->findByName(solution(), "util.c"),
+                               "build_always_rebuild", "Common", "Yes", false);
+    EXPECT_EQ(build(), 1);
+    EXPECT_EQ(made(), (QStringList{"Debug/util.o", "Debug/app.elf"}));
+}
+
+TEST_F(ProjectWalk, CleanRemovesEveryOutputAndRunsNothing)
+{
+    EXPECT_EQ(build(BuildClean | BuildRebuild | BuildNoBuild), 1);
+    EXPECT_TRUE(builder.commands.isEmpty());
+    EXPECT_EQ(builder.lines("note Remove "),
+              (QStringList{root + "/Debug/main.o", root + "/Debug/util.o", root + "/Debug/app.elf"}));
+    EXPECT_FALSE(exists("Debug/main.o"));
+    EXPECT_FALSE(exists("Debug/app.elf"));
+    // Nothing is left to remove, and nothing is reported for files that are not there.
+    EXPECT_EQ(build(BuildClean | BuildRebuild | BuildNoBuild), 1);
+    EXPECT_TRUE(builder.lines("note ").isEmpty());
+}
+
+TEST_F(ProjectWalk, PropertyChangedInThisRunRebuildsWhatItShapes)
+{
+    ageOutputs();
+    projectSystem->setProperty(project("app"), "c_preprocessor_definitions", "Debug", "X=1", false);
+    EXPECT_EQ(build(0), 1);
+    EXPECT_EQ(made(), (QStringList{"Debug/main.o", "Debug/util.o", "Debug/app.elf"}));
+    EXPECT_TRUE(builder.log.contains("message Preprocessor Definitions property has changed."));
+    // The new outputs are newer than the change.
+    EXPECT_EQ(build(), 0);
+}
+
+TEST_F(ProjectWalk, LinkPropertyChangeRelinksWithoutRecompiling)
+{
+    ageOutputs();
+    projectSystem->setProperty(project("app"), "linker_additional_options", "Common", "-x", false);
+    EXPECT_EQ(build(), 1);
+    EXPECT_EQ(made(), QStringList{"Debug/app.elf"});
+}
+
+TEST_F(ProjectWalk, PreAndPostCommandsRunAroundTheToolWithTheTargetPath)
+{
+    ageOutputs();
+    ProjectElement *app = project("app");
+    projectSystem->setProperty(app, "compile_pre_build_command", "Common", "echo before", false);
+    projectSystem->setProperty(app, "compile_post_build_command", "Common",
+                               "echo \"$(TargetPath)\" done", false);
+    projectSystem->setProperty(app, "compile_post_build_command_wd", "Common", "/tmp", false);
+    projectSystem->setProperty(app, "linker_post_build_command", "Common", "sign $(TargetPath)",
+                               false);
+    EXPECT_EQ(build(), 1);
+    EXPECT_EQ(builder.lines("run "),
+              (QStringList{"echo before", "tool 2 Debug/main.o main.c",
+                           "echo " + root + "/Debug/main.o done", "echo before",
+                           "tool 2 Debug/util.o util.c", "echo " + root + "/Debug/util.o done",
+                           "tool 10 Debug/app.elf Debug/main.o Debug/util.o",
+                           "sign " + root + "/Debug/app.elf"}));
+    EXPECT_EQ(builder.directories.value(0), root);
+    EXPECT_EQ(builder.directories.value(2), "/tmp");
+    EXPECT_TRUE(builder.log.contains("group Pre-compile command "));
+    EXPECT_TRUE(builder.log.contains("group Post-link command "));
+}
+
+TEST_F(ProjectWalk, MissingMapFileForcesARelinkOnlyWhenNotQuiet)
+{
+    ageOutputs();
+    projectSystem->setProperty(project("app"), "linker_map_file", "Common", "Yes", false);
+    ASSERT_EQ(build(), 1);
+    EXPECT_EQ(build(BuildQuiet), 0);
+    EXPECT_EQ(build(0), 1);
+    EXPECT_TRUE(builder.log.contains("message " + root + "/Debug/app.map does not exist."));
+}
+
+TEST_F(ProjectWalk, AdditionalOutputFormatMustExistBesideTheExecutable)
+{
+    ageOutputs();
+    projectSystem->setProperty(project("app"), "linker_output_format", "Common", "hex", false);
+    ASSERT_EQ(build(), 1);
+    EXPECT_EQ(build(0), 1);
+    EXPECT_TRUE(builder.log.contains("message " + root + "/Debug/app.hex does not exist."));
+    writeTextFile(root + "/Debug/app.hex", "x");
+    EXPECT_EQ(build(0), 0);
+}
