@@ -1,0 +1,116 @@
+// Broken, truncated, binary and cyclic solution files: each must end in one load error that
+// says what is wrong, never in a crash, a hang or a half-loaded solution.
+#include "solution_fixture.h"
+
+#include "support/run_kestrel.h"
+
+#include <QFileInfo>
+
+namespace {
+
+class BadSolutionTest : public SolutionFixture
+{
+protected:
+    static QString fixture(const QString &name)
+    {
+        return kestrelTestsDir() + "/project/fixtures/bad/" + name;
+    }
+    static QString canonical(const QString &name)
+    {
+        return QFileInfo(fixture(name)).canonicalFilePath();
+    }
+};
+
+QString nested(const QString &tag, int depth, const QString &inner)
+{
+    QString text;
+    for (int i = 0; i < depth; ++i)
+        text += "<" + tag + " Name=\"n" + QString::number(i) + "\">";
+    text += inner;
+    for (int i = 0; i < depth; ++i)
+        text += "</" + tag + ">";
+    return text;
+}
+
+} // namespace
+
+TEST_F(BadSolutionTest, EveryBrokenFileGivesOneClearLoadError)
+{
+    enum Kind { NotASolution, ReaderError, Exact };
+    struct Case
+    {
+        const char *file;
+        Kind kind;
+        QString text; // the reader's message, or the whole text for Exact
+    };
+    const Case cases[] = {
+        {"empty.zav", NotASolution, {}},
+        {"elf_binary.zav", NotASolution, {}},
+        {"utf16.zav", NotASolution, {}},
+        {"truncated_tag.zav", NotASolution, {}},
+        {"unclosed_root.zav", NotASolution, {}},
+        {"nul_inside.zav", NotASolution, {}},
+        {"no_doctype.zav", NotASolution, {}},
+        {"doctype_subset.zav", NotASolution, {}},
+        {"wrong_doctype.zav", NotASolution, {}},
+        {"root_is_project.zav", NotASolution, {}},
+        {"binary_after_lt.zav", ReaderError, "bad tagName"},
+        {"truncated_value.zav", ReaderError, "bad tagName"},
+        {"single_quotes.zav", ReaderError, "bad tagName"},
+        {"mismatched.zav", ReaderError, "tagName mismatch"},
+        {"import_bad_xml.zav", ReaderError, "tagName mismatch"},
+        {"self_import.zav", Exact, canonical("self_import.zav") + " solution already loaded"},
+        {"cycle_a.zav", Exact, canonical("cycle_a.zav") + " solution already loaded"},
+        {"import_missing.zav", Exact, "missing_target.zav does not exist"},
+        {"import_not_solution.zav", Exact, "empty.zav not a solution file"},
+        {"import_directory.zav", Exact, ". cannot access"},
+        {"import_nameless.zav", Exact,
+         canonical("import_nameless.zav") + ": import without a file_name"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.file);
+        const QString file = fixture(c.file);
+        ASSERT_TRUE(QFileInfo::exists(file));
+        try {
+            system->loadSolution(file, nullptr, nullptr);
+            ADD_FAILURE() << "loaded";
+        } catch (const SolutionLoadError &e) {
+            EXPECT_EQ(e.badXml, c.kind == ReaderError);
+            if (c.kind == NotASolution)
+                EXPECT_EQ(e.text(), file + " not a solution file");
+            else
+                EXPECT_EQ(e.text(), c.text);
+        }
+        EXPECT_FALSE(system->haveSolution());
+    }
+}
+
+TEST_F(BadSolutionTest, NestingAcrossImportsIsBounded)
+{
+    write("inner.zav", solutionText(nested("folder", 600, "")));
+    const QString top = write("top.zav", solutionText(nested("folder", 600, R"(<import file_name="inner.zav"/>)")));
+    EXPECT_EQ(loadError(top),
+              QFileInfo(path("inner.zav")).canonicalFilePath() + ": elements nested more than 1000 deep");
+}
+
+TEST_F(BadSolutionTest, AnEndlessChainOfImportsIsBounded)
+{
+    for (int i = 0; i < 80; ++i) {
+        write(QString("chain%1.zav").arg(i),
+              solutionText(QString(R"(<import file_name="chain%1.zav"/>)").arg(i + 1)));
+    }
+    EXPECT_EQ(loadError(path("chain0.zav")), "chain64.zav imports solutions nested more than 64 deep");
+}
+
+TEST_F(BadSolutionTest, ImportsThatMultiplyAreBounded)
+{
+    // Every file imports the next one twice: 2^30 loads if nothing stopped it.
+    for (int i = 0; i < 30; ++i) {
+        write(QString("d%1.zav").arg(i),
+              solutionText(QString(R"(<import file_name="d%1.zav"/><import file_name="d%1.zav"/>)")
+                               .arg(i + 1)));
+    }
+    write("d30.zav", solutionText(""));
+    const QString error = loadError(path("d0.zav"));
+    EXPECT_TRUE(error.endsWith(": the solution imports more than 10000 files")) << error.toStdString();
+}

@@ -1,0 +1,296 @@
+#include "solution_fixture.h"
+
+#include "project/munge.h"
+#include "project/property_class.h"
+
+#include <QFileInfo>
+#include <functional>
+#include <unistd.h>
+
+namespace {
+
+class LoadTest : public SolutionFixture
+{
+};
+
+// Records which roots were converted, to see the loader's version handling.
+class RecordingSystem : public ProjectSystem
+{
+public:
+    void munge(ProjectElement *e) override
+    {
+        munged.append(e->getName());
+        ::munge(e, 3);
+    }
+    QStringList munged;
+};
+
+class MungeLoadTest : public SolutionFixture
+{
+protected:
+    std::unique_ptr<ProjectSystem> makeSystem() override
+    {
+        return std::make_unique<RecordingSystem>();
+    }
+    RecordingSystem *recording() { return static_cast<RecordingSystem *>(system.get()); }
+};
+
+QStringList childNames(ProjectElement *e)
+{
+    QStringList names;
+    for (ProjectElement *c = e->firstChild; c; c = c->nextSibling)
+        names.append(c->getTagName() + ":" + c->getName());
+    return names;
+}
+
+} // namespace
+
+TEST_F(LoadTest, BuildsTheTreeInDocumentOrderAndMarksItClean)
+{
+    ProjectElement *s = load(R"(
+        <configuration Name="Debug" hidden="Yes"/>
+        <project Name="App">
+          <configuration Name="Common" project_directory="app"/>
+          <folder Name="Source"><file file_name="main.c"><configuration Name="Debug" x="1"/></file></folder>
+          <file file_name="readme.txt"/>
+        </project>)");
+    ASSERT_NE(s, nullptr);
+    EXPECT_EQ(childNames(s), (QStringList{"configuration:Debug", "project:App"}));
+    ProjectElement *app = system->findProject(s, "App");
+    ASSERT_NE(app, nullptr);
+    EXPECT_EQ(childNames(app),
+              (QStringList{"configuration:Common", "folder:Source", "file:readme.txt"}));
+    EXPECT_EQ(system->projectDirectoryPath(app), path("app"));
+    EXPECT_EQ(s->absolutePath.filePath(), QFileInfo(path("s.zav")).absoluteFilePath());
+    EXPECT_TRUE(s->loadTime.isValid());
+    EXPECT_EQ(system->solutionFilePath(), path("s.zav"));
+
+    ProjectElement *file = system->findByName(s, "main.c");
+    ASSERT_NE(file, nullptr);
+    EXPECT_EQ(file->getConfigurationElement("Debug")->attribute("x"), "1");
+    for (ProjectElement *n : {s, app, file, file->firstChild}) {
+        EXPECT_FALSE(n->modified);
+        EXPECT_TRUE(n->attributeTimes.isEmpty());
+    }
+}
+
+TEST_F(LoadTest, ImportedProjectsAreQualifiedByTheChainOfSolutions)
+{
+    write("lib/lib.zav", solutionText(R"(<project Name="A"/><project Name="L"/>
+                                         <import file_name="core/core.zav"/>)",
+                                      R"(Name="Lib" version="2")"));
+    write("lib/core/core.zav", solutionText(R"(<project Name="App"/>)", R"(Name="Core" version="2")"));
+    ProjectElement *s = load(R"(<project Name="A"/><import file_name="lib/lib.zav"/>
+                                <folder Name="F"><project Name="Hidden"/></folder>)");
+    EXPECT_EQ(system->projectNames(), (QStringList{"A", "A(Lib)", "App(Lib,Core)", "L(Lib)"}));
+    EXPECT_EQ(system->solutionNames(), (QStringList{"Lib", "Lib,Core", "S"}));
+
+    ProjectElement *lib = system->solutionSolutions().value("Lib");
+    ASSERT_NE(lib, nullptr);
+    EXPECT_TRUE(lib->imported);
+    EXPECT_EQ(lib->getFileName(), "lib/lib.zav");
+    EXPECT_EQ(lib->absolutePath.filePath(), path("lib/lib.zav"));
+    EXPECT_EQ(lib->projects.keys(), (QStringList{"A", "App(Core)", "L"}));
+
+    // From inside the import a plain name means the import's own project first.
+    ProjectElement *libA = system->findProject(s, "A(Lib)");
+    EXPECT_EQ(system->findProject(system->findProject(s, "L(Lib)"), "A"), libA);
+    EXPECT_NE(system->findProject(s, "A"), libA);
+    EXPECT_EQ(system->getGlobalProjectName(libA), "A(Lib)");
+    EXPECT_TRUE(system->getGlobalProjectName(system->findByName(s, "Hidden")).isNull());
+    EXPECT_EQ(system->findProject(s, "Hidden"), nullptr);
+}
+
+TEST_F(LoadTest, TheSameFileImportedTwiceSideBySideLoadsTwice)
+{
+    write("lib.zav", solutionText(R"(<project Name="P"/>)", R"(Name="Lib" version="2")"));
+    ProjectElement *s = load(R"(<import file_name="lib.zav"/><import file_name="lib.zav"/>)");
+    ASSERT_NE(s->firstChild, nullptr);
+    ASSERT_NE(s->firstChild->nextSibling, nullptr);
+    EXPECT_NE(s->firstChild, s->firstChild->nextSibling);
+    EXPECT_EQ(system->projectNames(), (QStringList{"P(Lib)"}));
+}
+
+TEST_F(LoadTest, ImportCyclesAreReportedWithTheAbsolutePath)
+{
+    const QString self = write("self.zav", solutionText(R"(<import file_name="self.zav"/>)"));
+    const QString canonical = QFileInfo(self).canonicalFilePath();
+    EXPECT_EQ(loadError(self), canonical + " solution already loaded");
+
+    const QString a = write("a.zav", solutionText(R"(<import file_name="sub/b.zav"/>)"));
+    write("sub/b.zav", solutionText(R"(<import file_name="../a.zav"/>)"));
+    EXPECT_EQ(loadError(a), QFileInfo(a).canonicalFilePath() + " solution already loaded");
+}
+
+TEST_F(LoadTest, LoadErrorsNameTheFileAndTheCause)
+{
+    const QString notSolution = write("doc.zav", QString("<!DOCTYPE Other>\n<solution/>"));
+    const QString noRoot = write("empty.zav", QString("<!DOCTYPE Quillmark_Project_File>\n"));
+    const QString rootIsProject =
+        write("p.zav", QString("<!DOCTYPE Quillmark_Project_File>\n<project Name=\"x\"/>"));
+    const QString badXml = write("bad.zav", QString("<!DOCTYPE Quillmark_Project_File>\n"
+                                                    "<solution>\n<project></solution>"));
+    const QString missingImport = write("mi.zav", solutionText(R"(<import file_name="gone.zav"/>)"));
+    const QString nameless = write("ni.zav", solutionText(R"(<import/>)"));
+    struct Case
+    {
+        QString file, text;
+    };
+    const Case cases[] = {
+        {path("nothing.zav"), path("nothing.zav") + " does not exist"},
+        {dir.path(), dir.path() + " cannot access"},
+        {notSolution, notSolution + " not a solution file"},
+        {noRoot, noRoot + " not a solution file"},
+        {rootIsProject, rootIsProject + " not a solution file"},
+        {badXml, "tagName mismatch"},
+        {missingImport, "gone.zav does not exist"},
+        {nameless, QFileInfo(nameless).canonicalFilePath() + ": import without a file_name"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.file.toStdString());
+        EXPECT_EQ(loadError(c.file), c.text);
+    }
+}
+
+TEST_F(LoadTest, BadXmlCarriesTheReaderLine)
+{
+    const QString bad = write("bad.zav", QString("<!DOCTYPE Quillmark_Project_File>\n"
+                                                 "<solution>\n<project></solution>"));
+    try {
+        system->loadSolution(bad, nullptr, nullptr);
+        FAIL() << "loaded";
+    } catch (const SolutionLoadError &e) {
+        EXPECT_TRUE(e.badXml);
+        EXPECT_EQ(e.name, bad);
+        EXPECT_EQ(e.line, 2);
+        EXPECT_EQ(e.column, 0);
+    }
+}
+
+TEST_F(LoadTest, UnreadableFileCannotBeAccessed)
+{
+    if (geteuid() == 0)
+        GTEST_SKIP() << "root reads every file";
+    const QString file = write("locked.zav", solutionText(""));
+    QFile::setPermissions(file, QFileDevice::Permissions());
+    EXPECT_EQ(loadError(file), file + " cannot access");
+}
+
+TEST_F(LoadTest, AFailedLoadLeavesNoSolution)
+{
+    load(R"(<project Name="A"/>)");
+    ASSERT_TRUE(system->haveSolution());
+    const QString bad = write("cycle.zav", solutionText(R"(<project Name="B"/><import file_name="cycle.zav"/>)"));
+    EXPECT_FALSE(loadError(bad).isNull());
+    EXPECT_FALSE(system->haveSolution());
+    EXPECT_TRUE(system->projectNames().isEmpty());
+    EXPECT_TRUE(system->solutionSolutions().isEmpty());
+    EXPECT_TRUE(system->templatedElements().isEmpty());
+}
+
+TEST_F(LoadTest, MissingImportIsRetriedThroughTheHandler)
+{
+    struct Handler : ProjectFileNotFoundErrorHandler
+    {
+        bool retry(const QString &fileName) override
+        {
+            asked.append(fileName);
+            writeFile(fileName);
+            return true;
+        }
+        std::function<void(const QString &)> writeFile;
+        QStringList asked;
+    } handler;
+    handler.writeFile = [this](const QString &) {
+        write("late.zav", solutionText(R"(<project Name="Late"/>)", R"(Name="L" version="2")"));
+    };
+    const QString top = write("top.zav", solutionText(R"(<import file_name="late.zav"/>)"));
+    system->loadSolution(top, &handler, nullptr);
+    EXPECT_EQ(handler.asked, (QStringList{"late.zav"}));
+    EXPECT_EQ(system->projectNames(), (QStringList{"Late(L)"}));
+}
+
+TEST_F(LoadTest, TemplatesAndDynamicFoldersNeedSupportFromTheProjectSystem)
+{
+    const QString templated =
+        write("t.zav", solutionText(R"(<project Name="App" template_name="Executable"/>)"));
+    EXPECT_EQ(loadError(templated),
+              "Executable project template not found (project templates are not available)");
+    const QString noTemplate = write("n.zav", solutionText(R"(<project Name="App" template_name=""/>)"));
+    EXPECT_EQ(loadError(noTemplate), "no template for project App");
+    const QString dynamic =
+        write("d.zav", solutionText(R"(<project Name="App"><folder Name="S" path="src" filter="*.c"/></project>)"));
+    EXPECT_EQ(loadError(dynamic), "src: dynamic folders are not available");
+}
+
+TEST_F(LoadTest, LookupsByNameAndFileName)
+{
+    ProjectElement *s = load(R"(
+        <project Name="P">
+          <folder Name="Src"><file file_name="./main.c"/><file file_name="src/main.c"/></folder>
+          <folder Name="Src"/>
+          <file file_name="main.c"/>
+        </project>
+        <project Name="Q"><file file_name="q.c"/></project>)");
+    ProjectElement *p = system->findProject(s, "P");
+    ProjectElement *src = system->findFolder(p, "Src");
+    ASSERT_NE(src, nullptr);
+    EXPECT_EQ(src, p->firstChild);
+    EXPECT_EQ(system->findFile(src, "main.c"), nullptr);
+    EXPECT_EQ(system->findFile(src, "src/main.c"), src->firstChild->nextSibling);
+    EXPECT_EQ(system->findFile(p, "main.c"), src->nextSibling->nextSibling);
+    EXPECT_EQ(system->findFolder(p, "Inc"), nullptr);
+    // The search goes on into the following siblings, but never up.
+    EXPECT_EQ(system->findByName(p, "q.c"), system->findProject(s, "Q")->firstChild);
+    EXPECT_EQ(system->findByName(system->findProject(s, "Q"), "main.c"), nullptr);
+    EXPECT_EQ(system->numProjects(s), 2);
+    EXPECT_EQ(system->projectContaining(src->firstChild), p);
+    EXPECT_EQ(system->solutionContaining(src->firstChild), s);
+    EXPECT_EQ(system->defaultFileLocation(src), system->projectDirectoryPath(p));
+    EXPECT_TRUE(system->defaultFileLocation(s).isNull());
+}
+
+TEST_F(LoadTest, CreationOperations)
+{
+    ProjectElement *s = system->createSolution("New", dir.path() + "/made");
+    EXPECT_TRUE(QFileInfo(dir.path() + "/made").isDir());
+    EXPECT_EQ(system->solutionFilePath(), dir.path() + "/made/New.zav");
+    EXPECT_EQ(s->attribute("version"), "2");
+    ProjectElement *p = system->createProject(s, "App", dir.path() + "/made/app", "Library");
+    EXPECT_EQ(system->projectNames(), (QStringList{"App"}));
+    EXPECT_EQ(system->getProjectType(p), "Library");
+    EXPECT_EQ(system->specificSettingFor(p, system->projectDirectoryProperty(), "Common"), "app");
+    EXPECT_EQ(system->projectDirectoryPath(p), dir.path() + "/made/app");
+
+    ProjectElement *f = system->createFolder(p, "Source", "c;h", true);
+    EXPECT_EQ(system->createFolder(p, "Source", "s", false), f);
+    EXPECT_TRUE(f->creationFlag);
+    EXPECT_EQ(system->specificSettingFor(f, system->folderFilterProperty(), "Common"), "c;h");
+    ProjectElement *plain = system->createFolder(p, "Docs", "", false);
+    EXPECT_EQ(plain->numConfigurationElements(), 0);
+
+    system->setProperty(p, "defs", "Debug", "A", true);
+    system->setProperty(p, "more", "Debug", "B", false);
+    EXPECT_EQ(p->numConfigurationElements(), 2);
+    EXPECT_EQ(system->findConfiguration(p, "Debug")->attribute("more"), "B");
+    system->loadedSolution();
+    EXPECT_FALSE(p->modified);
+    EXPECT_TRUE(system->findConfiguration(p, "Debug")->attributeTimes.isEmpty());
+}
+
+TEST_F(MungeLoadTest, OlderFilesAreConvertedAndGetTheCurrentVersion)
+{
+    write("old.zav", solutionText(
+        R"(<project Name="P"><file file_name="$(StudioDir)/targets/Board/flash.xml"/></project>)",
+        R"(Name="Old" version="1")"));
+    write("none.zav", solutionText("", R"(Name="None")"));
+    const QString top = write("top.zav", solutionText(R"(<import file_name="old.zav"/><import file_name="none.zav"/>)"));
+    system->loadSolution(top, nullptr, nullptr);
+    EXPECT_EQ(recording()->munged, (QStringList{"Old", "None"}));
+    ProjectElement *old = system->solutionSolutions().value("Old");
+    EXPECT_EQ(old->attribute("version"), "2");
+    EXPECT_EQ(system->solutionSolutions().value("None")->attribute("version"), "2");
+    EXPECT_EQ(system->findProject(old, "P")->firstChild->getFileName(),
+              "$(TargetsDir)/Board/flash.xml");
+    EXPECT_TRUE(system->findProject(old, "P")->firstChild->attributeTimes.isEmpty());
+}

@@ -1,0 +1,246 @@
+#include "solution_fixture.h"
+
+#include "project/property_class.h"
+#include "project/property_value.h"
+#include "project/property_value_list.h"
+
+#include <QtGlobal>
+
+namespace {
+
+// Collects the warnings written while it exists.
+class WarningCatcher
+{
+public:
+    WarningCatcher()
+    {
+        s_messages.clear();
+        m_previous = qInstallMessageHandler(
+            [](QtMsgType, const QMessageLogContext &, const QString &text) {
+                s_messages.append(text);
+            });
+    }
+    ~WarningCatcher() { qInstallMessageHandler(m_previous); }
+    const QStringList &messages() const { return s_messages; }
+
+private:
+    static inline QStringList s_messages;
+    QtMessageHandler m_previous;
+};
+
+const PropertyClass kBoolean("b", PropertyClass::Boolean, "", "", "", "", "");
+const PropertyClass kColours("c", PropertyClass::Enumeration, QStringList{"Red", "Green", "Blue"},
+                             "", "", "", "", "Green");
+const PropertyClass kHex("h", PropertyClass::IntegerHex, 0, 0xFFFF, "", "", "", "", 0);
+const PropertyClass kInteger("i", PropertyClass::Integer, "", "", "", "", "7");
+const PropertyClass kText("t", PropertyClass::String, "", "", "", "", "d1;d2");
+
+// Counts its own destruction, to see who owns it.
+class CountedValue : public SimplePropertyValue
+{
+public:
+    CountedValue(const PropertyClass *c, int *deaths) : SimplePropertyValue(c), m_deaths(deaths)
+    {
+    }
+    ~CountedValue() override { ++*m_deaths; }
+
+private:
+    int *m_deaths;
+};
+
+} // namespace
+
+TEST(PropertyValueConversion, ToBool)
+{
+    struct Case
+    {
+        const char *value;
+        bool expected;
+    };
+    const Case cases[] = {{"", false},  {"Yes", true}, {"YES", true}, {"True", true},
+                          {"1", true},  {"no", false}, {"2", false},  {"No", false}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.value);
+        SimplePropertyValue v(&kBoolean, QString(c.value));
+        EXPECT_EQ(v.toBool(), c.expected);
+    }
+    // Index 1 of any enumeration reads as true; other entries go by their text.
+    EXPECT_TRUE(SimplePropertyValue(&kColours, QString("Green")).toBool());
+    EXPECT_FALSE(SimplePropertyValue(&kColours, QString("Red")).toBool());
+    EXPECT_TRUE(SimplePropertyValue(&kColours, QString()).toBool()); // default "Green"
+}
+
+TEST(PropertyValueConversion, ToInt)
+{
+    struct Case
+    {
+        const PropertyClass *c;
+        const char *value;
+        int expected;
+    };
+    const Case cases[] = {
+        {&kColours, "Blue", 2}, {&kColours, "Purple", -1}, {&kColours, "", 1},
+        {&kBoolean, "Yes", 1},  {&kBoolean, "yes", -1},    {&kInteger, "42", 42},
+        {&kInteger, "0x1F", 31}, {&kInteger, "017", 15},   {&kInteger, "-3", -3},
+        {&kInteger, "12abc", 12}, {&kInteger, "abc", 0},   {&kInteger, "", 7},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.value);
+        EXPECT_EQ(SimplePropertyValue(c.c, QString(c.value)).toInt(), c.expected);
+    }
+}
+
+TEST(PropertyValueConversion, ListsUseTheEscapedTextForm)
+{
+    SimplePropertyValue v(&kText);
+    v.setValue(QStringList{"a;b", "c\\d"});
+    EXPECT_EQ(v.toString(), "a\\;b;c\\\\d");
+    EXPECT_EQ(v.toStringList(false), (QStringList{"a;b", "c\\d"}));
+    v.setValue("");
+    EXPECT_EQ(v.toStringList(false), (QStringList{"d1", "d2"})); // the default
+}
+
+TEST(PropertyValueSetInt, ByType)
+{
+    WarningCatcher warnings;
+    SimplePropertyValue colour(&kColours, QString("Red"));
+    colour.setValue(2);
+    EXPECT_EQ(colour.toString(), "Blue");
+    colour.setValue(5);
+    EXPECT_TRUE(colour.toString().isNull());
+    ASSERT_EQ(warnings.messages().size(), 1);
+    EXPECT_EQ(warnings.messages()[0], "PropertyValue::setValue(int): Setting an enumeration to a "
+                                      "value which isn't in its enumerates");
+
+    SimplePropertyValue hex(&kHex, 255);
+    EXPECT_EQ(hex.toString(), "0x00ff");
+    SimplePropertyValue integer(&kInteger, -12);
+    EXPECT_EQ(integer.toString(), "-12");
+
+    SimplePropertyValue text(&kText, QString("keep"));
+    text.setValue(3);
+    EXPECT_EQ(text.toString(), "keep");
+    EXPECT_EQ(warnings.messages().last(), "PropertyValue::setValue(int): Setting a non-integer property");
+}
+
+TEST(PropertyValueSetBool, WarnsOnANonBooleanClassAndStoresTheIndex)
+{
+    WarningCatcher warnings;
+    SimplePropertyValue b(&kBoolean);
+    b.setValue(true);
+    EXPECT_EQ(b.toString(), "Yes");
+    EXPECT_TRUE(warnings.messages().isEmpty());
+    SimplePropertyValue colour(&kColours);
+    colour.setValue(false);
+    EXPECT_EQ(colour.toString(), "Red");
+    EXPECT_EQ(warnings.messages(),
+              (QStringList{"PropertyValue::setValue(int): Setting a non-Boolean property"}));
+}
+
+TEST(PropertyValueClass, SetPropertyClassTakesTheDefaultAndShowsTheValue)
+{
+    PropertyClass locked("l", PropertyClass::String, "", "", "", "", "x");
+    locked.setReadOnly(true);
+    SimplePropertyValue v;
+    EXPECT_FALSE(v.visible());
+    v.setPropertyClass(&locked);
+    EXPECT_TRUE(v.visible());
+    EXPECT_TRUE(v.readOnly());
+    EXPECT_EQ(v.toString(), "x");
+    v.setValue("y");
+    v.setToDefault();
+    EXPECT_EQ(v.toString(), "x");
+}
+
+TEST(PropertyValueLists, ATransientListDeletesOnlyTransientMembers)
+{
+    int deaths = 0;
+    CountedValue kept(&kText, &deaths);
+    {
+        PropertyValueList list(true);
+        auto *owned = new CountedValue(&kInteger, &deaths);
+        owned->setTransient(true);
+        list.append(owned);
+        list.append(&kept);
+    }
+    EXPECT_EQ(deaths, 1);
+    {
+        PropertyValueList plain(false);
+        auto *transient = new CountedValue(&kInteger, &deaths);
+        transient->setTransient(true);
+        plain.append(transient);
+        delete transient;
+    }
+    EXPECT_EQ(deaths, 2);
+}
+
+TEST(PropertyValueLists, AppendUniqueAndFind)
+{
+    WarningCatcher warnings;
+    PropertyValueList list;
+    SimplePropertyValue a(&kText), b(&kText), c(&kInteger), classless;
+    list.appendUnique(&a);
+    list.appendUnique(&b);
+    list.appendUnique(&c);
+    list.appendUnique(&classless);
+    list.appendUnique(nullptr);
+    EXPECT_EQ(list.size(), 2);
+    EXPECT_EQ(list.find(&kText), &a);
+    EXPECT_EQ(list.find(&kBoolean), nullptr);
+    EXPECT_EQ(warnings.messages(),
+              (QStringList(2, "Bad property value in PropertyValueList::appendUnique")));
+
+    PropertyClassList classes;
+    classes.appendUnique(&kText);
+    classes.appendUnique(&kInteger);
+    classes.appendUnique(&kText);
+    EXPECT_EQ(classes.size(), 2);
+}
+
+namespace {
+class ProjectValueTest : public SolutionFixture
+{
+};
+} // namespace
+
+TEST_F(ProjectValueTest, AClassNotPerConfigurationReadsAndWritesCommon)
+{
+    ProjectElement *s = load(R"(<project Name="P"><file file_name="a.c"/></project>)");
+    ProjectElement *file = system->findByName(s, "a.c");
+    ProjectPropertyValue codec(system->fileCodecProperty(), "Debug", file);
+    EXPECT_EQ(codec.configuration(), "Common");
+    EXPECT_TRUE(codec.transient());
+    EXPECT_TRUE(codec.inherited());
+    EXPECT_FALSE(codec.nonDefault());
+    codec.setValue("UTF-8");
+    ASSERT_NE(file->getConfigurationElement("Common"), nullptr);
+    EXPECT_EQ(file->getConfigurationElement("Common")->attribute("file_codec"), "UTF-8");
+    EXPECT_EQ(file->getConfigurationElement("Debug"), nullptr);
+    EXPECT_FALSE(codec.inherited());
+    EXPECT_TRUE(codec.nonDefault());
+    EXPECT_EQ(codec.toString(), "UTF-8");
+}
+
+TEST_F(ProjectValueTest, ReadingResolvesExceptForListsWhichShowOnlyTheNodesOwnText)
+{
+    ProjectElement *s = load(R"(<configuration Name="Common" defs="S" text="st"/>
+        <project Name="P"><configuration Name="Debug" defs="P"/>
+          <file file_name="a.c"><configuration Name="Debug" defs="F"/></file></project>)");
+    ProjectElement *file = system->findByName(s, "a.c");
+    ProjectElement *project = system->findProject(s, "P");
+    PropertyClass defs("defs", PropertyClass::StringList, "", "", "", "", "");
+    PropertyClass text("text", PropertyClass::String, "", "", "", "", "");
+    EXPECT_EQ(ProjectPropertyValue(&defs, "Debug", file).toString(), "F");
+    EXPECT_TRUE(ProjectPropertyValue(&defs, "Release", file).toString().isNull());
+    EXPECT_EQ(system->settingFor(file, &defs, "Debug"), "F;P;S");
+
+    ProjectPropertyValue inheritedText(&text, "Debug", file);
+    EXPECT_EQ(inheritedText.toString(), "st");
+    EXPECT_TRUE(inheritedText.inherited());
+    // A value that comes from a "Common" configuration leaves no inheritance record.
+    EXPECT_FALSE(inheritedText.nonDefault());
+    EXPECT_TRUE(ProjectPropertyValue(&text, "Debug", project).inherited());
+    system->setProperty(project, &text, "Debug", "pd", false);
+    EXPECT_TRUE(inheritedText.nonDefault());
+    EXPECT_EQ(inheritedText.toString(), "pd");
+}
