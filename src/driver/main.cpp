@@ -1,5 +1,7 @@
 // Entry point of the kestrel command-line build tool.
-int main()
+#include "driver/driver_services.h"
+
+int main(int argc, char **argv)
 {
-    return 1;
+    return kestrelMain(argc, argv, checkOnlyServices());
 }

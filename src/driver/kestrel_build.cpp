@@ -1,0 +1,213 @@
+#include "driver/kestrel_build.h"
+
+#include "build/arm_build_system.h"
+#include "build/build_flags.h"
+#include "build/standard_build_system.h"
+#include "driver/kestrel_arg_parse.h"
+#include "driver/kestrel_builder.h"
+#include "driver/kestrel_main.h"
+#include "macros/default_system_macros.h"
+#include "macros/macro_system.h"
+#include "macros/package_system.h"
+#include "project/arm_project_system.h"
+#include "project/project_element.h"
+#include "project/property_class.h"
+#include "project/property_value.h"
+#include "project/property_value_list.h"
+#include "settings/arm_quillmark_environment_settings.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+
+namespace {
+
+constexpr int kFailed = 1;
+
+QByteArray local(const QString &text)
+{
+    return text.toLocal8Bit();
+}
+
+// A "can't find" message on standard output, then the names there are, one per line.
+[[noreturn]] void cannotFind(const char *format, const QString &name, const QStringList &names)
+{
+    std::printf(format, local(name).constData());
+    for (const QString &item : names)
+        std::puts(local(item).constData());
+    std::fflush(stdout);
+    throw RunEnds{kFailed};
+}
+
+void createSystems()
+{
+    projectSystem = new ARMProjectSystem(QStringLiteral(".elf"));
+    auto *arm = new ARMBuildSystem(QStringList());
+    buildSystem = arm;
+    standardBuildSystem = arm;
+}
+
+int buildFlags(const KestrelArgParse &args)
+{
+    int flags = 0;
+    if (args.clean)
+        flags |= BuildClean | BuildRebuild | BuildNoBuild;
+    if (args.rebuild)
+        flags |= BuildRebuild;
+    if (!args.verbose)
+        flags |= BuildQuiet;
+    return flags;
+}
+
+ProjectElement *selectFromSolutionFile(const KestrelArgParse &args)
+{
+    const QString path = QFileInfo(args.solutionFileName).absoluteFilePath();
+    projectSystem->loadSolution(path, nullptr, nullptr);
+    ProjectElement *solution = projectSystem->solutionElement();
+    if (!args.projectName.isEmpty()) {
+        ProjectElement *project = projectSystem->findProject(solution, args.projectName);
+        if (!project)
+            cannotFind("can't find project '%s' supported projects:\n", args.projectName,
+                       projectSystem->solutionProjects(nullptr).keys());
+        return project;
+    }
+    if (!args.solutionName.isEmpty()) {
+        const QMap<QString, ProjectElement *> &solutions = projectSystem->solutionSolutions();
+        const auto found = solutions.constFind(args.solutionName);
+        if (found == solutions.constEnd())
+            cannotFind("can't find solution '%s' supported solutions:\n", args.solutionName,
+                       solutions.keys());
+        return found.value();
+    }
+    return solution;
+}
+
+void checkProjectType(const QString &type)
+{
+    if (type.isEmpty())
+        return;
+    const QStringList types = projectSystem->projectTypeProperty()->enumerates();
+    if (!types.contains(type))
+        cannotFind("can't find project type '%s' project types:\n", type, types);
+}
+
+void fillFromTemplate(ProjectElement *solution, ProjectElement *project, const QString &name)
+{
+    // TODO(spine): list the installed templates once the templates catalogue is public.
+    const std::shared_ptr<ProjectTemplates> templates = projectSystem->openProjectTemplates();
+    if (!templates || !projectSystem->instantiateProjectTemplate(templates.get(), solution,
+                                                                 project, name))
+        cannotFind("can't find template '%s' installed templates:\n", name, QStringList());
+}
+
+void addFiles(ProjectElement *project, const QStringList &files)
+{
+    for (const QString &file : files) {
+        auto *element = new ProjectElement(QStringLiteral("file"));
+        project->appendChild(element);
+        element->setFileName(file, false);
+    }
+}
+
+bool isApplicable(const PropertyValueList &values, const QString &name)
+{
+    for (const PropertyValue *value : values) {
+        if (value->propertyClass() && value->propertyClass()->saveName() == name)
+            return true;
+    }
+    return false;
+}
+
+[[noreturn]] void cannotFindProperty(const QString &name, const PropertyValueList &values)
+{
+    std::printf("can't find property '%s' supported properties:\n", local(name).constData());
+    for (const PropertyValue *value : values) {
+        const QString saveName = value->propertyClass() ? value->propertyClass()->saveName()
+                                                        : QString();
+        std::printf("%s=%s\n", local(saveName).constData(),
+                    local(value->propertyValue()).constData());
+    }
+    std::fflush(stdout);
+    throw RunEnds{kFailed};
+}
+
+void setProperties(ProjectElement *project, const QString &config, const QStringList &entries)
+{
+    if (entries.isEmpty())
+        return;
+    const std::unique_ptr<PropertyValueList> values(
+        projectSystem->applicableSettingsFor(project, config));
+    for (const QString &entry : entries) {
+        QString name;
+        QString value;
+        splitAssignment(entry, name, value);
+        if (!isApplicable(*values, name))
+            cannotFindProperty(name, *values);
+        projectSystem->setProperty(project, name, config, value, false);
+    }
+}
+
+ProjectElement *createFromTypeOrTemplate(const KestrelArgParse &args)
+{
+    const QString here = QDir::currentPath();
+    ProjectElement *solution = projectSystem->createSolution(args.projectName, here);
+    checkProjectType(args.projectType);
+    ProjectElement *project =
+        projectSystem->createProject(solution, args.projectName, here, args.projectType);
+    if (!args.templateName.isEmpty())
+        fillFromTemplate(solution, project, args.templateName);
+    addFiles(project, args.files);
+    setProperties(project, args.configName, args.properties);
+    projectSystem->loadedSolution();
+    return project;
+}
+
+void checkConfiguration(ProjectElement *element, const QString &config)
+{
+    const QStringList configurations =
+        projectSystem->configurations(element, ProjectSystem::WithVisible);
+    if (!configurations.contains(config))
+        cannotFind("can't find configuration '%s' supported configurations:\n", config,
+                   configurations);
+}
+
+KestrelBuilder::Hooks builderHooks()
+{
+    KestrelBuilder::Hooks hooks;
+    hooks.builtinCommand = [](const QString &directory, QStringList &command, QString &error) {
+        return standardBuildSystem->builtinCommand(directory, command, error);
+    };
+    hooks.markBuildFailed = [] { buildSystem->buildFailed = true; };
+    // The settings are written back on this way out as on every other.
+    hooks.exitProcess = [](int status) {
+        closeEnvironmentSettings();
+        std::exit(status);
+    };
+    return hooks;
+}
+
+} // namespace
+
+int buildFromCommandLine(KestrelArgParse &args)
+{
+    createSystems();
+    macroSystem.setSystemMacro(QStringLiteral("Platform"), QStringLiteral("arm"));
+    const int flags = buildFlags(args);
+    if (args.show)
+        args.echo = true;
+    setupDefaultSystemMacros(args.studioDir);
+    PackageSystem::setupPackageMacros(args.packagesDir);
+
+    ProjectElement *element = args.solutionFileName.isEmpty() ? createFromTypeOrTemplate(args)
+                                                              : selectFromSolutionFile(args);
+    checkConfiguration(element, args.configName);
+
+    KestrelBuilder builder(args.echo, args.show, builderHooks());
+    buildSystem->build(element, args.configName, &builder, flags, true, args.batch);
+    // A failed external command has ended the process already; a build stopped by a failed
+    // built-in command or by the engine itself fails the run too.
+    return buildSystem->buildFailed ? kFailed : 0;
+}
