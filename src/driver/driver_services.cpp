@@ -2,6 +2,7 @@
 
 #include "driver/kestrel_build.h"
 #include "macros/macro_system.h"
+#include "project/project_templates.h"
 #include "settings/arm_quillmark_environment_settings.h"
 
 namespace {
@@ -11,16 +12,9 @@ void defineGlobalMacro(const QString &name, const QString &value)
     macroSystem.setGlobalMacro(name, value);
 }
 
-// TODO(spine): hand the name to the project templates once their file name is public.
-QString &templatesFileName()
-{
-    static QString file = QStringLiteral("$(TargetsDir)/project_templates.xml");
-    return file;
-}
-
 void setTemplatesFile(const QString &file)
 {
-    templatesFileName() = file;
+    templatesFile = file;
 }
 
 } // namespace

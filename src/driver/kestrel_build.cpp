@@ -11,6 +11,7 @@
 #include "macros/package_system.h"
 #include "project/arm_project_system.h"
 #include "project/project_element.h"
+#include "project/project_templates.h"
 #include "project/property_class.h"
 #include "project/property_value.h"
 #include "project/property_value_list.h"
@@ -96,11 +97,12 @@ void checkProjectType(const QString &type)
 
 void fillFromTemplate(ProjectElement *solution, ProjectElement *project, const QString &name)
 {
-    // TODO(spine): list the installed templates once the templates catalogue is public.
-    const std::shared_ptr<ProjectTemplates> templates = projectSystem->openProjectTemplates();
-    if (!templates || !projectSystem->instantiateProjectTemplate(templates.get(), solution,
-                                                                 project, name))
-        cannotFind("can't find template '%s' installed templates:\n", name, QStringList());
+    ProjectTemplates templates;
+    XMLElement *templ = templates.findTemplate(name);
+    if (!templ)
+        cannotFind("can't find template '%s' installed templates:\n", name,
+                   templates.listTemplates());
+    templates.createProjectFromTemplate(solution, project, templ);
 }
 
 void addFiles(ProjectElement *project, const QStringList &files)
