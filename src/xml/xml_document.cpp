@@ -68,6 +68,7 @@ bool XMLDocument::load(const char *path)
     if (!buffer) {
         std::snprintf(errorMessage, sizeof errorMessage, "couldn't read %s", path);
         errorLine = 0;
+        root = nullptr;
         return false;
     }
     return loadFromText(buffer.get());

@@ -116,6 +116,38 @@ void XMLNode::reparentChildrenAfter(XMLNode *after, XMLNode *firstOfChain)
         m_lastChild = lastOfChain;
 }
 
+void XMLNode::insertChainAfter(XMLNode *after, XMLNode *firstOfChain)
+{
+    if (!firstOfChain)
+        return;
+    XMLNode *lastOfChain = firstOfChain;
+    for (XMLNode *c = firstOfChain; c; c = c->m_next) {
+        c->m_parent = this;
+        lastOfChain = c;
+    }
+    XMLNode *&link = after ? after->m_next : m_firstChild;
+    lastOfChain->m_next = link;
+    link = firstOfChain;
+    if (m_lastChild == after)
+        m_lastChild = lastOfChain;
+}
+
+void XMLNode::removeChildAfter(XMLNode *previous, XMLNode *child)
+{
+    XMLNode *&link = previous ? previous->m_next : m_firstChild;
+    link = child->m_next;
+    if (m_lastChild == child)
+        m_lastChild = previous;
+}
+
+void XMLNode::detach()
+{
+    if (m_parent)
+        m_parent->removeChild(this);
+    m_parent = nullptr;
+    m_next = nullptr;
+}
+
 char *XMLNode::mkString(const char *s, unsigned length)
 {
     if (!Pool::currentPool)

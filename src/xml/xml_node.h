@@ -26,6 +26,14 @@ public:
     // when `after` is null or not a child) and makes this node the parent of the whole chain.
     virtual void reparentChildrenAfter(XMLNode *after, XMLNode *firstOfChain);
 
+    // Constant-time editing for callers that already know the neighbours (the preprocessor
+    // walking a sibling chain). `after` and `previous` must be children of this node, or null
+    // for the front of the chain; nothing is checked.
+    void insertChainAfter(XMLNode *after, XMLNode *firstOfChain);
+    void removeChildAfter(XMLNode *previous, XMLNode *child);
+    // Removes this node from its parent's children and clears its parent and sibling links.
+    void detach();
+
     XMLNode *parentNode() const { return m_parent; }
     XMLNode *nextSibling() const { return m_next; }
     XMLNode *firstChild() const { return m_firstChild; }

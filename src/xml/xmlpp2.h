@@ -13,7 +13,8 @@ class XMLNode;
 // as ordinary elements and are reported). The macro table is passed down by value, so a
 // <define> is seen by the siblings after it and their subtrees, never by the parent level.
 // Problems are reported through `warning`, which each user implements; none stops processing.
-// Documents are loaded without character data and comments.
+// Documents are loaded without character data and comments. A directive that is the document's
+// root is processed like any other; the first element it leaves becomes the root.
 class XMLPP2 : public XMLDocument
 {
 public:
@@ -33,8 +34,17 @@ public:
 
     virtual void warning(const QString &message) = 0;
 
-    // Bounds on input that would otherwise never end: copies made by one <for>, and the depth
-    // of nested directives and includes.
+    // Bounds on input that would otherwise never end or exhaust memory or the stack: the
+    // iterations of one <for>, the elements all <for>s of a document may copy, the depth of
+    // nested includes and the depth of element nesting across includes.
     static constexpr unsigned kMaxForIterations = 65536;
-    static constexpr int kMaxDepth = 200;
+    static constexpr unsigned kMaxCopies = 200000;
+    static constexpr int kMaxIncludeDepth = 32;
+    static constexpr int kMaxNesting = 1200;
+
+private:
+    friend class XMLPP2Walk;
+    int m_nesting = 0;
+    int m_includeDepth = 0;
+    unsigned m_copies = 0;
 };
