@@ -1,6 +1,9 @@
 #include "project/standard_project_system.h"
 
 #include "build/build_property_catalogue.h"
+#include "project/dynamic_folders.h"
+#include "project/project_templates.h"
+#include "project/property_value_groups.h"
 #include "project/property_value.h"
 #include "project/property_value_list.h"
 #include "xml/xml_document.h"
@@ -59,6 +62,9 @@ QString xmlFileType(const QString &path)
 StandardProjectSystem::StandardProjectSystem()
     : ProjectSystem(standardFileTypes(), standardProjectTypes())
 {
+    // Kept for the whole run: its cache saves reading a group file again for every project.
+    if (!propertyValueGroups)
+        propertyValueGroups = new PropertyValueGroups;
 }
 
 StandardProjectSystem::~StandardProjectSystem() = default;
@@ -376,4 +382,32 @@ void StandardProjectSystem::appendProjectProperties(ProjectElement *e,
 QString StandardProjectSystem::assemblyCodeFileExtension() const
 {
     return QString();
+}
+
+ProjectElement *StandardProjectSystem::addFile(ProjectElement *parent, const QString &fileName,
+                                               bool flag)
+{
+    return ::addFile(*this, parent, fileName, flag);
+}
+
+std::shared_ptr<ProjectTemplates> StandardProjectSystem::openProjectTemplates()
+{
+    return std::make_shared<ProjectTemplates>();
+}
+
+bool StandardProjectSystem::instantiateProjectTemplate(ProjectTemplates *templates,
+                                                       ProjectElement *solution,
+                                                       ProjectElement *project,
+                                                       const QString &templateName)
+{
+    XMLElement *templ = templates ? templates->findTemplate(templateName) : nullptr;
+    if (!templ)
+        return false;
+    templates->createProjectFromTemplate(solution, project, templ);
+    return true;
+}
+
+void StandardProjectSystem::populateDynamicFolder(ProjectElement *folder)
+{
+    ::populateDynamicFolder(*this, folder);
 }

@@ -56,6 +56,16 @@ public:
     // Null here; the GNU tool chain's ".s" below.
     virtual QString assemblyCodeFileExtension() const;
 
+    // A file node for `fileName` in the folder of `parent` that takes its extension.
+    ProjectElement *addFile(ProjectElement *parent, const QString &fileName, bool flag);
+
+    // Loading hooks: project templates from the templates file, dynamic folders from disk.
+    std::shared_ptr<ProjectTemplates> openProjectTemplates() override;
+    bool instantiateProjectTemplate(ProjectTemplates *templates, ProjectElement *solution,
+                                    ProjectElement *project,
+                                    const QString &templateName) override;
+    void populateDynamicFolder(ProjectElement *folder) override;
+
 protected:
     // The settings every compilation and assembly shares, then the build options file's
     // compiler-tool classes.

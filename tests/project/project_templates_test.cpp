@@ -1,0 +1,227 @@
+#include "project/project_templates.h"
+
+#include "build/build_property_catalogue.h"
+#include "macros/macro_system.h"
+#include "project/arm_project_system.h"
+#include "project/property_value_groups.h"
+#include "solution_fixture.h"
+#include "xml/xml_element.h"
+
+namespace {
+
+const char kTemplates[] = R"xml(<!DOCTYPE Quillmark_Template_File>
+<templates>
+  <project template_name="Blinky" type="Executable">
+    <folder name="Source Files" filter="c;cpp">
+      <file name="main.c">
+        <property name="c_preprocessor_definitions" value="MAIN"/>
+      </file>
+    </folder>
+    <folder name="Source Files" filter="ignored">
+      <file name="util.c"/>
+    </folder>
+    <file name="crt0.s" source="$(StudioDir)/src/crt0.s"/>
+    <file name="README"/>
+    <property name="build_output_directory" value="out/$(ProjectName)" expand="YES"/>
+    <property name="build_intermediate_directory" value="obj/$(ProjectName)" expand="no"/>
+    <property name="arm_core_type" value="Cortex-M3" configuration="Debug"/>
+    <property name="property_groups_file_path" value="boards.xml"/>
+    <propertygroup name="board" value="Fast Board" configuration="Debug"/>
+    <propertygroup name="no such group" value="x"/>
+    <configuration name="Debug"/>
+    <configuration name="Unknown"/>
+    <unknown name="element"/>
+  </project>
+  <group>
+    <project template_name="Library" type="Library"/>
+    <project template_name="Blinky2" type="Object file"/>
+  </group>
+  <project template_name="Library" type="Staging"/>
+  <project name="not a template"/>
+  <configurations>
+    <configuration name="Debug">
+      <property name="inherited_configurations" value="Common Debug;Missing"/>
+      <property name="gcc_optimization_level" value="None"/>
+      <property name="build_debug_information" value="Yes"/>
+      <property name="empty" value=""/>
+    </configuration>
+    <configuration name="Common Debug">
+      <property name="hidden" value="Yes"/>
+      <property name="c_preprocessor_definitions" value="DEBUG"/>
+    </configuration>
+    <configuration name="Loop">
+      <property name="inherited_configurations" value="Loop"/>
+    </configuration>
+  </configurations>
+</templates>
+)xml";
+
+const char kBoards[] = R"(<groups><group name="board" default="Slow Board">
+  <groupEntry name="Fast Board"><property name="arm_linker_heap_size" value="4096"/></groupEntry>
+  <groupEntry name="Slow Board"/>
+</group></groups>
+)";
+
+class ProjectTemplatesTest : public SolutionFixture
+{
+protected:
+    std::unique_ptr<ProjectSystem> makeSystem() override
+    {
+        return std::make_unique<ARMProjectSystem>();
+    }
+
+    void SetUp() override
+    {
+        SolutionFixture::SetUp();
+        catalogue = std::make_unique<BuildPropertyCatalogue>(QStringList(), "");
+        buildPropertyCatalogue = catalogue.get();
+        file = write("templates.xml", QString(kTemplates));
+        write("boards.xml", QString(kBoards));
+        templates = std::make_unique<ProjectTemplates>(file);
+        solution = system->createSolution("S", dir.path());
+        project = system->createProject(solution, "P", dir.path(), "");
+    }
+
+    void TearDown() override
+    {
+        propertyValueGroups->setGroupFile("None");
+        templates.reset();
+        catalogue.reset();
+        SolutionFixture::TearDown();
+    }
+
+    QString own(ProjectElement *e, const QString &configuration, const QString &name)
+    {
+        ProjectElement *c = e->getConfigurationElement(configuration);
+        return c ? c->attribute(name) : QString();
+    }
+
+    QStringList childNames(ProjectElement *e)
+    {
+        QStringList names;
+        for (ProjectElement *c = e->firstChild; c; c = c->nextSibling)
+            names.append(c->getTagName() + ":" + c->getName());
+        return names;
+    }
+
+    std::unique_ptr<BuildPropertyCatalogue> catalogue;
+    std::unique_ptr<ProjectTemplates> templates;
+    QString file;
+    ProjectElement *solution = nullptr;
+    ProjectElement *project = nullptr;
+};
+
+TEST_F(ProjectTemplatesTest, TemplatesAndConfigurationsAreFoundAtAnyDepth)
+{
+    EXPECT_EQ(templates->listTemplates(), QStringList({"Blinky", "Blinky2", "Library"}));
+    ASSERT_NE(templates->findTemplate("Library"), nullptr);
+    // The later of two templates with one name wins.
+    EXPECT_STREQ(templates->findTemplate("Library")->attribute("type"), "Staging");
+    EXPECT_EQ(templates->findTemplate("not a template"), nullptr);
+    EXPECT_NE(templates->findConfiguration("Common Debug"), nullptr);
+    EXPECT_EQ(templates->findConfiguration("Release"), nullptr);
+}
+
+TEST_F(ProjectTemplatesTest, MissingTemplatesFileGivesAnEmptyCatalogue)
+{
+    ProjectTemplates none(path("missing.xml"));
+    EXPECT_TRUE(none.listTemplates().isEmpty());
+    EXPECT_EQ(none.findConfiguration("Debug"), nullptr);
+}
+
+TEST_F(ProjectTemplatesTest, DefaultTemplatesFileIsTheTargetsDirectorysExpanded)
+{
+    const QString saved = templatesFile;
+    const QString savedTargets = macroSystem.systemMacro("TargetsDir");
+    EXPECT_EQ(templatesFile, "$(TargetsDir)/project_templates.xml");
+    macroSystem.setSystemMacro("TargetsDir", dir.path());
+    EXPECT_EQ(ProjectTemplates::projectTemplatesFile(), dir.path() + "/project_templates.xml");
+    templatesFile = "$(TargetsDir)/templates.xml";
+    EXPECT_EQ(ProjectTemplates().listTemplates().size(), 3);
+    templatesFile = saved;
+    macroSystem.setSystemMacro("TargetsDir", savedTargets);
+}
+
+TEST_F(ProjectTemplatesTest, TemplateFillsFoldersFilesAndProperties)
+{
+    templates->createProjectFromTemplate(solution, project, templates->findTemplate("Blinky"));
+    EXPECT_EQ(own(project, "Common", "project_type"), "Executable");
+    EXPECT_EQ(childNames(project),
+              QStringList({"configuration:Common", "folder:Source Files", "file:README",
+                           "configuration:Debug"}));
+    ProjectElement *sources = system->findFolder(project, "Source Files");
+    ASSERT_NE(sources, nullptr);
+    EXPECT_EQ(own(sources, "Common", "filter"), "c;cpp");
+    EXPECT_EQ(childNames(sources),
+              QStringList({"configuration:Common", "file:main.c", "file:util.c"}));
+    ProjectElement *main = system->findFile(sources, "main.c");
+    ASSERT_NE(main, nullptr);
+    EXPECT_TRUE(main->creationFlag);
+    EXPECT_EQ(own(main, "Common", "c_preprocessor_definitions"), "MAIN");
+
+    EXPECT_EQ(own(project, "Common", "build_output_directory"), "out/P");
+    EXPECT_EQ(own(project, "Common", "build_intermediate_directory"), "obj/$(ProjectName)");
+    EXPECT_EQ(own(project, "Debug", "arm_core_type"), "Cortex-M3");
+}
+
+TEST_F(ProjectTemplatesTest, PropertyGroupChoicesApplyTheirEntries)
+{
+    templates->createProjectFromTemplate(solution, project, templates->findTemplate("Blinky"));
+    EXPECT_EQ(own(project, "Debug", "board"), "Fast Board");
+    EXPECT_EQ(own(project, "Debug", "arm_linker_heap_size"), "4096");
+    EXPECT_TRUE(own(project, "Common", "no such group").isNull());
+}
+
+TEST_F(ProjectTemplatesTest, ConfigurationTemplatesCreateInheritedConfigurations)
+{
+    templates->createProjectFromTemplate(solution, project, templates->findTemplate("Blinky"));
+    EXPECT_EQ(own(solution, "Debug", "inherited_configurations"), "Common Debug;Missing");
+    EXPECT_EQ(own(solution, "Debug", "gcc_optimization_level"), "None");
+    EXPECT_FALSE(solution->getConfigurationElement("Debug")->hasAttribute("empty"));
+    EXPECT_EQ(own(solution, "Common Debug", "hidden"), "Yes");
+    EXPECT_EQ(own(solution, "Common Debug", "c_preprocessor_definitions"), "DEBUG");
+    EXPECT_EQ(solution->getConfigurationElement("Missing"), nullptr);
+    EXPECT_EQ(solution->getConfigurationElement("Unknown"), nullptr);
+}
+
+TEST_F(ProjectTemplatesTest, SolutionValuesStayAndDifferingTemplateValuesGoToTheProject)
+{
+    system->setProperty(solution, "gcc_optimization_level", "Debug", "Level 2", false);
+    system->setProperty(solution, "build_debug_information", "Debug", "Yes", false);
+    templates->createConfiguration(solution, project, "Debug");
+    EXPECT_EQ(own(solution, "Debug", "gcc_optimization_level"), "Level 2");
+    EXPECT_EQ(own(project, "Debug", "gcc_optimization_level"), "None");
+    EXPECT_TRUE(own(project, "Debug", "build_debug_information").isNull());
+    // Only one configuration node of that name on the solution.
+    EXPECT_EQ(childNames(solution).count("configuration:Debug"), 1);
+}
+
+TEST_F(ProjectTemplatesTest, ConfigurationInheritingItselfIsInstantiatedOnce)
+{
+    templates->createConfiguration(solution, project, "Loop");
+    EXPECT_EQ(childNames(solution).count("configuration:Loop"), 1);
+}
+
+TEST_F(ProjectTemplatesTest, SolutionProjectsNamingATemplateAreFilledWhenLoaded)
+{
+    templatesFile = file;
+    load("<project Name=\"App\" template_name=\"Blinky\"/>");
+    templatesFile = "$(TargetsDir)/project_templates.xml";
+    ProjectElement *app = system->findProject(system->solutionElement(), "App");
+    ASSERT_NE(app, nullptr);
+    EXPECT_FALSE(app->hasAttribute("template_name"));
+    EXPECT_EQ(system->getProjectType(app), "Executable");
+    EXPECT_NE(system->findFolder(app, "Source Files"), nullptr);
+    EXPECT_FALSE(app->modified);
+}
+
+TEST_F(ProjectTemplatesTest, UnknownTemplateFailsTheLoad)
+{
+    templatesFile = file;
+    const QString error =
+        loadError(write("t.zav", solutionText("<project Name=\"App\" template_name=\"Nope\"/>")));
+    templatesFile = "$(TargetsDir)/project_templates.xml";
+    EXPECT_EQ(error, "Nope project template not found");
+}
+
+} // namespace

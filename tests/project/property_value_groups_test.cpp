@@ -1,0 +1,201 @@
+#include "project/property_value_groups.h"
+
+#include "project/arm_project_system.h"
+#include "solution_fixture.h"
+#include "support/run_kestrel.h"
+
+namespace {
+
+const char kBoards[] = R"(<groups>
+  <group name="board" short="Board" group="Target" default="B">
+    <groupEntry name="A">
+      <property name="arm_core_type" value="ARM7TDMI"/>
+      <cdefine name="BOARD_A" value="1"/>
+      <cdefine name="EMPTY" value=""/>
+    </groupEntry>
+    <groupEntry name="B">
+      <property name="arm_core_type" value="Cortex-M3"/>
+      <property name="arm_architecture" configuration="Common" value="v7M"/>
+    </groupEntry>
+    <note name="ignored"/>
+  </group>
+  <group name="clock" page="Clocks" default="Fast">
+    <groupEntry name="Fast"><cdefine name="CLOCK" value="72000000"/></groupEntry>
+    <groupEntry name="Slow"><cdefine name="CLOCK" value="8000000"/></groupEntry>
+  </group>
+  <ifndef name="NEVER_DEFINED">
+    <group name="conditional"><groupEntry name="Only"/></group>
+  </ifndef>
+  <other name="not a group"/>
+</groups>
+)";
+
+class PropertyValueGroupsTest : public SolutionFixture
+{
+protected:
+    std::unique_ptr<ProjectSystem> makeSystem() override
+    {
+        return std::make_unique<ARMProjectSystem>();
+    }
+
+    void SetUp() override
+    {
+        SolutionFixture::SetUp();
+        ASSERT_NE(propertyValueGroups, nullptr);
+        boards = write("boards.xml", QString(kBoards));
+        solution = system->createSolution("S", dir.path());
+        project = system->createProject(solution, "P", dir.path(), "Executable");
+        propertyValueGroups->setGroupFile(boards);
+        ASSERT_NE(propertyValueGroups->currentFile(), nullptr);
+    }
+
+    void TearDown() override
+    {
+        propertyValueGroups->setGroupFile("None");
+        SolutionFixture::TearDown();
+    }
+
+    QString own(const QString &configuration, const QString &name)
+    {
+        ProjectElement *c = project->getConfigurationElement(configuration);
+        return c ? c->attribute(name) : QString();
+    }
+
+    QString boards;
+    ProjectElement *solution = nullptr;
+    ProjectElement *project = nullptr;
+};
+
+TEST_F(PropertyValueGroupsTest, GroupsBecomeEnumerationsOfTheirEntries)
+{
+    const auto groups = propertyValueGroups->groupClasses();
+    ASSERT_EQ(groups.size(), 3);
+    const PropertyValueGroupClass *board = groups[0];
+    EXPECT_EQ(board->saveName(), "board");
+    EXPECT_EQ(board->type(), PropertyClass::Enumeration);
+    EXPECT_EQ(board->enumerates(), QStringList({"A", "B"}));
+    EXPECT_EQ(board->page(), "General");
+    EXPECT_EQ(board->group(), "Target");
+    EXPECT_EQ(board->shortDescription(), "Board");
+    EXPECT_EQ(board->defaultValue(), "B");
+    EXPECT_EQ(groups[1]->page(), "Clocks");
+    // The preprocessor ran: the conditional group is there, the directive is not.
+    EXPECT_EQ(groups[2]->saveName(), "conditional");
+    EXPECT_EQ(propertyValueGroups->getGroupClass("clock"), groups[1]);
+    EXPECT_EQ(propertyValueGroups->getGroupClass("other"), nullptr);
+}
+
+TEST_F(PropertyValueGroupsTest, EntriesAnswerForTheirTaggedChildren)
+{
+    const PropertyValueGroupClass *board = propertyValueGroups->getGroupClass("board");
+    const PropertyValueGroupEntry a = board->getGroupEntry("A");
+    ASSERT_FALSE(a.isNull());
+    EXPECT_TRUE(a.hasDefines());
+    EXPECT_EQ(a.getTaggedNames("cdefine"), QStringList({"BOARD_A", "EMPTY"}));
+    EXPECT_FALSE(board->getGroupEntry("B").hasDefines());
+    EXPECT_TRUE(board->getGroupEntry("C").isNull());
+    EXPECT_TRUE(board->getGroupEntry("C").getTaggedNames("cdefine").isEmpty());
+
+    QString configuration = "Debug";
+    EXPECT_TRUE(a.getTaggedValue("cdefine", "MISSING", configuration).isNull());
+    EXPECT_EQ(configuration, "Debug");
+    EXPECT_EQ(a.getTaggedValue("property", "arm_core_type", configuration), "ARM7TDMI");
+    EXPECT_EQ(configuration, "Debug");
+    const PropertyValueGroupEntry b = board->getGroupEntry("B");
+    EXPECT_EQ(b.getTaggedValue("property", "arm_architecture", configuration), "v7M");
+    EXPECT_EQ(configuration, "Common");
+    const QString empty = a.getTaggedValue("cdefine", "EMPTY", configuration);
+    EXPECT_TRUE(empty.isEmpty());
+    EXPECT_FALSE(empty.isNull());
+}
+
+TEST_F(PropertyValueGroupsTest, ChoosingAnEntryStoresItAndTheEntrysProperties)
+{
+    PropertyValueGroupValue choice(propertyValueGroups->getGroupClass("board"), project, "Debug");
+    choice.setPropertyValue("A");
+    EXPECT_EQ(own("Debug", "board"), "A");
+    EXPECT_EQ(own("Debug", "arm_core_type"), "ARM7TDMI");
+
+    // An unknown entry falls back to the default, B, whose architecture goes to "Common".
+    choice.setPropertyValue("Z", true);
+    EXPECT_EQ(own("Debug", "board"), "B");
+    EXPECT_EQ(own("Debug", "arm_core_type"), "Cortex-M3");
+    EXPECT_EQ(own("Common", "arm_architecture"), "v7M");
+    EXPECT_TRUE(project->getConfigurationElement("Debug")->attributeFlags.value("board"));
+
+    choice.removeProperty();
+    EXPECT_TRUE(own("Debug", "board").isNull());
+    EXPECT_TRUE(own("Debug", "arm_core_type").isNull());
+    EXPECT_TRUE(own("Common", "arm_architecture").isNull());
+}
+
+TEST_F(PropertyValueGroupsTest, AnUnknownChoiceWithoutAUsableDefaultStoresOnlyTheChoice)
+{
+    PropertyValueGroupValue choice(propertyValueGroups->getGroupClass("conditional"), project,
+                                   "Debug");
+    choice.setPropertyValue("Nothing");
+    ProjectElement *debug = project->getConfigurationElement("Debug");
+    ASSERT_NE(debug, nullptr);
+    EXPECT_EQ(debug->attributes(), QStringList({"Name", "conditional"}));
+    EXPECT_TRUE(own("Debug", "conditional").isEmpty());
+}
+
+TEST_F(PropertyValueGroupsTest, DefinesOfTheChosenEntriesBecomeCompilerOptions)
+{
+    ProjectElement *file = new ProjectElement("file");
+    project->appendChild(file);
+    file->setFileName("main.c", false);
+    // Nothing chosen: the defaults B (no definitions) and Fast.
+    EXPECT_EQ(propertyValueGroups->defineOptions(file, "Debug"),
+              QStringList({"-DCLOCK=72000000"}));
+
+    system->setProperty(project, "board", "Debug", "A", false);
+    system->setProperty(file, "clock", "Common", "Slow", false);
+    EXPECT_EQ(propertyValueGroups->defineOptions(file, "Debug"),
+              QStringList({"-DBOARD_A=1", "-DEMPTY=", "-DCLOCK=8000000"}));
+    EXPECT_EQ(propertyValueGroups->defineOptions(file, "Release"),
+              QStringList({"-DCLOCK=8000000"}));
+
+    propertyValueGroups->setGroupFile("None");
+    EXPECT_TRUE(propertyValueGroups->defineOptions(file, "Debug").isEmpty());
+}
+
+TEST_F(PropertyValueGroupsTest, NoneAndUnreadableFilesLeaveNoCurrentFile)
+{
+    propertyValueGroups->setGroupFile("None");
+    EXPECT_EQ(propertyValueGroups->currentFile(), nullptr);
+    EXPECT_EQ(propertyValueGroups->getGroupClass("board"), nullptr);
+    EXPECT_TRUE(propertyValueGroups->groupClasses().isEmpty());
+
+    const QString rootless = write("rootless.xml", QString("<!-- nothing -->"));
+    const QString broken = write("broken.xml", QString("<a><b></a>"));
+    for (const QString &file : {path("missing.xml"), rootless, broken}) {
+        SCOPED_TRACE(file.toStdString());
+        propertyValueGroups->setGroupFile(boards);
+        propertyValueGroups->setGroupFile(file);
+        EXPECT_EQ(propertyValueGroups->currentFile(), nullptr);
+    }
+}
+
+TEST_F(PropertyValueGroupsTest, AFileIsReadAgainOnlyWhenItsTimeChanged)
+{
+    ASSERT_TRUE(setFileTime(boards, 1000000000));
+    propertyValueGroups->setGroupFile(boards);
+    PropertyValueGroupFile *first = propertyValueGroups->currentFile();
+    ASSERT_NE(first, nullptr);
+
+    // Same time: the cached document stays, even though the text changed.
+    write("boards.xml", QString("<groups><group name=\"new\"/></groups>"));
+    ASSERT_TRUE(setFileTime(boards, 1000000000));
+    propertyValueGroups->setGroupFile("None");
+    propertyValueGroups->setGroupFile(boards);
+    EXPECT_EQ(propertyValueGroups->currentFile(), first);
+    EXPECT_NE(propertyValueGroups->getGroupClass("board"), nullptr);
+
+    ASSERT_TRUE(setFileTime(boards, 1000000100));
+    propertyValueGroups->setGroupFile(boards);
+    EXPECT_EQ(propertyValueGroups->getGroupClass("board"), nullptr);
+    EXPECT_NE(propertyValueGroups->getGroupClass("new"), nullptr);
+}
+
+} // namespace
