@@ -44,24 +44,6 @@ QString expandBuildMacros(ProjectElement *node, const QString &value)
     return macroSystem.replaceMacros(buildMacros(node, kCommon), value);
 }
 
-// The group file a node's property group choices come from, relative names taken against
-// the project directory.
-QString groupFileFor(ProjectElement *node)
-{
-    const PropertyClass *property =
-        BuildSystem::findPropertyClass(QStringLiteral("property_groups_file_path"));
-    if (!property)
-        return QString();
-    const QString file = expandBuildMacros(node, projectSystem->settingFor(node, property, kCommon));
-    if (file.isEmpty() || file == QLatin1String("None") || QDir::isAbsolutePath(file))
-        return file;
-    ProjectElement *project = projectSystem->projectContaining(node);
-    if (!project)
-        return file;
-    project->checkDoFileStuff();
-    return project->directory + QLatin1Char('/') + file;
-}
-
 } // namespace
 
 ProjectTemplates::ProjectTemplates() : m_fileName(projectTemplatesFile())
@@ -182,7 +164,7 @@ void ProjectTemplates::applyPropertyGroup(ProjectElement *node, XMLElement *e)
 {
     if (!propertyValueGroups)
         return;
-    propertyValueGroups->setGroupFile(groupFileFor(node));
+    propertyValueGroups->setGroupFile(propertyGroupsFileFor(node, kCommon));
     PropertyValueGroupClass *group = propertyValueGroups->getGroupClass(text(e, "name"));
     if (!group)
         return;

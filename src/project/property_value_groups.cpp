@@ -1,9 +1,13 @@
 #include "project/property_value_groups.h"
 
+#include "build/build_system.h"
+#include "macros/build_macros.h"
+#include "macros/macro_system.h"
 #include "project/project_element.h"
 #include "project/project_system.h"
 #include "xml/xml_element.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
@@ -230,4 +234,24 @@ QStringList PropertyValueGroups::defineOptions(ProjectElement *node,
         }
     }
     return options;
+}
+
+QString propertyGroupsFileFor(ProjectElement *node, const QString &configuration)
+{
+    static const QString kNone = QStringLiteral("None");
+    const PropertyClass *property =
+        BuildSystem::findPropertyClass(QStringLiteral("property_groups_file_path"));
+    if (!property || !projectSystem)
+        return kNone;
+    const QString value = projectSystem->settingFor(node, property, configuration);
+    const QString file = buildSystem ? buildSystem->replaceMacros(node, value, configuration)
+                                     : macroSystem.replaceMacros(buildMacros(node, configuration),
+                                                                 value);
+    if (file.isEmpty() || file == kNone)
+        return kNone;
+    ProjectElement *project = projectSystem->projectContaining(node);
+    if (QDir::isAbsolutePath(file) || !project)
+        return file;
+    project->checkDoFileStuff();
+    return project->directory + QLatin1Char('/') + file;
 }

@@ -120,3 +120,8 @@ private:
 
 // Created with the standard project system; lives until the process ends.
 extern PropertyValueGroups *propertyValueGroups;
+
+// The group file named by the `property_groups_file_path` setting of `node` in `configuration`,
+// build macros expanded and a relative name taken against the project directory; "None" when
+// no file is chosen or the setting is unknown.
+QString propertyGroupsFileFor(ProjectElement *node, const QString &configuration);

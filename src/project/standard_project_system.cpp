@@ -151,8 +151,13 @@ PropertyValueList *StandardProjectSystem::applicableSettingsFor(
         appendSolutionProperties(e, configuration, &classes);
 
     auto *values = new PropertyValueList(true);
-    for (const PropertyClass *c : std::as_const(classes))
-        values->append(new ProjectPropertyValue(c, configuration, e));
+    for (const PropertyClass *c : std::as_const(classes)) {
+        // A group choice also sets the properties of the chosen entry.
+        if (const auto *group = dynamic_cast<const PropertyValueGroupClass *>(c))
+            values->append(new PropertyValueGroupValue(group, e, configuration));
+        else
+            values->append(new ProjectPropertyValue(c, configuration, e));
+    }
     return values;
 }
 
@@ -204,6 +209,20 @@ void StandardProjectSystem::appendProjectClasses(ProjectElement *e, const QStrin
 {
     appendProjectProperties(e, configuration, list, projectTypeOf(e));
     appendExcludeAndRebuild(list);
+    appendPropertyGroups(e, configuration, list);
+}
+
+// The groups of the project's group file are settings of the project like any other, so they
+// can be listed and set from the command line.
+void StandardProjectSystem::appendPropertyGroups(ProjectElement *e, const QString &configuration,
+                                                 PropertyClassList *list) const
+{
+    const BuildPropertyCatalogue *c = buildPropertyCatalogue;
+    if (!propertyValueGroups || !c || !list->contains(c->property_groups_file_path))
+        return;
+    propertyValueGroups->setGroupFile(propertyGroupsFileFor(e, configuration));
+    for (const PropertyValueGroupClass *group : propertyValueGroups->groupClasses())
+        list->appendUnique(group);
 }
 
 void StandardProjectSystem::appendExcludeAndRebuild(PropertyClassList *list) const

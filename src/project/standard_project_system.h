@@ -83,6 +83,8 @@ private:
     void appendProjectClasses(ProjectElement *e, const QString &configuration,
                               PropertyClassList *list) const;
     void appendExcludeAndRebuild(PropertyClassList *list) const;
+    void appendPropertyGroups(ProjectElement *e, const QString &configuration,
+                              PropertyClassList *list) const;
     void appendCompilerGroups(ProjectElement *e, const QString &configuration,
                               PropertyClassList *list) const;
 };

@@ -199,3 +199,35 @@ TEST_F(PropertyValueGroupsTest, AFileIsReadAgainOnlyWhenItsTimeChanged)
 }
 
 } // namespace
+
+#include "build/build_property_catalogue.h"
+#include "project/property_value_list.h"
+
+namespace {
+
+TEST_F(PropertyValueGroupsTest, ProjectGroupsAreAmongTheProjectsApplicableSettings)
+{
+    BuildPropertyCatalogue catalogue(QStringList(), "");
+    buildPropertyCatalogue = &catalogue;
+    propertyValueGroups->setGroupFile("None");
+    system->setProperty(project, "property_groups_file_path", "Common", "boards.xml", false);
+
+    std::unique_ptr<PropertyValueList> values(system->applicableSettingsFor(project, "Debug"));
+    const PropertyValueGroupClass *board = propertyValueGroups->getGroupClass("board");
+    ASSERT_NE(board, nullptr);
+    PropertyValue *choice = values->find(board);
+    ASSERT_NE(choice, nullptr);
+    EXPECT_EQ(values->last()->propertyClass()->saveName(), "conditional");
+    choice->setValue(QString("A"));
+    EXPECT_EQ(own("Debug", "board"), "A");
+    EXPECT_EQ(own("Debug", "arm_core_type"), "ARM7TDMI");
+
+    // A library has no group file setting, so it offers no groups.
+    ProjectElement *library = system->createProject(solution, "L", dir.path(), "Library");
+    std::unique_ptr<PropertyValueList> libraryValues(
+        system->applicableSettingsFor(library, "Debug"));
+    EXPECT_EQ(libraryValues->find(board), nullptr);
+    buildPropertyCatalogue = nullptr;
+}
+
+} // namespace
