@@ -45,7 +45,13 @@ public:
     void setDirectory(const QString &dir) override { directory = dir; }
     void setCommand(const QStringList &words) override { command = words; }
     void setEnvironment(const QStringList &) override {}
-    void setOutputFiles(const QStringList &files) override { outputs = files; }
+    // Like the console builder, make sure each output's directory exists.
+    void setOutputFiles(const QStringList &files) override
+    {
+        outputs = files;
+        for (const QString &file : files)
+            QDir().mkpath(QFileInfo(file).path());
+    }
     void setTemporaryFiles(const QStringList &) override {}
     void doit() override
     {
