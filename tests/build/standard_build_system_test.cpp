@@ -199,3 +199,22 @@ TEST_F(ProjectWalk, AdditionalOutputFormatMustExistBesideTheExecutable)
     writeTextFile(root + "/Debug/app.hex", "x");
     EXPECT_EQ(build(0), 0);
 }
+
+TEST_F(ProjectWalk, GroupSelectionRecompilesOnlyWhenTheChosenEntryDefinesSymbols)
+{
+    source("groups.xml", R"(<groups>
+  <group name="Board" default="Plain">
+    <groupEntry name="Eval"><cdefine name="EVAL" value="1"/></groupEntry>
+    <groupEntry name="Plain"><property name="linker_additional_options" value="-x"/></groupEntry>
+  </group>
+</groups>)");
+    ProjectElement *app = project("app");
+    projectSystem->setProperty(app, "property_groups_file_path", "Common", "groups.xml", false);
+    ASSERT_EQ(build(), 0);
+    ageOutputs();
+    projectSystem->setProperty(app, "Board", "Debug", "Plain", false);
+    EXPECT_EQ(build(), 0);
+    projectSystem->setProperty(app, "Board", "Debug", "Eval", false);
+    EXPECT_EQ(build(), 1);
+    EXPECT_EQ(made(), (QStringList{"Debug/main.o", "Debug/util.o", "Debug/app.elf"}));
+}
