@@ -155,7 +155,7 @@ bool StandardBuildSystem::addOptionsFromFileToCommand(const QString &file, QStri
     bool inComment = false;
     QString line;
     while (stream.readLineInto(&line))
-        args += dequotify(withoutComments(line, inComment).simplified());
+        args += dequotify(withoutComments(line, inComment).replace(u'\t', u' '));
     return true;
 }
 
