@@ -3,5 +3,5 @@
 
 int main(int argc, char **argv)
 {
-    return kestrelMain(argc, argv, checkOnlyServices());
+    return kestrelMain(argc, argv, kestrelServices());
 }

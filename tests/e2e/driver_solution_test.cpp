@@ -1,0 +1,162 @@
+// kestrel selecting what to build: solution files, projects, solutions, configurations,
+// created projects, and how the console builder relays a tool and its status.
+#include "support/qt_printers.h"
+#include "support/run_kestrel.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+class DriverSolution : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        ASSERT_TRUE(copyFixture("driver_solution", dir.path()));
+    }
+    RunResult run(const QStringList &args, const QStringList &env = {})
+    {
+        return runKestrel(args, dir.path(), userDir(), env);
+    }
+    QString userDir() const { return dir.path() + "/user"; }
+    QString studio() const { return dir.path() + "/studio"; }
+    QTemporaryDir dir;
+};
+
+} // namespace
+
+TEST_F(DriverSolution, NamesThatAreNotFoundListWhatThereIs)
+{
+    struct Case
+    {
+        QStringList args;
+        const char *out;
+    };
+    const Case cases[] = {
+        {{"-config", "Debug", "-project", "app", "app.zav"},
+         "can't find project 'app' supported projects:\nApp\nLib\n"},
+        {{"-config", "Debug", "-solution", "App", "app.zav"},
+         "can't find solution 'App' supported solutions:\napp\n"},
+        {{"-config", "debug", "app.zav"},
+         "can't find configuration 'debug' supported configurations:\nDebug\nRelease\n"},
+        {{"-config", "Debug", "-templatesfile", "templates.xml", "-template", "Blink", "-project",
+          "p"},
+         "can't find template 'Blink' installed templates:\nAnother\nBlinky\n"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.args.join(' ').toStdString());
+        const RunResult r = run(c.args);
+        EXPECT_EQ(r.status, 1);
+        EXPECT_EQ(r.out, c.out);
+        EXPECT_EQ(r.err, "");
+    }
+}
+
+TEST_F(DriverSolution, UnknownProjectTypeAndPropertyListTheChoices)
+{
+    RunResult r = run({"-config", "Debug", "-type", "Bogus", "-project", "p"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(r.out.startsWith("can't find project type 'Bogus' project types:\nExecutable\n"))
+        << r.out.toStdString();
+    EXPECT_TRUE(r.out.contains("\nLibrary\n"));
+
+    r = run({"-config", "Debug", "-type", "Library", "-project", "p", "-property", "nosuch=1"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(r.out.startsWith("can't find property 'nosuch' supported properties:\n"))
+        << r.out.toStdString();
+    // Every applicable property with its current value, one "name=value" line each.
+    EXPECT_TRUE(r.out.contains("\nbuild_intermediate_directory=$(Configuration)\n"))
+        << r.out.toStdString();
+}
+
+TEST_F(DriverSolution, LoadErrorsGoToStandardError)
+{
+    RunResult r = run({"-config", "Debug", "missing.zav"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "");
+    EXPECT_TRUE(r.err.startsWith("load error: ")) << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains(dir.path() + "/missing.zav")) << r.err.toStdString();
+
+    r = run({"-config", "Debug", "broken.zav"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(r.err.startsWith("load error: bad XML file - ")) << r.err.toStdString();
+    EXPECT_TRUE(r.err.endsWith("\n"));
+}
+
+TEST_F(DriverSolution, ToolOutputIsRelayedErrorsFirstAndSuccessEndsWithZero)
+{
+    const RunResult r = run({"-studiodir", studio(), "-config", "Debug", "-project", "Lib",
+                             "app.zav"});
+    EXPECT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.out.startsWith("  Building \"Lib\" in configuration \"Debug\"\n"))
+        << r.out.toStdString();
+    EXPECT_TRUE(r.out.endsWith("\nar: warning\nar: done\n")) << r.out.toStdString();
+}
+
+TEST_F(DriverSolution, FailingToolEndsTheRunWithStatusOne)
+{
+    const RunResult r = run({"-studiodir", studio(), "-config", "Debug", "-project", "Lib",
+                             "-echo", "app.zav"},
+                            {"FAKE_AR_STATUS=2"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(r.out.contains("    " + studio() + "/gcc/bin/ar ")) << r.out.toStdString();
+    EXPECT_TRUE(r.out.endsWith("\nar: warning\nar: done\n")) << r.out.toStdString();
+    EXPECT_FALSE(r.out.contains("can't execute command"));
+}
+
+TEST_F(DriverSolution, MissingToolCannotBeExecuted)
+{
+    const QString empty = dir.path() + "/empty-studio";
+    const RunResult r = run({"-studiodir", empty, "-config", "Debug", "-project", "Lib",
+                             "app.zav"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(r.out.endsWith("    can't execute command \"" + empty + "/gcc/bin/ar\"\n"))
+        << r.out.toStdString();
+}
+
+TEST_F(DriverSolution, ShowPrintsCommandsAndRunsNothing)
+{
+    const RunResult r = run({"-studiodir", studio(), "-config", "Debug", "-project", "Lib",
+                             "-show", "app.zav"},
+                            {"FAKE_AR_STATUS=2"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_TRUE(r.out.contains(studio() + "/gcc/bin/ar ")) << r.out.toStdString();
+    EXPECT_FALSE(r.out.contains("ar: done"));
+}
+
+TEST_F(DriverSolution, DefinedMacrosAreKeptInTheSettingsFile)
+{
+    const QString settings = userDir() + "/Tessary for ARM/settings.xml";
+    run({"-D", "KT_MACRO=b=c", "-config", "Debug", "-project", "Nope", "app.zav"});
+    EXPECT_TRUE(readTextFile(settings).contains("KT_MACRO=b=c"))
+        << readTextFile(settings).toStdString();
+    run({"-D", "KT_MACRO", "-config", "Debug", "-project", "Nope", "app.zav"});
+    EXPECT_FALSE(readTextFile(settings).contains("KT_MACRO"));
+}
+
+TEST_F(DriverSolution, RootUserDirMovesPackagesButNotTheSettings)
+{
+    const QString other = dir.path() + "/other-root";
+    const RunResult r = run({"-rootuserdir", other, "-config", "Debug", "-project", "Nope",
+                             "app.zav"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(QFile::exists(other + "/Tessary for ARM/packages/targets/project_templates.xml"));
+    EXPECT_FALSE(QFile::exists(userDir() + "/Tessary for ARM/packages"));
+    EXPECT_FALSE(QFile::exists(other + "/settings.xml"));
+}
+
+TEST_F(DriverSolution, CreatedProjectTakesFilesAndPropertiesFromTheCommandLine)
+{
+    // A project created from a type has only the "Common" configuration.
+    const RunResult r = run({"-studiodir", studio(), "-config", "Common", "-type", "Library",
+                             "-project", "p", "-property", "build_output_directory=outdir",
+                             "-file", "main.c", "-show"});
+    EXPECT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.out.startsWith("  Building \"p\" in configuration \"Common\"\n"))
+        << r.out.toStdString();
+    EXPECT_TRUE(r.out.contains("    Compiling main.c\n")) << r.out.toStdString();
+    EXPECT_TRUE(r.out.contains(" outdir/p.a ")) << r.out.toStdString();
+}
