@@ -87,6 +87,8 @@ void ProjectSystem::closeSolution()
     delete m_solution;
     m_solution = nullptr;
     m_lookupChains.clear();
+    m_lastAnchor = nullptr;
+    m_lastChain = nullptr;
 }
 
 void ProjectSystem::loadSolution(const QString &path, ProjectFileNotFoundErrorHandler *fileHandler,

@@ -232,6 +232,10 @@ private:
     mutable QHash<const ProjectElement *, QHash<QString, std::shared_ptr<LookupChain>>>
         m_lookupChains;
     mutable quint64 m_lookupGeneration = ~quint64(0);
+    // A build asks for many properties of one node in a row: the last chain is kept at hand.
+    mutable const ProjectElement *m_lastAnchor = nullptr;
+    mutable QString m_lastConfiguration;
+    mutable LookupChain *m_lastChain = nullptr;
 };
 
 extern ProjectSystem *projectSystem;

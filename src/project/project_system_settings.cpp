@@ -57,7 +57,16 @@ struct ProjectSystem::LookupChain
 
     QList<ConfigurationRead> reads;
     quint64 valueGeneration = ~quint64(0);
-    QHash<QString, Resolved> resolved[2]; // by save name; [1] for string lists
+    // By class. The name and type are kept to tell a class from a later one at the same
+    // address; the result depends on nothing else of the class but its default, which is
+    // read at each lookup.
+    struct Entry
+    {
+        QString name;
+        bool isList;
+        Resolved resolved;
+    };
+    QHash<const PropertyClass *, Entry> resolved;
 };
 
 QString ProjectSystem::settingFor(ProjectElement *e, const PropertyClass *p,
@@ -82,13 +91,12 @@ QString ProjectSystem::settingFor(ProjectElement *e, const PropertyClass *p,
     const QString &name = p->saveName();
     if (!info) {
         if (chain.valueGeneration != ProjectElement::valueGeneration()) {
-            chain.resolved[0].clear();
-            chain.resolved[1].clear();
+            chain.resolved.clear();
             chain.valueGeneration = ProjectElement::valueGeneration();
         }
-        const auto hit = chain.resolved[isList].constFind(name);
-        if (hit != chain.resolved[isList].cend())
-            return hit->isDefault ? p->defaultValue() : hit->value;
+        const auto hit = chain.resolved.constFind(p);
+        if (hit != chain.resolved.cend() && hit->isList == isList && hit->name == name)
+            return hit->resolved.isDefault ? p->defaultValue() : hit->resolved.value;
     }
 
     QString value;
@@ -112,7 +120,7 @@ QString ProjectSystem::settingFor(ProjectElement *e, const PropertyClass *p,
     if (isList)
         found = !value.isEmpty();
     if (!info)
-        chain.resolved[isList].insert(name, {!found, found ? value : QString()});
+        chain.resolved.insert(p, {name, isList, {!found, found ? value : QString()}});
     if (found)
         return value;
     if (info)
@@ -125,13 +133,20 @@ ProjectSystem::LookupChain &ProjectSystem::lookupChain(ProjectElement *e,
 {
     if (m_lookupGeneration != ProjectElement::structureGeneration()) {
         m_lookupChains.clear();
+        m_lastAnchor = nullptr;
+        m_lastChain = nullptr;
         m_lookupGeneration = ProjectElement::structureGeneration();
     }
+    if (e == m_lastAnchor && configuration == m_lastConfiguration)
+        return *m_lastChain;
     std::shared_ptr<LookupChain> &chain = m_lookupChains[e][configuration];
     if (!chain) {
         chain = std::make_shared<LookupChain>();
         buildLookupChain(e, configuration, *chain);
     }
+    m_lastAnchor = e;
+    m_lastConfiguration = configuration;
+    m_lastChain = chain.get();
     return *chain;
 }
 
