@@ -6,6 +6,7 @@
 #include "host/qtx.h"
 #include "macros/build_macros.h"
 #include "project/project_element.h"
+#include "project/property_value_groups.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -104,6 +105,14 @@ void ARMBuildSystem::addPreprocessorOptions(ProjectElement *element, const QStri
         args << QStringLiteral("-Werror");
     args << (settingIs(element, p.build_quietly, config, kYes) ? QStringLiteral("-quiet")
                                                                : QStringLiteral("-v"));
+}
+
+// The definitions of the entries chosen in the project's property groups (a board, a chip).
+void ARMBuildSystem::addPropertyGroupDefines(ProjectElement *element, const QString &config,
+                                             QStringList &args)
+{
+    if (propertyValueGroups)
+        args += propertyValueGroups->defineOptions(element, config);
 }
 
 bool ARMBuildSystem::addOptionsFile(ProjectElement *element, const QString &config,

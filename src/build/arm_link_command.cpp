@@ -191,9 +191,3 @@ void ARMBuildSystem::linkCommand(ProjectElement *element, const QString &config,
     if (!stopping())
         builder->endGroup(element);
 }
-
-// TODO(armgen): the "cdefine" entries of the selected property groups, once the property
-// group catalogue's header is in.
-void ARMBuildSystem::addPropertyGroupDefines(ProjectElement *, const QString &, QStringList &)
-{
-}

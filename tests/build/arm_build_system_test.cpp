@@ -309,6 +309,21 @@ TEST_F(ARMCommands, MissingOptionsFileIsReportedAndStopsTheBuild)
     EXPECT_TRUE(buildSystem->buildFailed);
 }
 
+TEST_F(ARMCommands, ChosenPropertyGroupEntriesAddTheirDefinitions)
+{
+    writeTextFile(root + QStringLiteral("/groups.xml"), QStringLiteral(R"(<groups>
+  <group name="board" default="small">
+    <groupEntry name="small"><cdefine name="RAM_KB" value="16"/></groupEntry>
+    <groupEntry name="big"><cdefine name="RAM_KB" value="64"/><cdefine name="BIG" value=""/></groupEntry>
+  </group>
+</groups>)"));
+    const QStringList lines = build(cortexM3Solution(
+        QStringLiteral("property_groups_file_path=\"groups.xml\" board=\"big\"")));
+    ASSERT_FALSE(lines.isEmpty());
+    EXPECT_TRUE(lines[0].contains(kDefinitions + QStringLiteral(" -DRAM_KB=64 -DBIG= -MD ")))
+        << lines[0].toStdString();
+}
+
 TEST_F(ARMCommands, LibraryProjectIsArchivedAfresh)
 {
     const QString solution = QStringLiteral(R"(<!DOCTYPE Quillmark_Project_File>
