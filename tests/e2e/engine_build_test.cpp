@@ -1,0 +1,274 @@
+// The build engine driven through kestrel on real solutions, with a tool chain of small
+// scripts that log each run and write the files a real one would (objects, archives, the
+// executable, dependency files naming the headers a source includes).
+#include "support/qt_printers.h"
+#include "support/run_kestrel.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// One script for every pass; it acts on its own name. A source containing "#error" fails.
+const char kFakeTool[] = R"sh(#!/bin/sh
+tool=$(basename "$0")
+echo "$tool $*" >> "$KESTREL_FAKE_LOG"
+out= dep= target= map= src= prev= last=
+for a in "$@"; do
+    case "$prev" in
+    -o) out=$a; src=$last ;;
+    -MD) dep=$a ;;
+    -MQ) target=$a ;;
+    -Map) map=$a ;;
+    esac
+    prev=$a
+    [ "$a" = "-o" ] || last=$a
+done
+case "$tool" in
+cc1|cc1plus)
+    if grep -q '#error' "$src"; then echo "$src:1: error: #error" >&2; exit 1; fi
+    if [ -n "$dep" ]; then
+        d=$(dirname "$src")
+        headers=$(sed -n 's/^#include "\(.*\)".*/\1/p' "$src" | while read -r h; do printf ' \\\n %s/%s' "$d" "$h"; done)
+        printf '%s: %s%s\n' "$target" "$src" "$headers" > "$dep"
+    fi
+    echo asm > "$out" ;;
+ar) echo archive > "$2" ;;
+objcopy) for a; do out=$a; done; echo converted > "$out" ;;
+*) echo object > "$out"; [ -z "$map" ] || echo map > "$map" ;;
+esac
+)sh";
+
+class EngineBuild : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_dir.isValid());
+        work = m_dir.path() + QStringLiteral("/work");
+        tools = m_dir.path() + QStringLiteral("/tools");
+        log = m_dir.path() + QStringLiteral("/tools.log");
+        for (const char *name : {"cc1", "cc1plus", "as", "ld", "ar", "objcopy"}) {
+            const QString path = tools + u'/' + name;
+            ASSERT_TRUE(writeTextFile(path, kFakeTool));
+            QFile(path).setPermissions(QFile(path).permissions() | QFileDevice::ExeOwner);
+        }
+        ASSERT_TRUE(writeTextFile(
+            m_dir.path() + QStringLiteral("/user/Tessary for ARM/settings.xml"),
+            QStringLiteral("<!DOCTYPE Tessary_Settings_File>\n<settings>\n"
+                           "  <setting name=\"Environment/Build/Tool Chain Root Directory\">%1"
+                           "</setting>\n</settings>\n")
+                .arg(tools)));
+        base = QDateTime::currentSecsSinceEpoch() - 100000;
+    }
+
+    // Copies a fixture and makes every file in it old, so that whatever the tools write is
+    // newer and the test decides what is touched.
+    void fixture(const QString &name)
+    {
+        ASSERT_TRUE(copyFixture(name, work));
+        QDirIterator it(work, QDir::Files, QDirIterator::Subdirectories);
+        while (it.hasNext())
+            ASSERT_TRUE(setFileTime(it.next(), base));
+    }
+
+    RunResult kestrel(const QStringList &args)
+    {
+        QFile::remove(log);
+        return runKestrel(args, work, m_dir.path() + QStringLiteral("/user"),
+                          {QStringLiteral("KESTREL_FAKE_LOG=") + log});
+    }
+
+    // The passes run, as "tool last-word-of-output": which output each pass produced.
+    QStringList passes() const
+    {
+        QStringList runs;
+        const QStringList lines = readTextFile(log).split(u'\n', Qt::SkipEmptyParts);
+        for (const QString &line : lines) {
+            const QStringList words = line.split(u' ');
+            const qsizetype o = words.indexOf(QStringLiteral("-o"));
+            // The compiler writes a temporary assembly file: name it by its source instead.
+            QString out = words.value(o + 1);
+            if (words.first() == u"ar")
+                out = words.value(2);
+            else if (words.first().startsWith(QStringLiteral("cc1")))
+                out = words.value(o - 1);
+            runs.append(words.first() + u' ' + QFileInfo(out).fileName());
+        }
+        return runs;
+    }
+
+    // Everything built so far becomes older than what the test touches next (and newer than
+    // what it touched before).
+    void ageOutputs()
+    {
+        m_tick += 100;
+        QDirIterator it(work, QDir::Files, QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            const QString file = it.next();
+            if (file.contains(QStringLiteral("/Debug/")) || file.contains(QStringLiteral("/Release/")))
+                ASSERT_TRUE(setFileTime(file, base + m_tick));
+        }
+    }
+
+    void touch(const QString &file)
+    {
+        m_tick += 100;
+        ASSERT_TRUE(setFileTime(work + u'/' + file, base + m_tick));
+    }
+
+    QString work;
+    QString tools;
+    QString log;
+    qint64 base = 0;
+
+private:
+    QTemporaryDir m_dir;
+    qint64 m_tick = 1000;
+};
+
+const QStringList kFullBuild{"cc1 lib.c", "as lib.o",   "ar lib.a",  "cc1 main.c",
+                             "as main.o", "cc1 util.c", "as util.o", "ld app.elf"};
+
+} // namespace
+
+TEST_F(EngineBuild, BuildsDependenciesFirstAndThenNothing)
+{
+    fixture("engine_solution");
+    RunResult r = kestrel({"-config", "Debug", "app.zav"});
+    ASSERT_EQ(r.status, 0) << r.out.toStdString() << r.err.toStdString();
+    EXPECT_TRUE(r.out.startsWith("  Building \"lib\" in configuration \"Debug\"\n"))
+        << r.out.toStdString();
+    EXPECT_TRUE(r.out.contains("  Building \"app\" in configuration \"Debug\"\n"));
+    EXPECT_EQ(passes(), kFullBuild);
+    EXPECT_TRUE(QFileInfo::exists(work + "/lib/Debug/lib.a"));
+    EXPECT_TRUE(QFileInfo::exists(work + "/Debug/app.elf"));
+    EXPECT_TRUE(QFileInfo::exists(work + "/Debug/main.d"));
+
+    r = kestrel({"-config", "Debug", "app.zav"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_TRUE(passes().isEmpty()) << r.out.toStdString();
+
+    r = kestrel({"-config", "Debug", "-verbose", "app.zav"});
+    EXPECT_TRUE(r.out.contains("'Debug/main.o' is up to date\n")) << r.out.toStdString();
+    EXPECT_TRUE(r.out.contains("'Debug/app.elf' is up to date\n"));
+}
+
+TEST_F(EngineBuild, RebuildsWhatATouchedFileReaches)
+{
+    fixture("engine_solution");
+    ASSERT_EQ(kestrel({"-config", "Debug", "app.zav"}).status, 0);
+    struct Case { const char *touched; QStringList passes; };
+    const Case cases[] = {
+        {"util.c", {"cc1 util.c", "as util.o", "ld app.elf"}},
+        {"app.h", {"cc1 main.c", "as main.o", "ld app.elf"}},
+        {"lib/lib.c", {"cc1 lib.c", "as lib.o", "ar lib.a", "ld app.elf"}},
+        {"app.ld", {"ld app.elf"}},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.touched);
+        ageOutputs();
+        touch(c.touched);
+        const RunResult r = kestrel({"-config", "Debug", "app.zav"});
+        EXPECT_EQ(r.status, 0) << r.out.toStdString();
+        EXPECT_EQ(passes(), c.passes) << r.out.toStdString();
+    }
+}
+
+TEST_F(EngineBuild, VerboseBuildSaysWhyAnObjectIsOutOfDate)
+{
+    fixture("engine_solution");
+    ASSERT_EQ(kestrel({"-config", "Debug", "app.zav"}).status, 0);
+    ageOutputs();
+    touch("app.h");
+    const RunResult r = kestrel({"-config", "Debug", "-verbose", "app.zav"});
+    EXPECT_TRUE(r.out.contains(work + "/app.h is newer than Debug/main.o.\n")) << r.out.toStdString();
+}
+
+TEST_F(EngineBuild, RebuildAndCleanAndAnotherConfiguration)
+{
+    fixture("engine_solution");
+    ASSERT_EQ(kestrel({"-config", "Debug", "app.zav"}).status, 0);
+
+    RunResult r = kestrel({"-config", "Debug", "-rebuild", "app.zav"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(passes(), kFullBuild);
+    EXPECT_TRUE(r.out.contains("  Building \"app\" in configuration \"Debug\"\n"));
+
+    r = kestrel({"-config", "Release", "app.zav"});
+    EXPECT_EQ(passes(), kFullBuild);
+    EXPECT_TRUE(QFileInfo::exists(work + "/Release/app.elf"));
+
+    r = kestrel({"-config", "Debug", "-clean", "app.zav"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_TRUE(passes().isEmpty());
+    EXPECT_TRUE(r.out.contains("  Cleaning \"app\" in configuration \"Debug\"\n")) << r.out.toStdString();
+    for (const char *gone : {"/Debug/app.elf", "/Debug/main.o", "/lib/Debug/lib.a", "/lib/Debug/lib.o"})
+        EXPECT_FALSE(QFileInfo::exists(work + gone)) << gone;
+    EXPECT_TRUE(QFileInfo::exists(work + "/Release/app.elf"));
+}
+
+TEST_F(EngineBuild, FailingCompilationStopsTheBuildWithStatusOne)
+{
+    fixture("engine_solution");
+    ASSERT_TRUE(writeTextFile(work + "/lib/lib.c", "#error broken\n"));
+    const RunResult r = kestrel({"-config", "Debug", "app.zav"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(passes(), QStringList{"cc1 lib.c"});
+    EXPECT_TRUE(r.out.contains("lib.c:1: error: #error")) << r.out.toStdString();
+    EXPECT_FALSE(r.out.contains("\"app\""));
+}
+
+TEST_F(EngineBuild, CyclicDependenciesFailWithOneMessage)
+{
+    fixture("engine_solution");
+    const RunResult r = kestrel({"-config", "Debug", "cycle.zav"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(r.out.contains(
+        "cyclic project dependencies in configuration \"Debug\": \"first\" -> \"second\" -> \"first\"\n"))
+        << r.out.toStdString();
+    EXPECT_TRUE(passes().isEmpty());
+}
+
+TEST_F(EngineBuild, StagingCombiningAndExternalProjects)
+{
+    fixture("engine_special");
+    RunResult r = kestrel({"-config", "Debug", "special.zav"});
+    ASSERT_EQ(r.status, 0) << r.out.toStdString() << r.err.toStdString();
+    EXPECT_EQ(readTextFile(work + "/Debug/stage/config.ini"), "speed=1\n");
+    EXPECT_EQ(readTextFile(work + "/Debug/stage/readme.txt"), "read me\n");
+    EXPECT_EQ(readTextFile(work + "/post.log"), "post-stage Debug\n");
+    EXPECT_EQ(readTextFile(work + "/Debug/image.bin"), "BOOTAPP!");
+    EXPECT_FALSE(QFileInfo(work + "/Debug/image.bin").permissions() & QFileDevice::WriteOwner);
+    EXPECT_EQ(readTextFile(work + "/ext/out/ext.elf"), "elf\n");
+    EXPECT_TRUE(r.out.contains("    Copying readme.txt\n")) << r.out.toStdString();
+    EXPECT_TRUE(r.out.contains("    Combining image\n"));
+    EXPECT_TRUE(r.out.contains("    Running Build command ext\n"));
+
+    r = kestrel({"-config", "Debug", "-verbose", "special.zav"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_TRUE(r.out.contains("'Debug/stage/readme.txt' is up to date.\n")) << r.out.toStdString();
+    EXPECT_TRUE(r.out.contains("'Debug/image.bin' is up to date\n"));
+    // Nothing was staged, so the post-stage step did not run again; the external build did.
+    EXPECT_EQ(readTextFile(work + "/post.log"), "post-stage Debug\n");
+    EXPECT_EQ(readTextFile(work + "/ext.log"), "build.sh all\nbuild.sh all\n");
+
+    ageOutputs();
+    touch("config.ini");
+    r = kestrel({"-config", "Debug", "special.zav"});
+    EXPECT_TRUE(r.out.contains("    Copying config.ini\n"));
+    EXPECT_FALSE(r.out.contains("    Copying readme.txt\n"));
+    EXPECT_EQ(readTextFile(work + "/post.log"), "post-stage Debug\npost-stage Debug\n");
+
+    r = kestrel({"-config", "Debug", "-clean", "special.zav"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_FALSE(QFileInfo::exists(work + "/ext/out/ext.elf"));
+    EXPECT_FALSE(QFileInfo::exists(work + "/Debug/stage/readme.txt"));
+    EXPECT_FALSE(QFileInfo::exists(work + "/Debug/image.bin"));
+}
