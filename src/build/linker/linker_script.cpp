@@ -360,6 +360,12 @@ void createLinkerScript(const LinkerScriptSettings &settings, const QString &scr
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text))
         throw QString(QStringLiteral("cannot write linker script file: ") + scriptPath);
     QTextStream out(&file);
+    writeLinkerScript(settings, out, checkOverflow, memoryMap, placement);
+}
+
+void writeLinkerScript(const LinkerScriptSettings &settings, QTextStream &out, bool checkOverflow,
+                       MemoryMap *memoryMap, MemoryMap *placement)
+{
     out << "MEMORY\n{\n";
     if (checkOverflow)
         out << "  UNPLACED_SECTIONS (wx) : ORIGIN = 0x100000000, LENGTH = 0\n";

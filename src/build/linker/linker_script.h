@@ -48,6 +48,10 @@ struct Section
 void createLinkerScript(const LinkerScriptSettings &settings, const QString &scriptPath,
                         bool checkOverflow, MemoryMap *memoryMap, MemoryMap *placement);
 
+// The same text written to a stream (the link step compares it with the script on disk).
+void writeLinkerScript(const LinkerScriptSettings &settings, QTextStream &out, bool checkOverflow,
+                       MemoryMap *memoryMap, MemoryMap *placement);
+
 // Writes `section`, after whatever it depends on that is not written yet. Throws a QString.
 void layoutMemorySection(MemoryMap *map, QTextStream &out, std::list<Section *> &sections,
                          Section *section, bool checkOverflow);

@@ -5,7 +5,9 @@
 #include "build/linker/memory_map_open_files.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QTextStream>
 
 namespace {
 
@@ -39,6 +41,32 @@ bool scriptOutOfDate(const GeneratedLinkerScript &script, const QString &memoryM
     if (newerThan(memoryMap, time) || newerThan(placement, time))
         return true;
     return propertiesCurrent && !propertiesCurrent(time);
+}
+
+// The link runs when this is asked, so the check is cheap next to it. It catches a script that
+// a failed generation left half written, and one made from settings or files that changed
+// without leaving a trace in the times.
+bool scriptMatchesInputs(const GeneratedLinkerScript &script, const QString &memoryMapFile,
+                         const QString &placementFile)
+{
+    MemoryMap *memoryMap =
+        MemoryMapOpenFiles::getMemoryMapFile(memoryMapFile, script.memoryMapMacros, true);
+    MemoryMap *placement = placementFile.isEmpty()
+                               ? nullptr
+                               : MemoryMapOpenFiles::getMemoryMapFile(
+                                     placementFile, script.sectionPlacementMacros, true);
+    if (!memoryMap || (!placementFile.isEmpty() && !placement))
+        return false;
+    QString text;
+    QTextStream out(&text);
+    try {
+        writeLinkerScript(script.settings, out, script.checkOverflow, memoryMap, placement);
+    } catch (const QString &) {
+        return false;
+    }
+    out.flush();
+    QFile file(script.scriptPath);
+    return file.open(QIODevice::ReadOnly) && file.readAll() == text.toUtf8();
 }
 
 // Preprocessor warnings stop nothing, but the user should see them beside the link.
@@ -99,7 +127,8 @@ bool updateGeneratedLinkerScript(const GeneratedLinkerScript &script, ProjectEle
         builder->error(QLatin1String(kPlacementMissing) + placement);
         return false;
     }
-    if (!scriptOutOfDate(script, memoryMap, placement, propertiesCurrent))
+    if (!scriptOutOfDate(script, memoryMap, placement, propertiesCurrent) &&
+        scriptMatchesInputs(script, memoryMap, placement))
         return true;
     builder->beginGroup(element, QLatin1String(kGenerating), 0);
     const bool ok = generate(script, memoryMap, placement, builder);

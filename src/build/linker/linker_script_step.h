@@ -29,11 +29,12 @@ struct GeneratedLinkerScript
 using LinkerScriptPropertiesCurrent = std::function<bool(const QDateTime &scriptTime)>;
 
 // Makes sure `script.scriptPath` is current: regenerates it (a "Generating linker script"
-// group) when it is missing, older than the memory map or section placement file, or when a
-// property changed. Errors ("no linker script or memory map file specified", "memory map file
-// does not exist: ...", "cannot load memory map file: ...", the placement variants and
-// layout failures) go to `builder->error`; the result is then false and the caller fails the
-// link. `propertiesCurrent` may be empty (properties are then taken as current).
+// group) when it is missing, older than the memory map or section placement file, when a
+// property changed, or when its text is not what the inputs give now. Errors ("no linker script or
+// memory map file specified", "memory map file does not exist: ...", "cannot load memory map file:
+// ...", the placement variants and layout failures) go to `builder->error`; the result is then
+// false and the caller fails the link. `propertiesCurrent` may be empty (properties are then taken
+// as current).
 [[nodiscard]] bool
 updateGeneratedLinkerScript(const GeneratedLinkerScript &script, ProjectElement *element,
                             Builder *builder,

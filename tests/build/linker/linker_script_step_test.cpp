@@ -7,6 +7,8 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
+#include <functional>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -119,8 +121,9 @@ TEST_F(LinkerScriptStepTest, RegeneratesWhenAnInputIsNewerOrAPropertyChanged)
         });
         EXPECT_EQ(log, c.regenerates ? kGenerated : QStringList());
         EXPECT_TRUE(m_result);
-        if (asked.isValid()) // the properties are compared with the script's own time
+        if (asked.isValid()) { // the properties are compared with the script's own time
             EXPECT_EQ(asked.toSecsSinceEpoch(), kInputTime + 10);
+        }
     }
 }
 
@@ -186,6 +189,34 @@ TEST_F(LinkerScriptStepTest, LayoutFailuresAreReportedAndFailTheStep)
                            QStringLiteral("error cannot find run section .b referenced in .a"),
                            QStringLiteral("end")}));
     EXPECT_FALSE(m_result);
+}
+
+// A script whose time says current but whose text does not match the inputs (left half written
+// by a failed generation, or made from other settings) is written again.
+TEST_F(LinkerScriptStepTest, RegeneratesAScriptWhoseTextNoLongerMatches)
+{
+    EXPECT_EQ(run(), kGenerated);
+    const QString generated = readTextFile(m_script.scriptPath);
+    struct Case
+    {
+        const char *what;
+        std::function<void()> change;
+    };
+    const Case cases[] = {
+        {"half written", [&] { writeTextFile(m_script.scriptPath, generated.left(40)); }},
+        {"heap size changed", [&] { m_script.settings.heapSize = QStringLiteral("4096"); }},
+        {"overflow checks off", [&] { m_script.checkOverflow = false; }},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        c.change();
+        setFileTime(m_script.scriptPath, kInputTime + 10);
+        EXPECT_EQ(run(), kGenerated);
+        EXPECT_TRUE(m_result);
+        setFileTime(m_script.scriptPath, kInputTime + 10);
+        EXPECT_EQ(run(), QStringList()); // and then it is current again
+    }
+    EXPECT_TRUE(readTextFile(m_script.scriptPath).contains(u"  __HEAPSIZE__ = 4096;\n"));
 }
 
 TEST_F(LinkerScriptStepTest, WorksWithoutASectionPlacement)
