@@ -225,3 +225,44 @@ TEST_F(ProjectTemplatesTest, UnknownTemplateFailsTheLoad)
 }
 
 } // namespace
+
+#include "support/run_kestrel.h"
+
+namespace {
+
+// The templates the installation ships must load and give buildable projects.
+TEST_F(ProjectTemplatesTest, InstalledTemplatesCreateDebugAndReleaseFromHiddenSettings)
+{
+    ProjectTemplates installed(kestrelSourceDir() + "/targets/project_templates.xml");
+    EXPECT_TRUE(installed.warnings().isEmpty());
+    EXPECT_EQ(installed.listTemplates(),
+              QStringList({"Combining", "Cortex_M3_Library", "Cortex_M3_Object_File",
+                           "Externally_Built_Executable", "LM3S6965_Executable", "Staging"}));
+    for (const QString &name : installed.listTemplates()) {
+        SCOPED_TRACE(name.toStdString());
+        ProjectElement *p = system->createProject(solution, name, dir.path(), "");
+        installed.createProjectFromTemplate(solution, p, installed.findTemplate(name));
+        EXPECT_TRUE(system->projecttypes().contains(system->getProjectType(p)));
+    }
+    system->loadedSolution();
+    EXPECT_EQ(system->configurations(solution, ProjectSystem::WithVisible),
+              QStringList({"Debug", "Release"}));
+    EXPECT_EQ(system->configurations(solution, ProjectSystem::WithHidden),
+              QStringList({"Debug Settings", "Release Settings"}));
+
+    ProjectElement *app = system->findProject(solution, "LM3S6965_Executable");
+    ASSERT_NE(app, nullptr);
+    const PropertyClass *optimization = catalogue->gcc_optimization_level;
+    EXPECT_EQ(system->settingFor(app, optimization, "Release"), "Optimize For Size");
+    EXPECT_EQ(system->settingFor(app, optimization, "Debug"), "None");
+    EXPECT_EQ(system->settingFor(app, catalogue->arm_architecture, "Debug"), "v7M");
+    ProjectElement *systemFiles = system->findFolder(app, "System Files");
+    ASSERT_NE(systemFiles, nullptr);
+    EXPECT_EQ(systemFiles->firstChild->getFileName(), "$(StudioDir)/targets/lm3s6965evb/startup.s");
+    ProjectElement *combining = system->findProject(solution, "Combining");
+    ASSERT_NE(combining, nullptr);
+    EXPECT_EQ(system->settingFor(combining, catalogue->combine_command, "Debug"),
+              "sh -c \"cat $(CombiningRelInputPaths) > \\\"$(CombiningOutputFilePath)\\\"\"");
+}
+
+} // namespace
