@@ -158,3 +158,22 @@ TEST_F(LinkerScriptE2E, UnusableInputsAreReportedAndNothingIsLinked)
 }
 
 } // namespace
+
+// The default placement serves the classic ARM cores too: their mode stacks are sized from
+// the project and the process stack, which only Cortex-M cores have, may stay undefined.
+TEST(LinkerScriptArm7, DefaultPlacementLinksAnArm7FirmwareWithModeStacks)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(copyFixture(QStringLiteral("linker_arm7"), dir.path()));
+    const RunResult r = runKestrel({"-config", "Debug", "arm7.zav"}, dir.path(),
+                                   dir.filePath(QStringLiteral("user")));
+    ASSERT_EQ(r.status, 0) << qPrintable(r.out) << qPrintable(r.err);
+    EXPECT_TRUE(QFileInfo::exists(dir.filePath(QStringLiteral("Debug/arm7.elf"))))
+        << qPrintable(r.out);
+    const QString script = readTextFile(dir.filePath(QStringLiteral("Debug/arm7.ld")));
+    for (const char *line : {"  __STACKSIZE__ = 1024;\n", "  __STACKSIZE_IRQ__ = 256;\n",
+                             "  __STACKSIZE_FIQ__ = 256;\n", "  __STACKSIZE_SVC__ = 0;\n",
+                             "  __HEAPSIZE__ = 1024;\n", "  .vectors __Flash_segment_start__ :\n"})
+        EXPECT_TRUE(script.contains(QLatin1String(line))) << line;
+    EXPECT_FALSE(script.contains(u"__STACKSIZE_PROCESS__ ="));
+}
