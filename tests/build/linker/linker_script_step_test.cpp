@@ -219,6 +219,19 @@ TEST_F(LinkerScriptStepTest, RegeneratesAScriptWhoseTextNoLongerMatches)
     EXPECT_TRUE(readTextFile(m_script.scriptPath).contains(u"  __HEAPSIZE__ = 4096;\n"));
 }
 
+TEST_F(LinkerScriptStepTest, PreprocessorWarningsAreNotedAndStopNothing)
+{
+    writeTextFile(
+        m_script.sectionPlacementFile,
+        QString::fromLatin1(kPlacement)
+            .replace(QStringLiteral("</Root>"), QStringLiteral("<if A=\"1\" B=\"2\"/></Root>")));
+    const QStringList log = run();
+    ASSERT_EQ(log.size(), 3) << qPrintable(log.join(u'\n'));
+    EXPECT_TRUE(log[1].startsWith(u"note " + m_script.sectionPlacementFile + u": "));
+    EXPECT_TRUE(log[1].contains(u"one condition required")) << qPrintable(log[1]);
+    EXPECT_TRUE(m_result);
+}
+
 TEST_F(LinkerScriptStepTest, WorksWithoutASectionPlacement)
 {
     m_script.sectionPlacementFile.clear();

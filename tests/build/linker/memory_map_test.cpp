@@ -118,31 +118,6 @@ TEST_F(MemoryMapTest, ListsWalkDepthFirstInOrRevertedDocumentOrder)
     EXPECT_EQ(map->getSegment(QStringLiteral("sram")), nullptr);
 }
 
-TEST_F(MemoryMapTest, ElementTypeFollowsTheTagName)
-{
-    struct Case
-    {
-        const char *tag;
-        MemoryMapElement::ElementType type;
-    };
-    const Case cases[] = {{"MemorySegment", MemoryMapElement::MemorySegment},
-                          {"Register", MemoryMapElement::Register},
-                          {"ProgramSection", MemoryMapElement::ProgramSection},
-                          {"Root", MemoryMapElement::Root},
-                          {"RegisterGroup", MemoryMapElement::RegisterGroup},
-                          {"BitField", MemoryMapElement::BitField},
-                          {"Enum", MemoryMapElement::Enum},
-                          {"Processor", MemoryMapElement::Processor},
-                          {"Import", MemoryMapElement::Unsupported},
-                          {"memorysegment", MemoryMapElement::Unsupported}};
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.tag);
-        EXPECT_EQ(MemoryMapElement::typeFromTagName(c.tag), c.type);
-    }
-    EXPECT_EQ(MemoryMapElement::typeToString(MemoryMapElement::Unsupported),
-              QStringLiteral("Unsupported"));
-}
-
 TEST_F(MemoryMapTest, AttributeAccessors)
 {
     auto map = load(R"x(<Root>
@@ -182,21 +157,6 @@ TEST_F(MemoryMapTest, AttributeAccessors)
     EXPECT_EQ(a->fill(), QStringLiteral("0xff"));
     EXPECT_FALSE(c->hasFill());
     EXPECT_TRUE(c->addressSymbol().isNull());
-}
-
-TEST_F(MemoryMapTest, SettersWriteNumbersBackInHexadecimal)
-{
-    auto map = load(R"x(<Root><MemorySegment name="A" start="1"/></Root>)x");
-    MemoryMapElement *segment = map->getSegment(QStringLiteral("A"));
-    ASSERT_NE(segment, nullptr);
-    CurrentPoolScope scope(&map->pool());
-    segment->setAddress(0x2000);
-    segment->setSize(255);
-    segment->setName(QStringLiteral("B"));
-    EXPECT_EQ(segment->addressAsString(), QStringLiteral("0x2000"));
-    EXPECT_EQ(segment->sizeAsString(), QStringLiteral("0xff"));
-    EXPECT_EQ(segment->address(), 0x2000u);
-    EXPECT_EQ(map->getSegment(QStringLiteral("B")), segment);
 }
 
 TEST_F(MemoryMapTest, ImportsAreResolvedOneLevelDeepAndWatchedForChanges)
