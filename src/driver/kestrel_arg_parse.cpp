@@ -1,5 +1,6 @@
 #include "driver/kestrel_arg_parse.h"
 
+#include "build/build_flags.h"
 #include "driver/help_text.h"
 #include "host/user_data_dir.h"
 
@@ -59,6 +60,18 @@ KestrelArgParse::KestrelArgParse()
     onOptionGetArgAndCall("-templatesfile", false, handler(&KestrelArgParse::onTemplatesFile));
     onOptionGetArgAndCall("-type", false, handler(&KestrelArgParse::onType));
     onFlag("-verbose", &verbose);
+}
+
+int KestrelArgParse::buildFlags() const
+{
+    int flags = 0;
+    if (clean)
+        flags |= BuildClean | BuildRebuild | BuildNoBuild;
+    if (rebuild)
+        flags |= BuildRebuild;
+    if (!verbose)
+        flags |= BuildQuiet;
+    return flags;
 }
 
 void KestrelArgParse::onArgument(const char *argument)

@@ -17,6 +17,10 @@ public:
 
     void onArgument(const char *argument) override;
 
+    // The build flags word: -clean gives BuildClean, BuildRebuild and BuildNoBuild, -rebuild
+    // BuildRebuild, and BuildQuiet is added unless -verbose is given.
+    int buildFlags() const;
+
     // What -D and -templatesfile act on; the driver points them at the macro system and the
     // project templates, tests at recorders.
     std::function<void(const QString &name, const QString &value)> defineGlobalMacro;

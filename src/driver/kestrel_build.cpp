@@ -1,7 +1,6 @@
 #include "driver/kestrel_build.h"
 
 #include "build/arm_build_system.h"
-#include "build/build_flags.h"
 #include "build/standard_build_system.h"
 #include "driver/kestrel_arg_parse.h"
 #include "driver/kestrel_builder.h"
@@ -49,18 +48,6 @@ void createSystems()
     auto *arm = new ARMBuildSystem(QStringList());
     buildSystem = arm;
     standardBuildSystem = arm;
-}
-
-int buildFlags(const KestrelArgParse &args)
-{
-    int flags = 0;
-    if (args.clean)
-        flags |= BuildClean | BuildRebuild | BuildNoBuild;
-    if (args.rebuild)
-        flags |= BuildRebuild;
-    if (!args.verbose)
-        flags |= BuildQuiet;
-    return flags;
 }
 
 ProjectElement *selectFromSolutionFile(const KestrelArgParse &args)
@@ -197,7 +184,7 @@ int buildFromCommandLine(KestrelArgParse &args)
 {
     createSystems();
     macroSystem.setSystemMacro(QStringLiteral("Platform"), QStringLiteral("arm"));
-    const int flags = buildFlags(args);
+    const int flags = args.buildFlags();
     if (args.show)
         args.echo = true;
     setupDefaultSystemMacros(args.studioDir);

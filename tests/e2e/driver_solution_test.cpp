@@ -160,3 +160,12 @@ TEST_F(DriverSolution, CreatedProjectTakesFilesAndPropertiesFromTheCommandLine)
     EXPECT_TRUE(r.out.contains("    Compiling main.c\n")) << r.out.toStdString();
     EXPECT_TRUE(r.out.contains(" outdir/p.a ")) << r.out.toStdString();
 }
+
+TEST_F(DriverSolution, TheLastSolutionFileNamedIsTheOneLoaded)
+{
+    RunResult r = run({"-config", "Debug", "app.zav", "missing.zav", "-project", "Nope"});
+    EXPECT_TRUE(r.err.contains("missing.zav")) << r.err.toStdString();
+    r = run({"-config", "Debug", "missing.zav", "app.zav", "-project", "Nope"});
+    EXPECT_EQ(r.err, "");
+    EXPECT_TRUE(r.out.startsWith("can't find project 'Nope'")) << r.out.toStdString();
+}

@@ -1,0 +1,182 @@
+#include "driver/kestrel_main.h"
+
+#include "driver/kestrel_arg_parse.h"
+#include "host/h_exception.h"
+#include "project/solution_load_error.h"
+#include "support/qt_printers.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+// Redirects descriptor 2 (std::cerr and stderr) into a file while alive.
+class CapturedStderr
+{
+public:
+    CapturedStderr() : m_file(m_dir.path() + "/stderr")
+    {
+        std::fflush(stderr);
+        m_saved = ::dup(2);
+        m_file.open(QIODevice::WriteOnly);
+        ::dup2(m_file.handle(), 2);
+    }
+    ~CapturedStderr() { restore(); }
+    QByteArray text()
+    {
+        restore();
+        QFile f(m_file.fileName());
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+
+private:
+    void restore()
+    {
+        if (m_saved < 0)
+            return;
+        std::fflush(stderr);
+        ::dup2(m_saved, 2);
+        ::close(m_saved);
+        m_saved = -1;
+        m_file.close();
+    }
+    QTemporaryDir m_dir;
+    QFile m_file;
+    int m_saved = -1;
+};
+
+// What the fake services saw; the services are plain function pointers, so state is global.
+struct Recorded
+{
+    int opened = 0;
+    int closed = 0;
+    int built = 0;
+    QString config;
+    enum Throw { Nothing, Fatal, Missing, BadXml, Other, Ends } toThrow = Nothing;
+};
+Recorded recorded;
+
+int fakeBuild(KestrelArgParse &args)
+{
+    ++recorded.built;
+    recorded.config = args.configName;
+    switch (recorded.toThrow) {
+    case Recorded::Fatal:
+        throw HException{"cannot create /x/y"};
+    case Recorded::Missing:
+        throw SolutionLoadError("/w/app.zav", false, " does not exist");
+    case Recorded::BadXml:
+        throw SolutionLoadError("/w/app.zav", true, "tagName mismatch", 3);
+    case Recorded::Other:
+        throw 42;
+    case Recorded::Ends:
+        throw RunEnds{1};
+    case Recorded::Nothing:
+        break;
+    }
+    return 0;
+}
+
+const DriverServices fakeServices{[] { ++recorded.opened; }, [] { ++recorded.closed; },
+                                  nullptr, nullptr, fakeBuild};
+
+struct Outcome
+{
+    int status;
+    QByteArray err;
+};
+
+Outcome runMain(std::vector<std::string> words)
+{
+    const Recorded::Throw toThrow = recorded.toThrow;
+    recorded = Recorded();
+    recorded.toThrow = toThrow;
+    words.insert(words.begin(), "kestrel");
+    std::vector<char *> argv;
+    for (std::string &w : words)
+        argv.push_back(w.data());
+    CapturedStderr err;
+    const int status = kestrelMain(int(argv.size()), argv.data(), fakeServices);
+    return Outcome{status, err.text()};
+}
+
+class KestrelMain : public ::testing::Test
+{
+protected:
+    void SetUp() override { recorded.toThrow = Recorded::Nothing; }
+};
+
+} // namespace
+
+TEST_F(KestrelMain, NoArgumentsPrintsUsageWithoutSettingAnythingUp)
+{
+    const Outcome o = runMain({});
+    EXPECT_EQ(o.status, 0);
+    EXPECT_TRUE(o.err.contains("Usage: kestrel [option] <project>.zav\n"));
+    EXPECT_EQ(recorded.opened, 0);
+    EXPECT_EQ(recorded.built, 0);
+}
+
+TEST_F(KestrelMain, FailedChecksNeverReachTheBuildButCloseTheSettings)
+{
+    for (const std::vector<std::string> &words :
+         {std::vector<std::string>{"x.zav"}, {"-bogus", "-config", "D", "x.zav"},
+          {"-config", "D", "-template", "T"}}) {
+        const Outcome o = runMain(words);
+        EXPECT_EQ(o.status, 1);
+        EXPECT_TRUE(o.err.startsWith("kestrel: error: ")) << o.err.toStdString();
+        EXPECT_EQ(recorded.built, 0);
+        EXPECT_EQ(recorded.opened, 1);
+        EXPECT_EQ(recorded.closed, 1);
+    }
+}
+
+TEST_F(KestrelMain, HelpEndsTheRunWithZero)
+{
+    const Outcome o = runMain({"-config", "D", "-help", "-bogus"});
+    EXPECT_EQ(o.status, 0);
+    EXPECT_TRUE(o.err.contains("  -verbose               show build information\n"));
+    EXPECT_FALSE(o.err.contains("unrecognised"));
+    EXPECT_EQ(recorded.built, 0);
+    EXPECT_EQ(recorded.closed, 1);
+}
+
+TEST_F(KestrelMain, ACheckedCommandLineIsBuilt)
+{
+    const Outcome o = runMain({"-config", "Debug", "app.zav"});
+    EXPECT_EQ(o.status, 0);
+    EXPECT_EQ(o.err, "");
+    EXPECT_EQ(recorded.built, 1);
+    EXPECT_EQ(recorded.config, "Debug");
+    EXPECT_EQ(recorded.closed, 1);
+}
+
+TEST_F(KestrelMain, FailuresEscapingTheBuildArePrintedOnStandardError)
+{
+    struct Case
+    {
+        Recorded::Throw toThrow;
+        const char *err;
+    };
+    const Case cases[] = {
+        {Recorded::Fatal, "error: cannot create /x/y\n"},
+        {Recorded::Missing, "load error: /w/app.zav does not exist\n"},
+        {Recorded::BadXml, "load error: bad XML file - tagName mismatch\n"},
+        {Recorded::Other, "Internal error detected\n"},
+        {Recorded::Ends, ""}, // the step printed its own message
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.err);
+        recorded.toThrow = c.toThrow;
+        const Outcome o = runMain({"-config", "Debug", "app.zav"});
+        EXPECT_EQ(o.status, 1);
+        EXPECT_EQ(o.err, c.err);
+        EXPECT_EQ(recorded.closed, 1);
+    }
+}
