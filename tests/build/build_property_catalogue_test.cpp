@@ -207,8 +207,9 @@ TEST_F(BuildPropertyCatalogueTest, NoOtherNameIsRegisteredTwiceAndEveryClassIsDe
         EXPECT_FALSE(p->group().isEmpty());
         EXPECT_FALSE(p->shortDescription().isEmpty());
         EXPECT_FALSE(p->longDescription().isEmpty());
-        if (seen.contains(p->saveName()))
+        if (seen.contains(p->saveName())) {
             EXPECT_TRUE(duplicated.contains(p->saveName()));
+        }
         seen.insert(p->saveName());
     }
     EXPECT_EQ(catalogue->classes().size(), seen.size() + duplicated.size());
