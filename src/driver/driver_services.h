@@ -6,7 +6,3 @@
 // The real ones: the environment settings, the macro system, the project templates file and
 // the project and build systems.
 DriverServices kestrelServices();
-
-// For a tool built without the layers below the driver: the command line is parsed and
-// checked, and a command line that passes every check ends with an error.
-DriverServices checkOnlyServices();

@@ -2,6 +2,7 @@
 #include "host/qtx.h"
 
 #include <QByteArray>
+#include <QFile>
 #include <vector>
 
 #include <cerrno>
@@ -15,7 +16,9 @@ namespace {
 constexpr int kPollTimeoutMs = 100;
 constexpr size_t kReadSize = 64 * 1024;
 
-// Owns the Latin-1 copies of the words so that the child gets a plain argv.
+// Owns the 8-bit copies of the words so that the child gets a plain argv. They are encoded as
+// file names are, so a path read from the command line or a solution reaches the tool as the
+// same bytes.
 struct ArgumentVector
 {
     std::vector<QByteArray> words;
@@ -24,7 +27,7 @@ struct ArgumentVector
     explicit ArgumentVector(const QStringList &command)
     {
         for (const QString &word : command)
-            words.push_back(word.toLatin1());
+            words.push_back(QFile::encodeName(word));
         for (QByteArray &word : words)
             argv.push_back(word.data());
         argv.push_back(nullptr);

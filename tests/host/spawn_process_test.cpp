@@ -98,6 +98,12 @@ TEST(SpawnProcess, ArgumentsArePassedAsSeparateWords)
                                 false, &out, &err, true),
               0);
     EXPECT_EQ(out, (QStringList{"[a b]", "[]", "[\"q\"]"}));
+
+    // Words go out encoded as file names; output comes back byte for byte as Latin-1.
+    EXPECT_EQ(QTx::spawnProcess({"printf", "%s", QString::fromUtf8("caf\u00e9")}, true,
+                                QString(), false, &out, &err, true),
+              0);
+    EXPECT_EQ(out, QStringList{QString::fromLatin1("caf\xc3\xa9")});
 }
 
 // A child that floods one stream must not block on a full pipe while the other is read, and
