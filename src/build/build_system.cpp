@@ -40,6 +40,7 @@ int BuildSystem::build(ProjectElement *element, const QString &config, Builder *
 {
     fileTimes.clear();
     m_statCache.clear();
+    m_building = true;
     m_inProgress.clear();
     stopRequested = false;
     buildFailed = false;
@@ -59,6 +60,8 @@ int BuildSystem::build(ProjectElement *element, const QString &config, Builder *
             builder->endGroup(element);
     }
 
+    m_building = false;
+    m_statCache.clear();
     if (stopping()) {
         if (builder)
             builder->endGroup(element);
@@ -298,14 +301,18 @@ bool BuildSystem::upToDate(const QString &dir, const QString &name, const QDateT
 {
     for (const QString &dependency : dependencies) {
         const QString path = resolve(dir, dependency);
-        const QDateTime modified = fileTime(path);
-        if (!modified.isValid()) {
+        Stat &seen = stat(path);
+        if (!seen.time.isValid()) {
             if (!quiet && builder)
                 builder->message(dependency + QStringLiteral(" does not exist."));
             return false;
         }
-        fileTimes.insert(path, modified);
-        if (modified > time) {
+        // Headers are seen again for every source that includes them: record each once.
+        if (!seen.recorded) {
+            fileTimes.insert(path, seen.time);
+            seen.recorded = true;
+        }
+        if (seen.time > time) {
             if (!quiet && builder)
                 builder->message(dependency + QStringLiteral(" is newer than ") + name
                                  + u'.');
@@ -315,16 +322,25 @@ bool BuildSystem::upToDate(const QString &dir, const QString &name, const QDateT
     return true;
 }
 
+BuildSystem::Stat &BuildSystem::stat(const QString &absolutePath)
+{
+    if (m_building) {
+        auto cached = m_statCache.find(absolutePath);
+        if (cached != m_statCache.end())
+            return *cached;
+    }
+    const QFileInfo info(absolutePath);
+    const Stat fresh{info.exists() ? info.lastModified() : QDateTime(), false};
+    if (!m_building) {
+        m_uncached = fresh;
+        return m_uncached;
+    }
+    return *m_statCache.insert(absolutePath, fresh);
+}
+
 QDateTime BuildSystem::fileTime(const QString &absolutePath)
 {
-    const auto cached = m_statCache.constFind(absolutePath);
-    if (cached != m_statCache.constEnd())
-        return *cached;
-    const QFileInfo info(absolutePath);
-    const QDateTime modified =
-        info.exists() ? info.lastModified() : QDateTime();
-    m_statCache.insert(absolutePath, modified);
-    return modified;
+    return stat(absolutePath).time;
 }
 
 void BuildSystem::forgetFileTime(const QString &absolutePath)

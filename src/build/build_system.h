@@ -110,7 +110,16 @@ private:
     // `project_dependencies` before they recurse without end.
     QList<QPair<ProjectElement *, QString>> m_inProgress;
     QSet<ProjectElement *> m_visiting; // buildOrder()'s projects whose dependencies are pending
-    QHash<QString, QDateTime> m_statCache; // absolute path -> time (invalid: missing)
+    struct Stat
+    {
+        QDateTime time;        // invalid: the file does not exist
+        bool recorded = false; // entered into fileTimes already
+    };
+    Stat &stat(const QString &absolutePath);
+    // Stats are only remembered while a build runs: between builds files change under us.
+    bool m_building = false;
+    QHash<QString, Stat> m_statCache;
+    Stat m_uncached;
 };
 
 extern BuildSystem *buildSystem;

@@ -79,7 +79,12 @@ bool StandardBuildSystem::platformBuild(ProjectElement *element, const QString &
     projectDirectory =
         projectSystem->projectDirectoryPath(projectSystem->projectContaining(element));
     selectPropertyGroupFile(element, config);
-    return platformBuild1(element, config, builder, flags);
+    m_outputs.clear();
+    m_cacheOutputs = true;
+    const bool rebuilt = platformBuild1(element, config, builder, flags);
+    m_cacheOutputs = false;
+    m_outputs.clear();
+    return rebuilt;
 }
 
 int StandardBuildSystem::countJobs(ProjectElement *element, const QString &config, int flags)
@@ -142,6 +147,20 @@ StandardBuildSystem::BuildAction StandardBuildSystem::buildAction(ProjectElement
 
 QString StandardBuildSystem::output(BuildAction action, ProjectElement *element,
                                     const QString &config, bool absolute)
+{
+    if (!m_cacheOutputs)
+        return computeOutput(action, element, config, absolute);
+    const OutputKey key{element, config, action, absolute};
+    const auto cached = m_outputs.constFind(key);
+    if (cached != m_outputs.constEnd())
+        return *cached;
+    const QString value = computeOutput(action, element, config, absolute);
+    m_outputs.insert(key, value);
+    return value;
+}
+
+QString StandardBuildSystem::computeOutput(BuildAction action, ProjectElement *element,
+                                           const QString &config, bool absolute)
 {
     BuildPropertyCatalogue &p = properties();
     QString value;

@@ -7,6 +7,7 @@
 #include "build/build_system.h"
 
 #include <QDateTime>
+#include <QHash>
 #include <QMap>
 #include <QString>
 #include <QStringList>
@@ -175,8 +176,28 @@ private:
     void reportUpToDate(Builder *builder, bool quiet, const QString &output,
                         const QString &suffix = QString());
 
+    QString computeOutput(BuildAction action, ProjectElement *element, const QString &config,
+                          bool absolute);
+
     BuildPropertyCatalogue *m_catalogue = nullptr;
     bool m_ownsCatalogue = false;
+
+    // Output names of the project being built. A link asks again for every object name its
+    // compile steps already expanded, and each expansion builds a whole macro table.
+    struct OutputKey
+    {
+        ProjectElement *element;
+        QString config;
+        int action;
+        bool absolute;
+        bool operator==(const OutputKey &) const = default;
+        friend size_t qHash(const OutputKey &key, size_t seed = 0)
+        {
+            return qHashMulti(seed, key.element, key.config, key.action, key.absolute);
+        }
+    };
+    QHash<OutputKey, QString> m_outputs;
+    bool m_cacheOutputs = false; // only while a project is being built
 };
 
 extern StandardBuildSystem *standardBuildSystem;
