@@ -171,7 +171,8 @@ TEST_F(MemoryMapTest, ImportsAreResolvedOneLevelDeepAndWatchedForChanges)
   <MemorySegment name="SRAM"/>
   <Import filename="sub/imported.xml"/>
   <Import filename="missing.xml"/>
-</Root>)x");
+</Root>)x",
+                    QString(), true);
     EXPECT_EQ(names(map->getSegments(true)), QStringList({"SRAM", "FLASH"}));
     const MemoryMapElement *flash = map->getSegment(QStringLiteral("FLASH"));
     ASSERT_NE(flash, nullptr);
