@@ -1,5 +1,6 @@
 #include "driver/kestrel_builder.h"
 
+#include "captured_output.h"
 #include "support/qt_printers.h"
 
 #include <QDir>
@@ -11,41 +12,6 @@
 #include <unistd.h>
 
 namespace {
-
-// Redirects descriptor 1 into a file for the lifetime of the object.
-class CapturedStdout
-{
-public:
-    CapturedStdout() : m_file(m_dir.path() + "/stdout")
-    {
-        std::fflush(stdout);
-        m_saved = ::dup(1);
-        m_file.open(QIODevice::WriteOnly);
-        ::dup2(m_file.handle(), 1);
-    }
-    ~CapturedStdout() { restore(); }
-    QByteArray text()
-    {
-        restore();
-        QFile f(m_file.fileName());
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
-
-private:
-    void restore()
-    {
-        if (m_saved < 0)
-            return;
-        std::fflush(stdout);
-        ::dup2(m_saved, 1);
-        ::close(m_saved);
-        m_saved = -1;
-        m_file.close();
-    }
-    QTemporaryDir m_dir;
-    QFile m_file;
-    int m_saved = -1;
-};
 
 struct Exited
 {
@@ -77,7 +43,7 @@ struct Harness
 QByteArray runCommand(KestrelBuilder &b, const QStringList &words, int *exitStatus = nullptr,
                       const QString &dir = QString())
 {
-    CapturedStdout out;
+    CapturedOutput out(1);
     b.init();
     if (!dir.isNull())
         b.setDirectory(dir);
@@ -116,7 +82,7 @@ TEST(KestrelBuilderConsole, GroupsIndentByTwoColumns)
 {
     Harness h;
     KestrelBuilder b = h.builder(false, false);
-    CapturedStdout out;
+    CapturedOutput out(1);
     b.message("top");
     b.beginGroup(nullptr, "Building \"app\" in configuration \"Debug\"", 0);
     b.note("inside");

@@ -3,6 +3,7 @@
 #include "driver/kestrel_arg_parse.h"
 #include "host/h_exception.h"
 #include "project/solution_load_error.h"
+#include "captured_output.h"
 #include "support/qt_printers.h"
 
 #include <QFile>
@@ -15,41 +16,6 @@
 #include <vector>
 
 namespace {
-
-// Redirects descriptor 2 (std::cerr and stderr) into a file while alive.
-class CapturedStderr
-{
-public:
-    CapturedStderr() : m_file(m_dir.path() + "/stderr")
-    {
-        std::fflush(stderr);
-        m_saved = ::dup(2);
-        m_file.open(QIODevice::WriteOnly);
-        ::dup2(m_file.handle(), 2);
-    }
-    ~CapturedStderr() { restore(); }
-    QByteArray text()
-    {
-        restore();
-        QFile f(m_file.fileName());
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
-
-private:
-    void restore()
-    {
-        if (m_saved < 0)
-            return;
-        std::fflush(stderr);
-        ::dup2(m_saved, 2);
-        ::close(m_saved);
-        m_saved = -1;
-        m_file.close();
-    }
-    QTemporaryDir m_dir;
-    QFile m_file;
-    int m_saved = -1;
-};
 
 // What the fake services saw; the services are plain function pointers, so state is global.
 struct Recorded
@@ -101,7 +67,7 @@ Outcome runMain(std::vector<std::string> words)
     std::vector<char *> argv;
     for (std::string &w : words)
         argv.push_back(w.data());
-    CapturedStderr err;
+    CapturedOutput err(2);
     const int status = kestrelMain(int(argv.size()), argv.data(), fakeServices);
     return Outcome{status, err.text()};
 }
