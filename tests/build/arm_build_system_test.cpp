@@ -2,6 +2,7 @@
 
 #include "build/arm_build_system.h"
 #include "build/build_flags.h"
+#include "build/standard_build_system.h"
 #include "host/qtx.h"
 #include "macros/macro_system.h"
 #include "project/arm_project_system.h"
@@ -10,6 +11,7 @@
 #include "support/qt_printers.h"
 #include "support/run_kestrel.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -322,6 +324,60 @@ TEST_F(ARMCommands, ChosenPropertyGroupEntriesAddTheirDefinitions)
     ASSERT_FALSE(lines.isEmpty());
     EXPECT_TRUE(lines[0].contains(kDefinitions + QStringLiteral(" -DRAM_KB=64 -DBIG= -MD ")))
         << lines[0].toStdString();
+}
+
+TEST_F(ARMCommands, ChangedTargetPropertiesMakeTheirActionsOutOfDate)
+{
+    build(cortexM3Solution());
+    ProjectElement *project = projectSystem->findProject(projectSystem->solutionElement(), "app");
+    ProjectElement *file = projectSystem->findByName(projectSystem->solutionElement(), "main.c");
+    ASSERT_TRUE(project && file);
+    const QDateTime output = QDateTime::currentDateTime();
+    struct Case
+    {
+        const char *property;
+        StandardBuildSystem::BuildAction action;
+        bool current;
+    };
+    using SBS = StandardBuildSystem;
+    const Case cases[] = {
+        {"arm_instruction_set", SBS::CompileCAction, false},
+        {"arm_keep_assembly", SBS::AssembleAction, false},
+        {"gcc_emit_assembler_cfi", SBS::CompileCppAction, false},
+        {"arm_link_debugio_type", SBS::LinkAction, false},
+        {"arm_linker_process_stack_size", SBS::LinkAction, false},
+        {"gcc_entry_point", SBS::LinkAction, false},
+        {"arm_endian", SBS::LinkAction, false},
+        {"arm_link_debugio_type", SBS::CompileCAction, true},
+        {"arm_keep_assembly", SBS::ArchiveAction, true},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.property);
+        ProjectElement *common = project->getConfigurationElement(QStringLiteral("Common"));
+        common->attributeTimes.insert(QLatin1String(c.property), output.addSecs(5));
+        ProjectElement *element = c.action == SBS::LinkAction || c.action == SBS::ArchiveAction
+                                      ? project
+                                      : file;
+        recorder = CommandRecorder();
+        EXPECT_EQ(standardBuildSystem->commandUpToDate(element, "Debug", output, c.action, &recorder,
+                                               false),
+                  c.current);
+        EXPECT_EQ(recorder.log.filter(QStringLiteral("property has changed.")).size(),
+                  c.current ? 0 : 1);
+        common->attributeTimes.remove(QLatin1String(c.property));
+    }
+}
+
+TEST_F(ARMCommands, LinkPatchCommandRunsAfterTheLinkInItsDirectory)
+{
+    const QStringList lines = build(cortexM3Solution(QStringLiteral(
+        "linker_patch_build_command=\"crcpatch &quot;$(TargetPath)&quot; -o $(ProjectName).crc\" "
+        "linker_patch_build_command_wd=\"$(ProjectDir)/tools\"")));
+    ASSERT_GE(lines.size(), 2);
+    EXPECT_TRUE(lines[lines.size() - 2].startsWith(QStringLiteral("/studio/gcc/bin/ld ")));
+    EXPECT_EQ(lines.last(), QStringLiteral("crcpatch ") + root
+                                + QStringLiteral("/Debug/app.elf -o app.crc"));
+    EXPECT_EQ(recorder.directories.last(), root + QStringLiteral("/tools"));
 }
 
 TEST_F(ARMCommands, LibraryProjectIsArchivedAfresh)

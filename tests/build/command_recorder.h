@@ -26,6 +26,7 @@ public:
         directories.append(directory);
         log.append(QStringLiteral("run ") + command.join(u' '));
     }
+    void message(const QString &text) override { log.append(QStringLiteral("message ") + text); }
     void error(const QString &text) override
     {
         errors.append(text);
