@@ -79,10 +79,10 @@ void ARMBuildSystem::addPreprocessorOptions(ProjectElement *element, const QStri
     args << QStringLiteral("-nostdinc");
     if (settingIs(element, p.c_undefine_all_preprocessor_definitions, config, kYes))
         args << QStringLiteral("-undef");
-    args += stringListSetting(QStringLiteral("-D"), element, p.c_preprocessor_definitions,
-                              config, true, true);
-    args += stringListSetting(QStringLiteral("-U"), element, p.c_preprocessor_undefinitions,
-                              config, true, true);
+    args += stringListSetting(QStringLiteral("-D"), element, p.c_preprocessor_definitions, config,
+                              true, true);
+    args += stringListSetting(QStringLiteral("-U"), element, p.c_preprocessor_undefinitions, config,
+                              true, true);
     if (!settingIs(element, p.c_ignore_includes, config, kYes)) {
         args += stringListSetting(QStringLiteral("-isystem"), element,
                                   p.c_system_include_directories, config, true, true);
@@ -207,9 +207,8 @@ void ARMBuildSystem::runSectionRenaming(ProjectElement *element, const QString &
     QStringList names;
     if (!renameSections(element, config, names))
         return;
-    builder->setCommand(QStringList{QTx::rootDirectory() + QStringLiteral("/bin/mungeas"),
-                                    assemblyFile}
-                        + names);
+    builder->setCommand(
+        QStringList{QTx::rootDirectory() + QStringLiteral("/bin/mungeas"), assemblyFile} + names);
     builder->doit();
 }
 
@@ -314,24 +313,23 @@ void ARMBuildSystem::archiveCommand(const QString &output, const QString &absolu
     }
     if (stopping())
         return;
-    builder->setCommand(QStringList{toolPath(QStringLiteral("ar")), QStringLiteral("-rcs"), output}
-                        + inputs);
+    builder->setCommand(
+        QStringList{toolPath(QStringLiteral("ar")), QStringLiteral("-rcs"), output} + inputs);
     builder->setOutputFiles({absoluteOutput});
     builder->doit();
     builder->endGroup(nullptr);
 }
 
-QString ARMBuildSystem::preprocess(ProjectElement *element, const QString &config,
-                                   Builder *builder)
+QString ARMBuildSystem::preprocess(ProjectElement *element, const QString &config, Builder *builder)
 {
     const BuildAction action = buildAction(element, config);
     if (action != CompileCAction && action != CompileCppAction && action != AssembleAction)
         return QString();
     const QString output = StandardBuildSystem::output(action, element, config, false);
     const QString preprocessed = createTmpFile(element, config);
-    QStringList args{toolPath(action == CompileCppAction ? QStringLiteral("cc1plus")
-                                                         : QStringLiteral("cc1")),
-                     QStringLiteral("-E")};
+    QStringList args{
+        toolPath(action == CompileCppAction ? QStringLiteral("cc1plus") : QStringLiteral("cc1")),
+        QStringLiteral("-E")};
     addARMOptions(element, config, args, false);
     addPreprocessorOptions(element, config, output, args);
     if (action == AssembleAction)
@@ -368,9 +366,8 @@ QString ARMBuildSystem::getScanfVariant(ProjectElement *element, const QString &
         setting(element, p.linker_scanf_character_group_matching_enabled, config));
 }
 
-bool ARMBuildSystem::commandUpToDate(ProjectElement *element, const QString &config,
-                                     QDateTime time, BuildAction action, Builder *builder,
-                                     bool quiet)
+bool ARMBuildSystem::commandUpToDate(ProjectElement *element, const QString &config, QDateTime time,
+                                     BuildAction action, Builder *builder, bool quiet)
 {
     if (!GCCBuildSystem::commandUpToDate(element, config, time, action, builder, quiet))
         return false;
@@ -379,14 +376,14 @@ bool ARMBuildSystem::commandUpToDate(ProjectElement *element, const QString &con
     if (action == CompileCAction || action == CompileCppAction || action == AssembleAction) {
         compared = {p.arm_instruction_set, p.arm_architecture};
     } else if (action == LinkAction) {
-        compared = {p.arm_library_instruction_set, p.arm_library_check_memory_segment_overflow,
-                    p.build_remove_unused_symbols, p.arm_use_gcc_libraries,
-                    p.arm_linker_stack_size, p.arm_linker_irq_stack_size,
-                    p.arm_linker_fiq_stack_size, p.arm_linker_svc_stack_size,
-                    p.arm_linker_abt_stack_size, p.arm_linker_und_stack_size,
-                    p.arm_linker_heap_size, p.arm_linker_treat_warnings_as_errors,
+        compared = {p.arm_library_instruction_set,    p.arm_library_check_memory_segment_overflow,
+                    p.build_remove_unused_symbols,    p.arm_use_gcc_libraries,
+                    p.arm_linker_stack_size,          p.arm_linker_irq_stack_size,
+                    p.arm_linker_fiq_stack_size,      p.arm_linker_svc_stack_size,
+                    p.arm_linker_abt_stack_size,      p.arm_linker_und_stack_size,
+                    p.arm_linker_heap_size,           p.arm_linker_treat_warnings_as_errors,
                     p.arm_linker_no_warn_on_mismatch, p.arm_link_debugio_type,
-                    p.arm_linker_main_stack_size, p.arm_linker_process_stack_size};
+                    p.arm_linker_main_stack_size,     p.arm_linker_process_stack_size};
     } else {
         return true;
     }

@@ -66,16 +66,14 @@ public:
 
 private:
     void compileCommand(ProjectElement *element, const QString &config, BuildAction action,
-                        const QString &output, const QString &absoluteOutput,
-                        const QString &input, Builder *builder);
+                        const QString &output, const QString &absoluteOutput, const QString &input,
+                        Builder *builder);
     void assembleCommand(ProjectElement *element, const QString &config, const QString &output,
-                         const QString &absoluteOutput, const QString &input,
-                         Builder *builder);
+                         const QString &absoluteOutput, const QString &input, Builder *builder);
     void archiveCommand(const QString &output, const QString &absoluteOutput,
                         const QStringList &inputs, Builder *builder);
     void linkCommand(ProjectElement *element, const QString &config, const QString &output,
-                     const QString &absoluteOutput, const QStringList &inputs,
-                     Builder *builder);
+                     const QString &absoluteOutput, const QStringList &inputs, Builder *builder);
 
     // Pieces of the passes, each appending to `args`; false when the build must stop.
     bool addOptionsFile(ProjectElement *element, const QString &config,
@@ -92,8 +90,7 @@ private:
                               Builder *builder);
     bool addLinkerScript(ProjectElement *element, const QString &config, const QString &output,
                          QStringList &args, Builder *builder);
-    void addPropertyGroupDefines(ProjectElement *element, const QString &config,
-                                 QStringList &args);
+    void addPropertyGroupDefines(ProjectElement *element, const QString &config, QStringList &args);
     LinkerScriptSettings linkerScriptSettings(ProjectElement *element, const QString &config);
 
     int m_commandLineGenerationVersion = 3;

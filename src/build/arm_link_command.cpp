@@ -144,16 +144,16 @@ void ARMBuildSystem::linkCommand(ProjectElement *element, const QString &config,
                      setting(element, p.gcc_entry_point, config), QStringLiteral("--omagic")};
     if (!settingIs(element, p.build_quietly, config, kYes))
         args << QStringLiteral("-v");
-    if (settingIs(element, p.build_treat_warnings_as_errors, config, kYes)
-        || settingIs(element, p.arm_linker_treat_warnings_as_errors, config, kYes))
+    if (settingIs(element, p.build_treat_warnings_as_errors, config, kYes) ||
+        settingIs(element, p.arm_linker_treat_warnings_as_errors, config, kYes))
         args << QStringLiteral("--fatal-warnings");
     if (settingIs(element, p.arm_linker_no_warn_on_mismatch, config, kYes))
         args << QStringLiteral("--no-warn-mismatch");
-    args += stringListSetting(QString(""), element, p.linker_additional_options, config, true,
-                              true);
+    args +=
+        stringListSetting(QString(""), element, p.linker_additional_options, config, true, true);
     QStringList libraries;
-    if (!addStandardLibraries(element, config, libraries, builder)
-        || !addOptionsFile(element, config, p.linker_additional_options_from_file, args, builder))
+    if (!addStandardLibraries(element, config, libraries, builder) ||
+        !addOptionsFile(element, config, p.linker_additional_options_from_file, args, builder))
         return;
     args << (settingIs(element, p.arm_endian, config, QStringLiteral("Little"))
                  ? QStringLiteral("-EL")
@@ -164,8 +164,8 @@ void ARMBuildSystem::linkCommand(ProjectElement *element, const QString &config,
         return;
     if (settingIs(element, p.linker_map_file, config, kYes))
         args << QStringLiteral("-Map") << besideOutput(output, QStringLiteral(".map"));
-    for (const QString &symbol : stringListSetting(QString(""), element, p.link_symbol_definitions,
-                                                   config, false, false))
+    for (const QString &symbol :
+         stringListSetting(QString(""), element, p.link_symbol_definitions, config, false, false))
         args << QStringLiteral("--defsym") << symbol;
     for (const QString &symbol :
          stringListSetting(QString(""), element, p.linker_keep_symbols, config, false, false))

@@ -14,11 +14,11 @@ struct ArchName
 
 // The first name of each architecture is the one written back.
 const ArchName kArchNames[] = {
-    {v4T, "v4T"}, {v4T, "ARM4T"}, {v5T, "v5T"},   {v5TE, "v5TE"},
-    {v6, "v6"},   {v6T2, "v6T2"}, {v6M, "v6M"},   {v7M, "v7M"},
+    {v4T, "v4T"}, {v4T, "ARM4T"}, {v5T, "v5T"}, {v5TE, "v5TE"},
+    {v6, "v6"},   {v6T2, "v6T2"}, {v6M, "v6M"}, {v7M, "v7M"},
 };
 
-const char *const kCoreNames[] = {"ARM7TDMI",  "ARM7TDMI-S", "ARM720T",   "ARM920T",
+const char *const kCoreNames[] = {"ARM7TDMI",  "ARM7TDMI-S", "ARM720T",    "ARM920T",
                                   "ARM946E-S", "ARM966E-S",  "ARM926EJ-S", "Cortex-M1",
                                   "Cortex-M3", "XScale",     "None"};
 

@@ -88,8 +88,8 @@ bool StandardBuildSystem::builtinCommand(const QString &dir, QStringList &args, 
     return false;
 }
 
-bool StandardBuildSystem::cp(const QString &dir, const QString &source,
-                             const QString &destination, QString &error)
+bool StandardBuildSystem::cp(const QString &dir, const QString &source, const QString &destination,
+                             QString &error)
 {
     const QString from = getAbsPath(dir, source);
     const QString to = getAbsPath(dir, destination);
@@ -130,8 +130,8 @@ bool StandardBuildSystem::getExportableBuiltinCommand(const QString &command,
         return true;
     }
     if (command == kChmod && args.size() >= 2) {
-        text = QStringLiteral("chmod ") + (args[0] == QLatin1String("+w") ? u"u+w" : u"a-w")
-               + u' ' + quoted(args[1]);
+        text = QStringLiteral("chmod ") + (args[0] == QLatin1String("+w") ? u"u+w" : u"a-w") +
+               u' ' + quoted(args[1]);
         return true;
     }
     if (command == kXmlcp || command == kMkhdr) {
@@ -167,8 +167,7 @@ void StandardBuildSystem::addCommonPreprocessorDefinitions(QStringList &args)
 }
 
 void StandardBuildSystem::createLinkPatchCommand(ProjectElement *element, const QString &config,
-                                                 const QString &absoluteOutput,
-                                                 Builder *builder)
+                                                 const QString &absoluteOutput, Builder *builder)
 {
     const QString expanded =
         settingForExpanded(element, properties().linker_patch_build_command, config);

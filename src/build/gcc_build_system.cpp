@@ -19,9 +19,9 @@ const QString kYes = QStringLiteral("Yes");
 
 GCCBuildSystem::GCCBuildSystem(const QStringList &, const char *toolPrefix,
                                const char *toolDirectory, bool groupLibraries)
-    : m_toolPrefix(toolPrefix ? QString::fromLatin1(toolPrefix) : QString(""))
-    , m_toolDirectory(QString::fromLatin1(toolDirectory ? toolDirectory : ""))
-    , m_groupLibraries(groupLibraries)
+    : m_toolPrefix(toolPrefix ? QString::fromLatin1(toolPrefix) : QString("")),
+      m_toolDirectory(QString::fromLatin1(toolDirectory ? toolDirectory : "")),
+      m_groupLibraries(groupLibraries)
 {
     if (environment && environment->toolChainRootDirectory)
         environment->toolChainRootDirectory->setDefault(m_toolDirectory);
@@ -94,10 +94,10 @@ void GCCBuildSystem::addPreprocessorOptions(ProjectElement *element, const QStri
                                   config, true, true);
     if (settingIs(element, p.c_undefine_all_preprocessor_definitions, config, kYes))
         args << QStringLiteral("-undef");
-    args += stringListSetting(QStringLiteral("-D"), element, p.c_preprocessor_definitions,
-                              config, true, true);
-    args += stringListSetting(QStringLiteral("-U"), element, p.c_preprocessor_undefinitions,
-                              config, true, true);
+    args += stringListSetting(QStringLiteral("-D"), element, p.c_preprocessor_definitions, config,
+                              true, true);
+    args += stringListSetting(QStringLiteral("-U"), element, p.c_preprocessor_undefinitions, config,
+                              true, true);
     args << QStringLiteral("-MD") << QStringLiteral("-MQ") << output;
     if (settingIs(element, p.build_treat_warnings_as_errors, config, kYes))
         args << QStringLiteral("-Werror");
@@ -148,10 +148,10 @@ void GCCBuildSystem::compileCommand(ProjectElement *element, const QString &conf
 void GCCBuildSystem::archiveCommand(const QString &output, const QString &absoluteOutput,
                                     const QStringList &inputs, Builder *builder)
 {
-    builder->beginGroup(nullptr, QStringLiteral("Archiving ") + QFileInfo(absoluteOutput).fileName(),
-                        0);
-    builder->setCommand(QStringList{toolPath(QStringLiteral("ar")), QStringLiteral("-rcs"), output}
-                        + inputs);
+    builder->beginGroup(nullptr,
+                        QStringLiteral("Archiving ") + QFileInfo(absoluteOutput).fileName(), 0);
+    builder->setCommand(
+        QStringList{toolPath(QStringLiteral("ar")), QStringLiteral("-rcs"), output} + inputs);
     builder->setOutputFiles({absoluteOutput});
     builder->doit();
     if (!stopping()) {
@@ -173,8 +173,8 @@ void GCCBuildSystem::linkCommand(ProjectElement *element, const QString &config,
         args << QStringLiteral("-g");
     if (settingIs(element, p.build_treat_warnings_as_errors, config, kYes))
         args << QStringLiteral("--fatal-warnings");
-    args += stringListSetting(QString(""), element, p.linker_additional_options, config, true,
-                              true);
+    args +=
+        stringListSetting(QString(""), element, p.linker_additional_options, config, true, true);
     // The group is left open: the linker closes it at the end of the command line.
     if (m_groupLibraries)
         args << QStringLiteral("-Wl,--start-group");
@@ -195,9 +195,8 @@ void GCCBuildSystem::linkCommand(ProjectElement *element, const QString &config,
     builder->endGroup(element);
 }
 
-bool GCCBuildSystem::commandUpToDate(ProjectElement *element, const QString &config,
-                                     QDateTime time, BuildAction action, Builder *builder,
-                                     bool quiet)
+bool GCCBuildSystem::commandUpToDate(ProjectElement *element, const QString &config, QDateTime time,
+                                     BuildAction action, Builder *builder, bool quiet)
 {
     if (!StandardBuildSystem::commandUpToDate(element, config, time, action, builder, quiet))
         return false;

@@ -59,8 +59,7 @@ private:
     void archiveCommand(const QString &output, const QString &absoluteOutput,
                         const QStringList &inputs, Builder *builder);
     void linkCommand(ProjectElement *element, const QString &config, const QString &output,
-                     const QString &absoluteOutput, const QStringList &inputs,
-                     Builder *builder);
+                     const QString &absoluteOutput, const QStringList &inputs, Builder *builder);
 
     QString m_toolPrefix;
     QString m_toolDirectory;

@@ -37,8 +37,8 @@ bool linkInputFile(StandardBuildSystem &bs, ProjectElement *element, const QStri
 
 } // namespace
 
-bool StandardBuildSystem::useLinkerScriptFileForLink(ProjectElement *element,
-                                                     const QString &config, QString &path)
+bool StandardBuildSystem::useLinkerScriptFileForLink(ProjectElement *element, const QString &config,
+                                                     QString &path)
 {
     ProjectElement *file = findFileOfType(element, config, kLinkerScript);
     if (!file)

@@ -99,9 +99,9 @@ const QString kCortexM3Target = QStringLiteral(
     "-mfloat-abi=soft");
 const QString kCortexM3AsmTarget = QStringLiteral(
     "-mcpu=cortex-m3 -march=armv7-m -mthumb -mthumb-interwork -EL -mfpu=vfp -mfloat-abi=soft");
-const QString kDefinitions = QStringLiteral(
-    "-D__TESSARY_ARM -D__TESSARY_MAJOR_VERSION=2 -D__TESSARY_MINOR_VERSION=0 "
-    "-D__TESSARY_REVISION=4");
+const QString kDefinitions =
+    QStringLiteral("-D__TESSARY_ARM -D__TESSARY_MAJOR_VERSION=2 -D__TESSARY_MINOR_VERSION=0 "
+                   "-D__TESSARY_REVISION=4");
 
 QString cortexM3Libraries(const QString &io = QStringLiteral("libc_debugio_impl"))
 {
@@ -119,22 +119,23 @@ TEST_F(ARMCommands, CortexM3ProjectCompilesAssemblesAndLinksWithTheTargetsLibrar
 {
     const QStringList lines = build(cortexM3Solution());
     ASSERT_EQ(lines.size(), 4) << lines.join(u'\n').toStdString();
-    EXPECT_EQ(lines[0], QStringLiteral("/studio/gcc/bin/cc1 -fmessage-length=0 ") + kCortexM3Target
-                            + QStringLiteral(" -nostdinc -isystem/studio/include "
-                                             "-isystem/packages/include -I. -D__ARM_ARCH_7M__ ")
-                            + kDefinitions
-                            + QStringLiteral(" -MD Debug/main.d -MQ Debug/main.o -quiet "
-                                             "-gdwarf-2 -std=c99 -fno-dwarf2-cfi-asm -fno-builtin ")
-                            + root + QStringLiteral("/main.c -o <tmp>"));
-    EXPECT_EQ(lines[1], QStringLiteral("/studio/gcc/bin/as --traditional-format ")
-                            + kCortexM3AsmTarget + QStringLiteral(" <tmp> -o Debug/main.o"));
+    EXPECT_EQ(lines[0], QStringLiteral("/studio/gcc/bin/cc1 -fmessage-length=0 ") +
+                            kCortexM3Target +
+                            QStringLiteral(" -nostdinc -isystem/studio/include "
+                                           "-isystem/packages/include -I. -D__ARM_ARCH_7M__ ") +
+                            kDefinitions +
+                            QStringLiteral(" -MD Debug/main.d -MQ Debug/main.o -quiet "
+                                           "-gdwarf-2 -std=c99 -fno-dwarf2-cfi-asm -fno-builtin ") +
+                            root + QStringLiteral("/main.c -o <tmp>"));
+    EXPECT_EQ(lines[1], QStringLiteral("/studio/gcc/bin/as --traditional-format ") +
+                            kCortexM3AsmTarget + QStringLiteral(" <tmp> -o Debug/main.o"));
     EXPECT_EQ(lines[2], QStringLiteral("rm <tmp>"));
     EXPECT_EQ(lines[3], QStringLiteral("/studio/gcc/bin/ld -X -e reset_handler --omagic "
-                                       "--fatal-warnings -EL -T ")
-                            + root
-                            + QStringLiteral("/flash.ld -Map Debug/app.map -u _vectors -o "
-                                             "Debug/app.elf --start-group Debug/main.o ")
-                            + cortexM3Libraries());
+                                       "--fatal-warnings -EL -T ") +
+                            root +
+                            QStringLiteral("/flash.ld -Map Debug/app.map -u _vectors -o "
+                                           "Debug/app.elf --start-group Debug/main.o ") +
+                            cortexM3Libraries());
     EXPECT_TRUE(recorder.errors.isEmpty());
     EXPECT_EQ(recorder.temporaries.size(), 1);
     EXPECT_TRUE(recorder.temporaries.value(0).startsWith(root + QStringLiteral("/Debug/")));
@@ -161,16 +162,17 @@ TEST_F(ARMCommands, ARM7TDMICppFileWithCompilerOptions)
 </solution>)");
     const QStringList lines = build(solution);
     ASSERT_FALSE(lines.isEmpty());
-    EXPECT_EQ(lines[0],
-              QStringLiteral("/studio/gcc/bin/cc1plus -fno-exceptions -fmessage-length=0 "
-                             "-mcpu=arm7tdmi -march=armv4t -mthumb-interwork -mbig-endian -nostdinc "
-                             "-DBOARD=2 -DFAST -USLOW -isystem/studio/include "
-                             "-isystem/packages/include -Iinc -I")
-                  + root + QStringLiteral("/shared -D__ARM_ARCH_4T__ ") + kDefinitions
-                  + QStringLiteral(" -MD Debug/main.d -MQ Debug/main.o -v -Wall "
-                                   "-Wno-pmf-conversions -O2 -fomit-frame-pointer -mlong-calls "
-                                   "-fno-builtin -ffunction-sections -fdata-sections ")
-                  + root + QStringLiteral("/main.cpp -o <tmp>"));
+    EXPECT_EQ(
+        lines[0],
+        QStringLiteral("/studio/gcc/bin/cc1plus -fno-exceptions -fmessage-length=0 "
+                       "-mcpu=arm7tdmi -march=armv4t -mthumb-interwork -mbig-endian -nostdinc "
+                       "-DBOARD=2 -DFAST -USLOW -isystem/studio/include "
+                       "-isystem/packages/include -Iinc -I") +
+            root + QStringLiteral("/shared -D__ARM_ARCH_4T__ ") + kDefinitions +
+            QStringLiteral(" -MD Debug/main.d -MQ Debug/main.o -v -Wall "
+                           "-Wno-pmf-conversions -O2 -fomit-frame-pointer -mlong-calls "
+                           "-fno-builtin -ffunction-sections -fdata-sections ") +
+            root + QStringLiteral("/main.cpp -o <tmp>"));
     EXPECT_EQ(lines.value(1), QStringLiteral("/studio/gcc/bin/as --traditional-format "
                                              "-mcpu=arm7tdmi -march=armv4t -mthumb-interwork -EB "
                                              "<tmp> -o Debug/main.o"));
@@ -178,22 +180,22 @@ TEST_F(ARMCommands, ARM7TDMICppFileWithCompilerOptions)
 
 TEST_F(ARMCommands, AssemblyFileIsPreprocessedThenAssembledWithDebugInformation)
 {
-    const QStringList lines = build(cortexM3Solution(
-        QStringLiteral("build_treat_warnings_as_errors=\"Yes\""),
-        QStringLiteral("<file file_name=\"start.s\"/>")));
+    const QStringList lines =
+        build(cortexM3Solution(QStringLiteral("build_treat_warnings_as_errors=\"Yes\""),
+                               QStringLiteral("<file file_name=\"start.s\"/>")));
     const int at = lines.indexOf(QRegularExpression(QStringLiteral("^/studio/gcc/bin/cc1 -E .*")));
     ASSERT_GE(at, 0) << lines.join(u'\n').toStdString();
-    EXPECT_EQ(lines[at], QStringLiteral("/studio/gcc/bin/cc1 -E ") + kCortexM3Target
-                             + QStringLiteral(" -nostdinc -isystem/studio/include "
-                                              "-isystem/packages/include -I. -D__ARM_ARCH_7M__ ")
-                             + kDefinitions
-                             + QStringLiteral(" -MD Debug/start.d -MQ Debug/start.o -Werror "
-                                              "-quiet -lang-asm ")
-                             + root + QStringLiteral("/start.s -o <tmp>"));
-    EXPECT_EQ(lines.value(at + 1), QStringLiteral("/studio/gcc/bin/as --traditional-format ")
-                                       + kCortexM3AsmTarget
-                                       + QStringLiteral(" <tmp> -o Debug/start.o --gdwarf2 "
-                                                        "--fatal-warnings"));
+    EXPECT_EQ(lines[at], QStringLiteral("/studio/gcc/bin/cc1 -E ") + kCortexM3Target +
+                             QStringLiteral(" -nostdinc -isystem/studio/include "
+                                            "-isystem/packages/include -I. -D__ARM_ARCH_7M__ ") +
+                             kDefinitions +
+                             QStringLiteral(" -MD Debug/start.d -MQ Debug/start.o -Werror "
+                                            "-quiet -lang-asm ") +
+                             root + QStringLiteral("/start.s -o <tmp>"));
+    EXPECT_EQ(lines.value(at + 1), QStringLiteral("/studio/gcc/bin/as --traditional-format ") +
+                                       kCortexM3AsmTarget +
+                                       QStringLiteral(" <tmp> -o Debug/start.o --gdwarf2 "
+                                                      "--fatal-warnings"));
     EXPECT_EQ(lines.value(at + 2), QStringLiteral("rm <tmp>"));
 }
 
@@ -203,8 +205,9 @@ TEST_F(ARMCommands, RenamedSectionsAddTheRenamingPassBeforeTheAssembler)
         QStringLiteral("default_code_section=\".fast\" arm_keep_assembly=\"Yes\"")));
     ASSERT_GE(lines.size(), 3);
     EXPECT_TRUE(lines[0].endsWith(QStringLiteral("/main.c -o Debug/main.asm")));
-    EXPECT_EQ(lines[1], root + QStringLiteral("/install/bin/mungeas Debug/main.asm .fast .data .bss "
-                                              ".rodata"));
+    EXPECT_EQ(lines[1],
+              root + QStringLiteral("/install/bin/mungeas Debug/main.asm .fast .data .bss "
+                                    ".rodata"));
     EXPECT_TRUE(lines[2].endsWith(QStringLiteral(" Debug/main.asm -o Debug/main.o")));
     // The kept assembly is not a temporary file: nothing removes it.
     EXPECT_TRUE(lines.filter(QRegularExpression(QStringLiteral("^rm "))).isEmpty());
@@ -216,7 +219,8 @@ TEST_F(ARMCommands, LinkOptionsFollowTheirProperties)
     writeTextFile(root + QStringLiteral("/link.opt"),
                   QStringLiteral("/* extra options */\n--no-undefined  -z max-page-size=4 \n"));
     const QStringList lines = build(cortexM3Solution(QStringLiteral(
-        "link_IOLibraryName=\"target\" build_quietly=\"No\" arm_linker_treat_warnings_as_errors=\"No\" "
+        "link_IOLibraryName=\"target\" build_quietly=\"No\" "
+        "arm_linker_treat_warnings_as_errors=\"No\" "
         "arm_linker_no_warn_on_mismatch=\"Yes\" linker_additional_options=\"--cref\" "
         "linker_additional_options_from_file=\"link.opt\" build_remove_unused_symbols=\"Yes\" "
         "linker_map_file=\"No\" link_symbol_definitions=\"A=1;B=2\" linker_keep_symbols=\"v;w\" "
@@ -224,11 +228,11 @@ TEST_F(ARMCommands, LinkOptionsFollowTheirProperties)
     ASSERT_GE(lines.size(), 2);
     EXPECT_EQ(lines[lines.size() - 2],
               QStringLiteral("/studio/gcc/bin/ld -X -e start --omagic -v --no-warn-mismatch --cref "
-                             "--no-undefined -z max-page-size=4 -EL --gc-sections -T ")
-                  + root
-                  + QStringLiteral("/flash.ld --defsym A=1 --defsym B=2 -u v -u w -o Debug/app.elf "
-                                   "--start-group Debug/main.o ")
-                  + cortexM3Libraries(QStringLiteral("libc_targetio_impl")));
+                             "--no-undefined -z max-page-size=4 -EL --gc-sections -T ") +
+                  root +
+                  QStringLiteral("/flash.ld --defsym A=1 --defsym B=2 -u v -u w -o Debug/app.elf "
+                                 "--start-group Debug/main.o ") +
+                  cortexM3Libraries(QStringLiteral("libc_targetio_impl")));
     EXPECT_EQ(lines.last(),
               QStringLiteral("/studio/gcc/bin/objcopy -Oihex Debug/app.elf Debug/app.hex"));
 }
@@ -244,11 +248,12 @@ TEST_F(ARMCommands, LibrarySelectionFollowsTheTarget)
         {"arm_core_type=\"ARM7TDMI\" arm_architecture=\"v4T\" arm_instruction_set=\"ARM\" "
          "arm_library_instruction_set=\"ARM\" link_IOLibraryName=\"none\" "
          "arm_use_gcc_libraries=\"No\" linker_printf_width_precision_supported=\"No\" "
-         "linker_scanf_fmt_level=\"long long\" linker_scanf_character_group_matching_enabled=\"Yes\"",
+         "linker_scanf_fmt_level=\"long long\" "
+         "linker_scanf_character_group_matching_enabled=\"Yes\"",
          {"libm_v4t_a_le.a", "libc_v4t_a_le.a", "libcpp_v4t_a_le.a", "libdebugio_v4t_a_le.a",
           "libdebugio_dcc_v4t_a_le.a", "lib_vfprintf_long_nwp_v4t_a_le.a",
-          "lib_vfscanf_long_long_cc_v4t_a_le.a", "libralfp_v4t_a_le.a",
-          "libc_user_libc_v4t_a_le.a", "libarm_v4t_a_le.a", "libarmdi_v4t_a_le.a"}},
+          "lib_vfscanf_long_long_cc_v4t_a_le.a", "libralfp_v4t_a_le.a", "libc_user_libc_v4t_a_le.a",
+          "libarm_v4t_a_le.a", "libarmdi_v4t_a_le.a"}},
         {"arm_core_type=\"XScale\" arm_architecture=\"v5TE\" arm_fp_abi=\"SoftFP\" "
          "arm_library_instruction_set=\"ARM\" arm_target_debug_interface_type=\"ADIv5\" "
          "cpp_enable_exceptions=\"Yes\" link_IOLibraryName=\"none\" arm_use_gcc_libraries=\"No\" "
@@ -257,8 +262,8 @@ TEST_F(ARMCommands, LibrarySelectionFollowsTheTarget)
           "libdebugio_v5te_vfp_a_le.a", "libdebugio_mempoll_v5te_vfp_a_le.a",
           "lib_vfprintf_double_long_long_v5te_vfp_a_le.a", "lib_vfscanf_long_v5te_vfp_a_le.a",
           "libralfp_v5te_vfp_a_le.a", "libc_user_libc_v5te_vfp_a_le.a",
-          "libgccxceptrtti_v5te_vfp_a_le.a", "libarm_v5te_vfp_a_le.a",
-          "libadiv5_v5te_vfp_a_le.a", "libxscale_v5te_vfp_a_le.a", "libarmdi_v5te_vfp_a_le.a"}},
+          "libgccxceptrtti_v5te_vfp_a_le.a", "libarm_v5te_vfp_a_le.a", "libadiv5_v5te_vfp_a_le.a",
+          "libxscale_v5te_vfp_a_le.a", "libarmdi_v5te_vfp_a_le.a"}},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.settings);
@@ -266,16 +271,17 @@ TEST_F(ARMCommands, LibrarySelectionFollowsTheTarget)
         const QStringList lines = build(cortexM3Solution(QLatin1String(c.settings)));
         const QString link = lines.filter(QStringLiteral("/studio/gcc/bin/ld ")).value(0);
         const QString libraries = link.section(QStringLiteral("Debug/main.o "), 1);
-        EXPECT_EQ(libraries.split(u' '), QStringList(c.expected).replaceInStrings(
-                                             QRegularExpression(QStringLiteral("^")),
-                                             QStringLiteral("/studio/lib/")));
+        EXPECT_EQ(libraries.split(u' '),
+                  QStringList(c.expected)
+                      .replaceInStrings(QRegularExpression(QStringLiteral("^")),
+                                        QStringLiteral("/studio/lib/")));
     }
 }
 
 TEST_F(ARMCommands, WithoutStandardLibrariesNothingIsAddedToTheGroup)
 {
-    const QStringList lines = build(cortexM3Solution(
-        QStringLiteral("link_include_standard_libraries=\"No\" link_standard_libraries_directory=\"/x\"")));
+    const QStringList lines = build(cortexM3Solution(QStringLiteral(
+        "link_include_standard_libraries=\"No\" link_standard_libraries_directory=\"/x\"")));
     ASSERT_FALSE(lines.isEmpty());
     EXPECT_TRUE(lines.last().endsWith(QStringLiteral("--start-group Debug/main.o")));
 }
@@ -306,7 +312,8 @@ TEST_F(ARMCommands, MissingOptionsFileIsReportedAndStopsTheBuild)
 {
     const QStringList lines =
         build(cortexM3Solution(QStringLiteral("c_additional_options_from_file=\"missing.opt\"")));
-    EXPECT_EQ(recorder.errors, QStringList{QStringLiteral("Cannot load options file: missing.opt")});
+    EXPECT_EQ(recorder.errors,
+              QStringList{QStringLiteral("Cannot load options file: missing.opt")});
     EXPECT_TRUE(lines.isEmpty());
     EXPECT_TRUE(buildSystem->buildFailed);
 }
@@ -319,8 +326,8 @@ TEST_F(ARMCommands, ChosenPropertyGroupEntriesAddTheirDefinitions)
     <groupEntry name="big"><cdefine name="RAM_KB" value="64"/><cdefine name="BIG" value=""/></groupEntry>
   </group>
 </groups>)"));
-    const QStringList lines = build(cortexM3Solution(
-        QStringLiteral("property_groups_file_path=\"groups.xml\" board=\"big\"")));
+    const QStringList lines = build(
+        cortexM3Solution(QStringLiteral("property_groups_file_path=\"groups.xml\" board=\"big\"")));
     ASSERT_FALSE(lines.isEmpty());
     EXPECT_TRUE(lines[0].contains(kDefinitions + QStringLiteral(" -DRAM_KB=64 -DBIG= -MD ")))
         << lines[0].toStdString();
@@ -355,12 +362,11 @@ TEST_F(ARMCommands, ChangedTargetPropertiesMakeTheirActionsOutOfDate)
         SCOPED_TRACE(c.property);
         ProjectElement *common = project->getConfigurationElement(QStringLiteral("Common"));
         common->attributeTimes.insert(QLatin1String(c.property), output.addSecs(5));
-        ProjectElement *element = c.action == SBS::LinkAction || c.action == SBS::ArchiveAction
-                                      ? project
-                                      : file;
+        ProjectElement *element =
+            c.action == SBS::LinkAction || c.action == SBS::ArchiveAction ? project : file;
         recorder = CommandRecorder();
-        EXPECT_EQ(standardBuildSystem->commandUpToDate(element, "Debug", output, c.action, &recorder,
-                                               false),
+        EXPECT_EQ(standardBuildSystem->commandUpToDate(element, "Debug", output, c.action,
+                                                       &recorder, false),
                   c.current);
         EXPECT_EQ(recorder.log.filter(QStringLiteral("property has changed.")).size(),
                   c.current ? 0 : 1);
@@ -375,8 +381,8 @@ TEST_F(ARMCommands, LinkPatchCommandRunsAfterTheLinkInItsDirectory)
         "linker_patch_build_command_wd=\"$(ProjectDir)/tools\"")));
     ASSERT_GE(lines.size(), 2);
     EXPECT_TRUE(lines[lines.size() - 2].startsWith(QStringLiteral("/studio/gcc/bin/ld ")));
-    EXPECT_EQ(lines.last(), QStringLiteral("crcpatch ") + root
-                                + QStringLiteral("/Debug/app.elf -o app.crc"));
+    EXPECT_EQ(lines.last(),
+              QStringLiteral("crcpatch ") + root + QStringLiteral("/Debug/app.elf -o app.crc"));
     EXPECT_EQ(recorder.directories.last(), root + QStringLiteral("/tools"));
 }
 
@@ -394,7 +400,8 @@ TEST_F(ARMCommands, LibraryProjectIsArchivedAfresh)
     writeTextFile(root + QStringLiteral("/Debug/util.a"), QStringLiteral("old"));
     const QStringList lines = build(solution);
     ASSERT_GE(lines.size(), 2);
-    EXPECT_EQ(lines[lines.size() - 2], QStringLiteral("rm ") + root + QStringLiteral("/Debug/util.a"));
+    EXPECT_EQ(lines[lines.size() - 2],
+              QStringLiteral("rm ") + root + QStringLiteral("/Debug/util.a"));
     EXPECT_EQ(lines.last(),
               QStringLiteral("/studio/gcc/bin/ar -rcs Debug/util.a Debug/main.o Debug/start.o"));
 }

@@ -52,8 +52,8 @@ TEST_P(ARM7TDMIFirmware, LinksARMAndThumbCodeWithAnInterworkingVeneer)
     // Thumb functions have odd addresses; ARM ones even; the ARM caller reaches the Thumb
     // function through a veneer the linker made.
     auto address = [&](const char *name) {
-        const QRegularExpression line(QStringLiteral(": ([0-9a-f]{8}) .* FUNC .* %1\\n")
-                                          .arg(QLatin1String(name)));
+        const QRegularExpression line(
+            QStringLiteral(": ([0-9a-f]{8}) .* FUNC .* %1\\n").arg(QLatin1String(name)));
         return line.match(table).captured(1).toUInt(nullptr, 16);
     };
     EXPECT_EQ(address("thumb_sum") & 1, 1u);

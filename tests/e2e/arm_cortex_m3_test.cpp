@@ -104,7 +104,8 @@ TEST_F(CortexM3Firmware, ShowPrintsTheCommandsAndChangesNothing)
     const RunResult result = build({"-show", "-project", "hello"});
     ASSERT_EQ(result.status, 0) << qPrintable(result.out);
     const QString tools = kestrelRootDir() + QStringLiteral("/gcc/bin/");
-    EXPECT_TRUE(result.out.contains(tools + QStringLiteral("cc1 -fmessage-length=0 -mcpu=cortex-m3")));
+    EXPECT_TRUE(
+        result.out.contains(tools + QStringLiteral("cc1 -fmessage-length=0 -mcpu=cortex-m3")));
     EXPECT_TRUE(result.out.contains(tools + QStringLiteral("as --traditional-format")));
     EXPECT_TRUE(result.out.contains(tools + QStringLiteral("ld -X -e reset_handler --omagic")));
     EXPECT_FALSE(QFileInfo::exists(dir + QStringLiteral("/Debug/hello.elf")));

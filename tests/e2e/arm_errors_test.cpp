@@ -61,8 +61,8 @@ TEST_F(FirmwareErrors, AMissingToolCannotBeExecuted)
                        "/nonexistent/tools</setting>\n</settings>\n")));
     const RunResult result = build(QStringLiteral("noscript"));
     EXPECT_EQ(result.status, 1);
-    EXPECT_TRUE(result.out.contains(
-        QStringLiteral("can't execute command \"/nonexistent/tools/cc1\"")))
+    EXPECT_TRUE(
+        result.out.contains(QStringLiteral("can't execute command \"/nonexistent/tools/cc1\"")))
         << qPrintable(result.out);
 }
 

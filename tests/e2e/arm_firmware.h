@@ -29,8 +29,8 @@ inline QStringList steps(const QString &output)
     QStringList found;
     for (const QString &line : output.split(u'\n')) {
         const QString text = line.trimmed();
-        for (const char *verb : {"Compiling ", "Assembling ", "Archiving ", "Linking ",
-                                 "Generating linker script"})
+        for (const char *verb :
+             {"Compiling ", "Assembling ", "Archiving ", "Linking ", "Generating linker script"})
             if (text.startsWith(QLatin1String(verb)))
                 found.append(text);
     }

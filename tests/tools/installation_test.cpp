@@ -14,7 +14,10 @@ namespace {
 
 const QString kRoot = QStringLiteral(KESTREL_ROOT_DIR);
 
-QString tool(const char *name) { return kRoot + QStringLiteral("/gcc/bin/") + QLatin1String(name); }
+QString tool(const char *name)
+{
+    return kRoot + QStringLiteral("/gcc/bin/") + QLatin1String(name);
+}
 
 class Installation : public ::testing::Test
 {
@@ -25,8 +28,8 @@ protected:
     void assemble(const QString &text, const QString &object)
     {
         ASSERT_TRUE(writeTextFile(dir.filePath("in.s"), text));
-        const RunResult result = runProgram(tool("as"), {"-mthumb", "-mcpu=cortex-m3", "in.s",
-                                                         "-o", object}, dir.path());
+        const RunResult result = runProgram(
+            tool("as"), {"-mthumb", "-mcpu=cortex-m3", "in.s", "-o", object}, dir.path());
         ASSERT_EQ(result.status, 0) << qPrintable(result.err);
     }
 
@@ -36,8 +39,8 @@ protected:
 TEST_F(Installation, LinkerClosesTheGroupTheLinkLineLeavesOpen)
 {
     assemble("\t.text\n\t.global start\nstart:\tb start\n", "start.o");
-    const QStringList args{"-X", "-e", "start", "--omagic", "--fatal-warnings", "-o", "out.elf",
-                           "--start-group", "start.o"};
+    const QStringList args{"-X", "-e",      "start",         "--omagic", "--fatal-warnings",
+                           "-o", "out.elf", "--start-group", "start.o"};
     const RunResult wrapped = runProgram(tool("ld"), args, dir.path());
     EXPECT_EQ(wrapped.status, 0) << qPrintable(wrapped.err);
     EXPECT_TRUE(wrapped.err.isEmpty()) << qPrintable(wrapped.err);
@@ -45,8 +48,9 @@ TEST_F(Installation, LinkerClosesTheGroupTheLinkLineLeavesOpen)
 
     // The tool chain's own linker takes the open group as a fatal warning.
     const QString real = QStandardPaths::findExecutable("arm-none-eabi-ld");
-    if (!real.isEmpty())
+    if (!real.isEmpty()) {
         EXPECT_NE(runProgram(real, args, dir.path()).status, 0);
+    }
 }
 
 TEST_F(Installation, HeadersCompileOrdinaryCAndCpp)
@@ -73,10 +77,11 @@ int f(void) { return (int)sizeof(size_t) + (int)INT8_MIN; }
     for (const char *pass : {"cc1", "cc1plus"}) {
         SCOPED_TRACE(pass);
         ASSERT_TRUE(writeTextFile(dir.filePath("headers.c"), source));
-        const RunResult result = runProgram(
-            tool(pass), {"-quiet", "-mcpu=cortex-m3", "-mthumb", "-nostdinc",
-                         "-isystem" + kRoot + "/include", "headers.c", "-o", "headers.s"},
-            dir.path());
+        const RunResult result =
+            runProgram(tool(pass),
+                       {"-quiet", "-mcpu=cortex-m3", "-mthumb", "-nostdinc",
+                        "-isystem" + kRoot + "/include", "headers.c", "-o", "headers.s"},
+                       dir.path());
         EXPECT_EQ(result.status, 0) << qPrintable(result.err);
     }
 }
@@ -86,17 +91,17 @@ TEST_F(Installation, SectionRenamingOfCompiledCodeIsAcceptedByTheAssembler)
     ASSERT_TRUE(writeTextFile(dir.filePath("code.c"),
                               "int counter = 1; int zeroed; const int table[] = {1, 2};\n"
                               "const char *name(void) { return \"x\"; }\n"));
-    ASSERT_EQ(runProgram(tool("cc1"), {"-quiet", "-mthumb", "-mcpu=cortex-m3", "-nostdinc",
-                                       "-ffunction-sections", "code.c", "-o", "code.s"},
+    ASSERT_EQ(runProgram(tool("cc1"),
+                         {"-quiet", "-mthumb", "-mcpu=cortex-m3", "-nostdinc",
+                          "-ffunction-sections", "code.c", "-o", "code.s"},
                          dir.path())
                   .status,
               0);
-    const RunResult renamed = runProgram(kRoot + "/bin/mungeas",
-                                         {"code.s", ".fast", ".iram", ".izero", ".flashconst"},
-                                         dir.path());
+    const RunResult renamed = runProgram(
+        kRoot + "/bin/mungeas", {"code.s", ".fast", ".iram", ".izero", ".flashconst"}, dir.path());
     ASSERT_EQ(renamed.status, 0) << qPrintable(renamed.err);
-    const RunResult assembled =
-        runProgram(tool("as"), {"-mthumb", "-mcpu=cortex-m3", "code.s", "-o", "code.o"}, dir.path());
+    const RunResult assembled = runProgram(
+        tool("as"), {"-mthumb", "-mcpu=cortex-m3", "code.s", "-o", "code.o"}, dir.path());
     ASSERT_EQ(assembled.status, 0) << qPrintable(assembled.err);
 
     const QString readelf = QStandardPaths::findExecutable("arm-none-eabi-readelf");
@@ -117,13 +122,27 @@ TEST_F(Installation, SectionRenamingOfCompiledCodeIsAcceptedByTheAssembler)
 
 TEST(InstallationLibraries, EveryLibraryALinkCanSelectExistsForEveryVariant)
 {
-    const char *variants[] = {"_v4t_a_le", "_v4t_t_le", "_v4_a_le", "_v5te_a_le", "_v5te_t_le",
-                              "_v5te_vfp_a_le", "_v6_a_le", "_v6t2_t_le", "_v6m_t_le",
-                              "_v6m_a_le", "_v7m_t_le", "_v7m_a_le"};
-    QStringList names{"libm", "libc", "libcpp", "libdebugio", "libdebugio_mempoll",
-                      "libc_targetio_impl", "libc_debugio_impl", "libralfp", "libgccfp",
-                      "libc_user_libc", "libgccxceptrtti", "libarm", "libadiv5", "libxscale",
-                      "libarmdi", "lib_vfprintf_", "lib_vfprintf__nwp", "lib_vfscanf_",
+    const char *variants[] = {"_v4t_a_le",  "_v4t_t_le",      "_v4_a_le",  "_v5te_a_le",
+                              "_v5te_t_le", "_v5te_vfp_a_le", "_v6_a_le",  "_v6t2_t_le",
+                              "_v6m_t_le",  "_v6m_a_le",      "_v7m_t_le", "_v7m_a_le"};
+    QStringList names{"libm",
+                      "libc",
+                      "libcpp",
+                      "libdebugio",
+                      "libdebugio_mempoll",
+                      "libc_targetio_impl",
+                      "libc_debugio_impl",
+                      "libralfp",
+                      "libgccfp",
+                      "libc_user_libc",
+                      "libgccxceptrtti",
+                      "libarm",
+                      "libadiv5",
+                      "libxscale",
+                      "libarmdi",
+                      "lib_vfprintf_",
+                      "lib_vfprintf__nwp",
+                      "lib_vfscanf_",
                       "lib_vfscanf__cc"};
     for (const char *level : {"long", "long_long", "double_long_long"})
         names << QStringLiteral("lib_vfprintf_%1").arg(level)

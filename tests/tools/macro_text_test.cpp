@@ -8,8 +8,11 @@ namespace {
 
 std::string expand(const std::string &text, int maxPasses = 32)
 {
-    static const std::map<std::string, std::string> table{
-        {"A", "1"}, {"Board", "stm"}, {"Ref", "$(A)"}, {"Loop", "$(Missing:$(Loop))"}, {"F(x)", "f"}};
+    static const std::map<std::string, std::string> table{{"A", "1"},
+                                                          {"Board", "stm"},
+                                                          {"Ref", "$(A)"},
+                                                          {"Loop", "$(Missing:$(Loop))"},
+                                                          {"F(x)", "f"}};
     return expandMacros(
         text,
         [](const std::string &name) -> std::optional<std::string> {

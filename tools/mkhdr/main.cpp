@@ -30,8 +30,8 @@ int main(int argc, char **argv)
         return 1;
     }
     QFile out(header);
-    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate)
-        || out.write(registerHeader(map, header, source).toUtf8()) < 0) {
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+        out.write(registerHeader(map, header, source).toUtf8()) < 0) {
         std::fprintf(stderr, "mkhdr: cannot write \"%s\"\n", argv[2]);
         return 1;
     }

@@ -20,23 +20,29 @@ QString identifier(const QString &name)
     return result;
 }
 
-QString hex(quint32 value) { return QStringLiteral("0x%1").arg(value, 8, 16, QLatin1Char('0')); }
+QString hex(quint32 value)
+{
+    return QStringLiteral("0x%1").arg(value, 8, 16, QLatin1Char('0'));
+}
 
 const char *registerType(const MemoryMapElement *reg)
 {
     switch (reg->hasSize() ? reg->size() : 4) {
-    case 1: return "unsigned char";
-    case 2: return "unsigned short";
-    default: return "unsigned int";
+    case 1:
+        return "unsigned char";
+    case 2:
+        return "unsigned short";
+    default:
+        return "unsigned int";
     }
 }
 
 void writeRegister(QTextStream &out, const MemoryMapElement *reg)
 {
-    const QString qualifier = reg->isReadOnly() ? QStringLiteral("const volatile")
-                                                : QStringLiteral("volatile");
-    out << "#define " << identifier(reg->name()) << " (*(" << qualifier << ' '
-        << registerType(reg) << " *)" << hex(reg->address()) << ")\n";
+    const QString qualifier =
+        reg->isReadOnly() ? QStringLiteral("const volatile") : QStringLiteral("volatile");
+    out << "#define " << identifier(reg->name()) << " (*(" << qualifier << ' ' << registerType(reg)
+        << " *)" << hex(reg->address()) << ")\n";
 }
 
 void writeBitField(QTextStream &out, const MemoryMapElement *field)

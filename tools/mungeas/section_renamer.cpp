@@ -10,11 +10,16 @@ enum class Kind { None, Code, Data, Zeroed, Constant };
 const char *defaultName(Kind kind)
 {
     switch (kind) {
-    case Kind::Code: return ".text";
-    case Kind::Data: return ".data";
-    case Kind::Zeroed: return ".bss";
-    case Kind::Constant: return ".rodata";
-    case Kind::None: break;
+    case Kind::Code:
+        return ".text";
+    case Kind::Data:
+        return ".data";
+    case Kind::Zeroed:
+        return ".bss";
+    case Kind::Constant:
+        return ".rodata";
+    case Kind::None:
+        break;
     }
     return "";
 }
@@ -22,11 +27,16 @@ const char *defaultName(Kind kind)
 const char *defaultFlags(Kind kind)
 {
     switch (kind) {
-    case Kind::Code: return ",\"ax\",%progbits";
-    case Kind::Data: return ",\"aw\",%progbits";
-    case Kind::Zeroed: return ",\"aw\",%nobits";
-    case Kind::Constant: return ",\"a\",%progbits";
-    case Kind::None: break;
+    case Kind::Code:
+        return ",\"ax\",%progbits";
+    case Kind::Data:
+        return ",\"aw\",%progbits";
+    case Kind::Zeroed:
+        return ",\"aw\",%nobits";
+    case Kind::Constant:
+        return ",\"a\",%progbits";
+    case Kind::None:
+        break;
     }
     return "";
 }
@@ -34,14 +44,21 @@ const char *defaultFlags(Kind kind)
 const std::string &newName(Kind kind, const SectionNames &names)
 {
     switch (kind) {
-    case Kind::Code: return names.code;
-    case Kind::Data: return names.data;
-    case Kind::Zeroed: return names.zeroed;
-    default: return names.constant;
+    case Kind::Code:
+        return names.code;
+    case Kind::Data:
+        return names.data;
+    case Kind::Zeroed:
+        return names.zeroed;
+    default:
+        return names.constant;
     }
 }
 
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
+bool isBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
 
 std::size_t skipBlanks(const std::string &s, std::size_t i)
 {
@@ -63,8 +80,8 @@ Kind kindOf(const std::string &name)
 {
     for (Kind kind : {Kind::Code, Kind::Data, Kind::Zeroed, Kind::Constant}) {
         const std::string base = defaultName(kind);
-        if (name == base || (name.size() > base.size() && name.compare(0, base.size(), base) == 0
-                             && name[base.size()] == '.'))
+        if (name == base || (name.size() > base.size() && name.compare(0, base.size(), base) == 0 &&
+                             name[base.size()] == '.'))
             return kind;
     }
     return Kind::None;
@@ -87,8 +104,8 @@ std::string renameShortDirective(const std::string &line, std::size_t start, std
         ++rest;
     if (!onlyCommentFollows(line, rest))
         return line;
-    return line.substr(0, start) + ".section\t" + newName(kind, names) + defaultFlags(kind)
-           + line.substr(rest == digits ? end : rest);
+    return line.substr(0, start) + ".section\t" + newName(kind, names) + defaultFlags(kind) +
+           line.substr(rest == digits ? end : rest);
 }
 
 std::string renameSectionDirective(const std::string &line, std::size_t end,
@@ -100,10 +117,12 @@ std::string renameSectionDirective(const std::string &line, std::size_t end,
     const Kind kind = kindOf(name);
     if (kind == Kind::None)
         return line;
-    const std::string renamed = newName(kind, names) + name.substr(std::string(defaultName(kind)).size());
-    const bool hasFlags = skipBlanks(line, nameEnd) < line.size() && line[skipBlanks(line, nameEnd)] == ',';
-    return line.substr(0, nameStart) + renamed + (hasFlags ? "" : defaultFlags(kind))
-           + line.substr(nameEnd);
+    const std::string renamed =
+        newName(kind, names) + name.substr(std::string(defaultName(kind)).size());
+    const bool hasFlags =
+        skipBlanks(line, nameEnd) < line.size() && line[skipBlanks(line, nameEnd)] == ',';
+    return line.substr(0, nameStart) + renamed + (hasFlags ? "" : defaultFlags(kind)) +
+           line.substr(nameEnd);
 }
 
 } // namespace
