@@ -288,6 +288,9 @@ XMLNode *XMLPP2Walk::handleFor(XMLElement *e)
         m_doc.warning(usage);
         return drop(e);
     }
+    // Only element children are copied; without any there is nothing to repeat.
+    if (!e->firstChildElement())
+        return drop(e);
     const quint32 from = quint32(parser->getUInteger(start, okStart));
     const quint32 to = quint32(parser->getUInteger(end, okEnd));
     const quint32 step = quint32(parser->getUInteger(incr, okIncr));
@@ -349,6 +352,14 @@ XMLNode *XMLPP2Walk::handleInclude(XMLElement *e)
                                     .arg(file));
         return drop(e);
     }
+    if (m_doc.m_includes >= XMLPP2::kMaxIncludes) {
+        m_doc.warning(kPrefix + QStringLiteral("error: include file '%1' is one too many, "
+                                               "a document includes at most %2 files")
+                                    .arg(file)
+                                    .arg(XMLPP2::kMaxIncludes));
+        return drop(e);
+    }
+    ++m_doc.m_includes;
     XMLElement *included = loadInclude(file);
     if (!included)
         return drop(e);

@@ -36,15 +36,19 @@ public:
 
     // Bounds on input that would otherwise never end or exhaust memory or the stack: the
     // iterations of one <for>, the elements all <for>s of a document may copy, the depth of
-    // nested includes and the depth of element nesting across includes.
+    // nested includes, the files one document may include in all (a file that includes itself
+    // twice would otherwise multiply at every level) and the depth of element nesting across
+    // includes.
     static constexpr unsigned kMaxForIterations = 65536;
     static constexpr unsigned kMaxCopies = 200000;
     static constexpr int kMaxIncludeDepth = 32;
+    static constexpr int kMaxIncludes = 1000;
     static constexpr int kMaxNesting = 1200;
 
 private:
     friend class XMLPP2Walk;
     int m_nesting = 0;
     int m_includeDepth = 0;
+    int m_includes = 0;
     unsigned m_copies = 0;
 };

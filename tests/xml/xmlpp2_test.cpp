@@ -312,6 +312,15 @@ TEST_F(XMLPreprocessor, RecursiveIncludesEnd)
         << m_doc.warnings.first().toStdString();
 }
 
+TEST_F(XMLPreprocessor, IncludesThatMultiplyStopAtTheDocumentsLimit)
+{
+    write("twice.xml", "<t><include filename=\"twice.xml\"/><include filename=\"twice.xml\"/></t>");
+    const QString tree = process("<r><include filename=\"twice.xml\"/></r>");
+    EXPECT_EQ(tree.count(u't'), XMLPP2::kMaxIncludes);
+    EXPECT_TRUE(m_doc.warnings.last().contains("is one too many, a document includes at most 1000"))
+        << m_doc.warnings.last().toStdString();
+}
+
 TEST_F(XMLPreprocessor, TheDocumentKeepsItsOwnTypeAfterIncludes)
 {
     write("typed.xml", "<?xml version=\"2.0\"?><!DOCTYPE Other><t/>");
