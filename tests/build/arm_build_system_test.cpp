@@ -386,6 +386,28 @@ TEST_F(ARMCommands, LinkPatchCommandRunsAfterTheLinkInItsDirectory)
     EXPECT_EQ(recorder.directories.last(), root + QStringLiteral("/tools"));
 }
 
+TEST_F(ARMCommands, PreprocessingForDisplayWritesATemporaryFile)
+{
+    build(cortexM3Solution(QString(), QStringLiteral("<file file_name=\"start.s\"/>")));
+    auto *arm = static_cast<ARMBuildSystem *>(standardBuildSystem);
+    ProjectElement *solution = projectSystem->solutionElement();
+    arm->projectDirectory = root;
+
+    recorder = CommandRecorder();
+    const QString preprocessed =
+        arm->preprocess(projectSystem->findByName(solution, "start.s"), "Debug", &recorder);
+    ASSERT_FALSE(preprocessed.isEmpty());
+    EXPECT_EQ(recorder.temporaries, QStringList{preprocessed});
+    const QString line = recorder.lines().value(0);
+    EXPECT_TRUE(line.startsWith(QStringLiteral("/studio/gcc/bin/cc1 -E -mcpu=cortex-m3 ")));
+    EXPECT_TRUE(
+        line.endsWith(QStringLiteral(" -lang-asm ") + root + QStringLiteral("/start.s -o <tmp>")))
+        << line.toStdString();
+
+    ProjectElement *script = projectSystem->findByName(solution, "flash.ld");
+    EXPECT_TRUE(arm->preprocess(script, "Debug", &recorder).isNull());
+}
+
 TEST_F(ARMCommands, LibraryProjectIsArchivedAfresh)
 {
     const QString solution = QStringLiteral(R"(<!DOCTYPE Quillmark_Project_File>

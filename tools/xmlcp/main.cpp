@@ -6,6 +6,7 @@
 #include "macro_text.h"
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <map>
@@ -50,7 +51,12 @@ int main(int argc, char **argv)
         return std::nullopt;
     };
 
-    std::ofstream out(argv[2], std::ios::binary | std::ios::trunc);
+    // Like the build's own outputs, the destination's directory is made when missing.
+    const std::filesystem::path destination(argv[2]);
+    std::error_code ignored;
+    if (destination.has_parent_path())
+        std::filesystem::create_directories(destination.parent_path(), ignored);
+    std::ofstream out(destination, std::ios::binary | std::ios::trunc);
     out << expandMacros(text.str(), lookup);
     out.close();
     if (!out) {
