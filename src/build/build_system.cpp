@@ -60,6 +60,9 @@ int BuildSystem::build(ProjectElement *element, const QString &config, Builder *
             builder->endGroup(element);
     }
 
+    // A parallel builder may still be running the last steps.
+    if (builder)
+        builder->waitForJobs();
     m_building = false;
     m_statCache.clear();
     if (stopping()) {
@@ -125,6 +128,9 @@ bool BuildSystem::projectBuildIn(ProjectElement *project, const QString &config,
         rebuilt |= projectBuild(dependency, config, builder, flags, batch, solutionConfig);
     }
     m_inProgress.removeLast();
+    // A project may use what its dependencies make in any step, not only in its link.
+    if (builder && !dependencies.isEmpty())
+        builder->waitForJobs();
     if (stopping())
         return rebuilt;
 

@@ -28,6 +28,20 @@ QStringList chmodCommand(bool readOnly, const QString &path)
             path};
 }
 
+// Marks the commands of one step as one job, which a parallel builder may run beside others.
+// A barrier job (an archive, a link) runs only after every job before it.
+class JobScope
+{
+public:
+    JobScope(Builder *builder, bool barrier) : m_builder(builder) { builder->beginJob(barrier); }
+    ~JobScope() { m_builder->endJob(); }
+    JobScope(const JobScope &) = delete;
+    JobScope &operator=(const JobScope &) = delete;
+
+private:
+    Builder *m_builder;
+};
+
 } // namespace
 
 bool StandardBuildSystem::platformBuild1(ProjectElement *element, const QString &config,
@@ -67,9 +81,14 @@ bool StandardBuildSystem::platformBuild1(ProjectElement *element, const QString 
     case LinkAction:
         return linkStep(element, config, rebuild, builder, flags);
     case StageAction:
-        return stageStep(element, config, rebuild, builder, flags);
     case CombineAction:
-        return combineStep(element, config, rebuild, builder, flags);
+        // Staged and combined files may be what earlier jobs are still making.
+        if (builder)
+            builder->waitForJobs();
+        if (stopping())
+            return false;
+        return action == StageAction ? stageStep(element, config, rebuild, builder, flags)
+                                     : combineStep(element, config, rebuild, builder, flags);
     case LoadAction:
         return externalBuildStep(element, config, rebuild, builder, flags);
     }
@@ -115,6 +134,7 @@ bool StandardBuildSystem::compileStep(ProjectElement *element, const QString &co
     if ((flags & BuildNoBuild) || !builder)
         return true;
 
+    const JobScope job(builder, false);
     runUserCommand(element, config, p.compile_pre_build_command, p.compile_pre_build_command_wd,
                    QStringLiteral("Pre-compile command "), QString(), builder);
     if (stopping())
@@ -151,6 +171,7 @@ bool StandardBuildSystem::archiveStep(ProjectElement *element, const QString &co
         cleanFile(abs, quiet, builder);
     if ((flags & BuildNoBuild) || !builder)
         return true;
+    const JobScope job(builder, true);
     createCommandFor(element, config, ArchiveAction, out, abs, inputs, builder, quiet,
                      flags & BuildClean);
     forgetFileTime(abs);
@@ -209,6 +230,7 @@ bool StandardBuildSystem::linkStep(ProjectElement *element, const QString &confi
     if ((flags & BuildNoBuild) || !builder)
         return true;
 
+    const JobScope job(builder, true);
     runUserCommand(element, config, p.linker_pre_build_command, p.linker_pre_build_command_wd,
                    QStringLiteral("Pre-link command "), QString(), builder);
     if (stopping())
@@ -348,6 +370,9 @@ bool StandardBuildSystem::externalBuildStep(ProjectElement *element, const QStri
 {
     if (!element->isProject() || !builder)
         return rebuild;
+    builder->waitForJobs();
+    if (stopping())
+        return false;
     BuildPropertyCatalogue &p = properties();
     builder->init();
     builder->setDirectory(projectSystem->projectDirectoryPath(element));
