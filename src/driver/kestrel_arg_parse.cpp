@@ -4,7 +4,10 @@
 #include "driver/help_text.h"
 #include "host/user_data_dir.h"
 
+#include <algorithm>
 #include <cstdlib>
+#include <ostream>
+#include <thread>
 
 namespace {
 
@@ -47,6 +50,7 @@ KestrelArgParse::KestrelArgParse()
     onFlag("-echo", &echo);
     onOptionGetArgAndCall("-file", false, handler(&KestrelArgParse::onFile));
     onOptionCall("-help", handler(&KestrelArgParse::onHelp));
+    onOptionGetArgAndCall("-j", false, handler(&KestrelArgParse::onJobs));
     onOptionGetArgAndCall("-packagesdir", false, handler(&KestrelArgParse::onPackagesDir));
     onOptionGetArgAndCall("-project", false, handler(&KestrelArgParse::onProject));
     onOptionGetArgAndCall("-property", false, handler(&KestrelArgParse::onProperty));
@@ -106,6 +110,17 @@ void KestrelArgParse::onHelp(const char *, const char *)
     }
     printHelp(stderr);
     std::exit(0);
+}
+
+void KestrelArgParse::onJobs(const char *, const char *argument)
+{
+    bool ok = false;
+    const int count = fromWord(argument).toInt(&ok);
+    if (!ok || count < 0) {
+        error() << "-j expects a number of jobs, not '" << argument << "'" << std::endl;
+        return;
+    }
+    jobs = count > 0 ? count : int(std::max(1U, std::thread::hardware_concurrency()));
 }
 
 void KestrelArgParse::onPackagesDir(const char *, const char *argument)

@@ -44,12 +44,15 @@ public:
     bool show = false;
     bool rebuild = false;
     bool verbose = false;
+    // -j: how many build steps may run at the same time; 0 gives one per processor core.
+    int jobs = 1;
 
 private:
     void onConfig(const char *option, const char *argument);
     void onDefineMacro(const char *option, const char *argument);
     void onFile(const char *option, const char *argument);
     void onHelp(const char *option, const char *argument);
+    void onJobs(const char *option, const char *argument);
     void onPackagesDir(const char *option, const char *argument);
     void onProject(const char *option, const char *argument);
     void onProperty(const char *option, const char *argument);

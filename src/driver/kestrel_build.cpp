@@ -194,7 +194,7 @@ int buildFromCommandLine(KestrelArgParse &args)
                                                               : selectFromSolutionFile(args);
     checkConfiguration(element, args.configName);
 
-    KestrelBuilder builder(args.echo, args.show, builderHooks());
+    KestrelBuilder builder(args.echo, args.show, builderHooks(), args.jobs);
     buildSystem->build(element, args.configName, &builder, flags, true, args.batch);
     // A failed external command has ended the process already; a build stopped by a failed
     // built-in command or by the engine itself fails the run too.

@@ -1,5 +1,6 @@
 #include "driver/kestrel_builder.h"
 
+#include "driver/build_jobs.h"
 #include "host/path.h"
 #include "host/qtx.h"
 
@@ -7,10 +8,35 @@
 #include <cstdlib>
 #include <utility>
 
-KestrelBuilder::KestrelBuilder(bool echo_, bool show_, Hooks hooks)
+namespace {
+
+// How a worker thread runs one command of a job: exactly as doit runs it.
+BuildJobs::Runner commandRunner(const KestrelBuilder::Hooks &hooks)
+{
+    return [builtin = hooks.builtinCommand](const QString &directory, QStringList &command) {
+        BuildJobs::CommandResult result;
+        if (builtin && builtin(directory, command, result.builtinError)) {
+            result.builtin = true;
+            return result;
+        }
+        result.status = QTx::spawnProcess(command, true, directory, false, &result.outputLines,
+                                          &result.errorLines, true);
+        return result;
+    };
+}
+
+} // namespace
+
+KestrelBuilder::KestrelBuilder(bool echo_, bool show_, Hooks hooks, int jobs)
     : echo(echo_), show(show_), m_hooks(std::move(hooks))
 {
+    // Shown commands do not run, so there is nothing to run at the same time.
+    if (jobs > 1 && !show)
+        m_jobs = std::make_unique<BuildJobs>(jobs, commandRunner(m_hooks),
+                                             [this](const QByteArray &bytes) { write(bytes); });
 }
+
+KestrelBuilder::~KestrelBuilder() = default;
 
 QByteArray KestrelBuilder::printable(const QString &text)
 {
@@ -27,11 +53,16 @@ QByteArray KestrelBuilder::printable(const QString &text)
 // Flushed per line so that progress shows while a long command runs, also through a pipe.
 void KestrelBuilder::printLine(const QString &text) const
 {
-    for (int i = 0; i < indent; ++i)
-        std::fputc(' ', stdout);
-    const QByteArray line = printable(text);
-    std::fwrite(line.constData(), 1, size_t(line.size()), stdout);
-    std::fputc('\n', stdout);
+    const QByteArray line = QByteArray(indent, ' ') + printable(text) + '\n';
+    if (m_jobs)
+        m_jobs->line(line);
+    else
+        write(line);
+}
+
+void KestrelBuilder::write(const QByteArray &bytes) const
+{
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
     std::fflush(stdout);
 }
 
@@ -111,6 +142,12 @@ void KestrelBuilder::doit()
         printLine(command.join(u' '));
     if (show)
         return;
+    if (m_jobs && m_jobs->recording()) {
+        m_jobs->command(workingDirectory, command, indent);
+        return;
+    }
+    // A command outside any job may need what the jobs make: it runs after them.
+    waitForJobs();
     QString errorText;
     if (m_hooks.builtinCommand && m_hooks.builtinCommand(workingDirectory, command, errorText)) {
         if (!errorText.isEmpty()) {
@@ -150,4 +187,45 @@ void KestrelBuilder::message(const QString &text)
     printLine(text);
 }
 
-void KestrelBuilder::idle() {}
+void KestrelBuilder::idle()
+{
+    if (m_jobs)
+        settled(m_jobs->settle());
+}
+
+void KestrelBuilder::beginJob(bool barrier)
+{
+    if (m_jobs)
+        m_jobs->begin(barrier);
+}
+
+void KestrelBuilder::endJob()
+{
+    if (!m_jobs)
+        return;
+    m_jobs->end();
+    settled(m_jobs->settle());
+}
+
+void KestrelBuilder::waitForJobs()
+{
+    if (m_jobs && !m_jobs->recording())
+        settled(m_jobs->waitForAll());
+}
+
+// A failed built-in command stops the walk; a failed program ends the run, as it does when
+// commands run one at a time, once the other running jobs have ended and been printed.
+void KestrelBuilder::settled(int outcome)
+{
+    if (outcome == BuildJobs::Running)
+        return;
+    if (m_hooks.markBuildFailed)
+        m_hooks.markBuildFailed();
+    if (outcome != BuildJobs::CommandFailed)
+        return;
+    std::fflush(stdout);
+    if (m_hooks.exitProcess)
+        m_hooks.exitProcess(1);
+    else
+        std::exit(1);
+}

@@ -6,6 +6,9 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <memory>
+
+class BuildJobs;
 
 // Prints indented progress lines on standard output, echoes command lines on request, runs
 // built-in file commands through the build system and everything else as a child process,
@@ -26,7 +29,11 @@ public:
         std::function<void(int status)> exitProcess;
     };
 
-    KestrelBuilder(bool echo, bool show, Hooks hooks = {});
+    // With more than one job (and without `show`), the commands of each step the walk marks
+    // as a job run on that many worker threads, and each step's console lines are printed
+    // together when it ends; with one job every command runs at once, as it is handed over.
+    KestrelBuilder(bool echo, bool show, Hooks hooks = {}, int jobs = 1);
+    ~KestrelBuilder() override;
 
     void beginGroup(ProjectElement *element, const QString &text, int flags) override;
     void endGroup(ProjectElement *element) override;
@@ -42,6 +49,9 @@ public:
     void success(const QString &text) override;
     void message(const QString &text) override;
     void idle() override;
+    void beginJob(bool barrier) override;
+    void endJob() override;
+    void waitForJobs() override;
 
     // Only characters printable in the C locale survive: each character is taken as its
     // Latin-1 code (above 255 counts as 0) and kept when it is in 32..126.
@@ -58,6 +68,9 @@ private:
     void printLine(const QString &text) const;
     void relay(const QStringList &lines) const;
     void failed(int status);
+    void write(const QByteArray &bytes) const;
+    void settled(int outcome);
 
     Hooks m_hooks;
+    std::unique_ptr<BuildJobs> m_jobs; // null when commands run one at a time
 };

@@ -1,0 +1,79 @@
+// BuildJobs: the console builder's side of a parallel build. Records the commands and console
+// lines of one build step as a job, runs the jobs on a JobPool and prints what they printed.
+#pragma once
+
+#include "driver/job_pool.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+#include <deque>
+#include <functional>
+#include <memory>
+
+// Console output stays in the order in which the walk produced it: a job's lines (its group
+// line, echoed commands and the tools' relayed output) are printed together once the job and
+// every job before it have ended, and a line produced outside any job while jobs are still
+// running waits behind them. So a parallel build that succeeds prints exactly what a build
+// running one command at a time prints.
+class BuildJobs
+{
+public:
+    // What one command did. `builtin` is true when the builder carried it out itself; its
+    // failure is then `builtinError` (not empty). Otherwise `status` is the exit status of the
+    // child process (-1: it could not be run).
+    struct CommandResult
+    {
+        bool builtin = false;
+        QString builtinError;
+        int status = 0;
+        QStringList outputLines;
+        QStringList errorLines;
+    };
+    // Runs one command on a worker thread; it may rewrite the words, as built-ins do.
+    using Runner =
+        std::function<CommandResult(const QString &directory, QStringList &command)>;
+    // Writes console bytes; called on the owner's thread only.
+    using Writer = std::function<void(const QByteArray &bytes)>;
+    enum Outcome { Running, BuiltinFailed, CommandFailed };
+
+    BuildJobs(int jobs, Runner runner, Writer writer);
+    ~BuildJobs();
+
+    void begin(bool barrier);
+    bool recording() const { return m_current != nullptr; }
+    // A finished console line (indentation and line end included).
+    void line(const QByteArray &bytes);
+    // `indent` is the indentation of a "can't execute command" line about it.
+    void command(const QString &directory, const QStringList &words, int indent);
+    void end();
+
+    // Prints what the ended jobs printed and reports a failure. After a failure it lets the
+    // running jobs end and prints them too, and no further job starts.
+    Outcome settle();
+    Outcome waitForAll();
+
+private:
+    struct Item;
+    struct Job;
+    struct Block
+    {
+        int job = -1; // -1: lines printed outside any job
+        std::shared_ptr<Job> record;
+        QByteArray lines;
+    };
+
+    static bool run(Job &job, const Runner &runner);
+    void print(const Job &job) const;
+    void flush();
+    Outcome failure();
+
+    Runner m_runner;
+    Writer m_writer;
+    JobPool m_pool;
+    std::shared_ptr<Job> m_current;
+    bool m_currentBarrier = false;
+    std::deque<Block> m_blocks;
+    Outcome m_outcome = Running;
+};
