@@ -6,6 +6,7 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <deque>
 #include <sstream>
 #include <string>
 #include <utility>
@@ -47,11 +48,12 @@ protected:
     void SetUp() override { ASSERT_TRUE(tmp.isValid()); }
     void TearDown() override { report = previous; }
 
-    std::vector<std::string> parse(std::vector<std::string> words)
+    // Like argv, the words outlive the parser: values may point into them.
+    std::vector<std::string> parse(const std::vector<std::string> &words)
     {
         std::vector<char *> argv;
-        for (std::string &w : words)
-            argv.push_back(w.data());
+        for (const std::string &w : words)
+            argv.push_back(kept.emplace_back(w).data());
         parser.parse(int(argv.size()), argv.data());
         return parser.seen;
     }
@@ -66,6 +68,7 @@ protected:
     std::string errors() const { return stream.str(); }
 
     QTemporaryDir tmp;
+    std::deque<std::string> kept;
     std::ostringstream stream;
     ErrorReport reporter{"kestrel", stream};
     // The parser takes the process-wide reporter when it is constructed.
