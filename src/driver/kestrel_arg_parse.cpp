@@ -45,6 +45,8 @@ KestrelArgParse::KestrelArgParse()
 {
     onFlag("-batch", &batch);
     onFlag("-clean", &clean);
+    onOptionGetArgAndCall("-compile-commands", false,
+                          handler(&KestrelArgParse::onCompileCommands));
     onOptionGetArgAndCall("-config", false, handler(&KestrelArgParse::onConfig));
     onOptionGetArgAndCall("-D", false, handler(&KestrelArgParse::onDefineMacro));
     onFlag("-echo", &echo);
@@ -52,6 +54,7 @@ KestrelArgParse::KestrelArgParse()
     onOptionCall("-help", handler(&KestrelArgParse::onHelp));
     onOptionGetArgAndCall("-j", false, handler(&KestrelArgParse::onJobs));
     onOptionGetArgAndCall("-packagesdir", false, handler(&KestrelArgParse::onPackagesDir));
+    onFlag("-progress", &progress);
     onOptionGetArgAndCall("-project", false, handler(&KestrelArgParse::onProject));
     onOptionGetArgAndCall("-property", false, handler(&KestrelArgParse::onProperty));
     onFlag("-rebuild", &rebuild);
@@ -81,6 +84,11 @@ int KestrelArgParse::buildFlags() const
 void KestrelArgParse::onArgument(const char *argument)
 {
     solutionFileName = fromWord(argument);
+}
+
+void KestrelArgParse::onCompileCommands(const char *, const char *argument)
+{
+    compileCommandsFile = fromWord(argument);
 }
 
 void KestrelArgParse::onConfig(const char *, const char *argument)

@@ -46,8 +46,13 @@ public:
     bool verbose = false;
     // -j: how many build steps may run at the same time; 0 gives one per processor core.
     int jobs = 1;
+    // -compile-commands: the compile commands file to write before building (null: none).
+    QString compileCommandsFile;
+    // -progress: each step's group line starts with its number and the project's step count.
+    bool progress = false;
 
 private:
+    void onCompileCommands(const char *option, const char *argument);
     void onConfig(const char *option, const char *argument);
     void onDefineMacro(const char *option, const char *argument);
     void onFile(const char *option, const char *argument);

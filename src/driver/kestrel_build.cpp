@@ -1,10 +1,13 @@
 #include "driver/kestrel_build.h"
 
 #include "build/arm_build_system.h"
+#include "build/compile_commands_recorder.h"
 #include "build/standard_build_system.h"
 #include "driver/kestrel_arg_parse.h"
 #include "driver/kestrel_builder.h"
 #include "driver/kestrel_main.h"
+#include "driver/progress_builder.h"
+#include "host/h_exception.h"
 #include "macros/default_system_macros.h"
 #include "macros/macro_system.h"
 #include "macros/package_system.h"
@@ -194,8 +197,18 @@ int buildFromCommandLine(KestrelArgParse &args)
                                                               : selectFromSolutionFile(args);
     checkConfiguration(element, args.configName);
 
-    KestrelBuilder builder(args.echo, args.show, builderHooks(), args.jobs);
-    buildSystem->build(element, args.configName, &builder, flags, true, args.batch);
+    // Written first: editors want the file most when the code does not compile yet.
+    QString error;
+    if (!args.compileCommandsFile.isNull()
+        && !writeCompileCommands(*buildSystem, element, args.configName, args.batch,
+                                 args.compileCommandsFile, &error))
+        throw HException{error};
+
+    const std::unique_ptr<KestrelBuilder> builder =
+        args.progress
+            ? std::make_unique<ProgressBuilder>(args.echo, args.show, builderHooks(), args.jobs)
+            : std::make_unique<KestrelBuilder>(args.echo, args.show, builderHooks(), args.jobs);
+    buildSystem->build(element, args.configName, builder.get(), flags, true, args.batch);
     // A failed external command has ended the process already; a build stopped by a failed
     // built-in command or by the engine itself fails the run too.
     return buildSystem->buildFailed ? kFailed : 0;
