@@ -41,6 +41,13 @@ bool isPassOnly(const QString &option)
     return options.contains(option);
 }
 
+// Interworking is what the EABI's calling convention always gives, so the driver ignores the
+// option; the clang-based tools reject it, and leaving it out lets them read the entries.
+bool isMeaninglessForTheDriver(const QString &option)
+{
+    return option == u"-mthumb-interwork";
+}
+
 // "cc1" and "cc1plus", with whatever tool prefix the installation gives them.
 std::optional<QString> driverName(const QString &program)
 {
@@ -105,7 +112,7 @@ std::optional<CompileCommand> compileCommandFromPass(const QString &directory,
         }
         assembly = assembly || word == u"-lang-asm";
         const bool pairs = takesSeparateArgument(word) && i + 1 < pass.size();
-        if (!isPassOnly(word)) {
+        if (!isPassOnly(word) && !isMeaninglessForTheDriver(word)) {
             options << word;
             if (pairs)
                 options << pass.at(i + 1);
