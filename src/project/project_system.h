@@ -188,6 +188,7 @@ private:
     void createFolderAndBuildClasses();
     void createListClasses();
     PropertyClass *addClass(PropertyClass *c, bool registered);
+    void unregisterPropertyClasses();
     void instantiateTemplates(TemplateNotFoundErrorHandler *templateHandler);
     ProjectElement *importSolution(const QString &directory, XMLElement *element,
                                    ProjectFileNotFoundErrorHandler *handler);

@@ -64,13 +64,27 @@ ProjectSystem::ProjectSystem(const QStringList &fileTypes, const QStringList &pr
 ProjectSystem::~ProjectSystem()
 {
     closeSolution();
-    // The catalogue must not keep pointers to classes that die with us. Ours were registered
-    // first, so removing by name removes ours.
-    for (PropertyClass *c : std::as_const(m_registered))
-        BuildSystem::removePropertyClass(c->saveName());
+    unregisterPropertyClasses();
     qDeleteAll(m_propertyClasses);
     if (projectSystem == this)
         projectSystem = nullptr;
+}
+
+// The catalogue must not keep pointers to classes that die with us. It removes by name only,
+// and another project system (or a later owner) may have registered the same names, so take
+// everything out in order (each removal then finds the class we mean) and put back the others.
+void ProjectSystem::unregisterPropertyClasses()
+{
+    if (m_registered.isEmpty())
+        return;
+    const QList<PropertyClass *> all = BuildSystem::propertyClasses();
+    for (const PropertyClass *c : all)
+        BuildSystem::removePropertyClass(c->saveName());
+    for (PropertyClass *c : all) {
+        if (!m_registered.contains(c))
+            BuildSystem::addPropertyClass(c);
+    }
+    m_registered.clear();
 }
 
 PropertyClass *ProjectSystem::addClass(PropertyClass *c, bool registered)
