@@ -200,6 +200,16 @@ void ProjectElement::checkDoFileStuff()
         fileInfoValid = true;
         return;
     }
+    if (isSolution() && !hasAttribute(kFileNameAttribute)) {
+        // A solution written inside another solution's file lives in that file.
+        if (ProjectElement *outer = enclosing(parent, Solution)) {
+            outer->checkDoFileStuff();
+            absolutePath = outer->absolutePath;
+            fileInfo = outer->fileInfo;
+        }
+        fileInfoValid = true;
+        return;
+    }
     if (isFile()) {
         // A file outside every project is taken relative to its solution's directory.
         ProjectElement *owner = enclosing(parent, Project);

@@ -101,6 +101,14 @@ TEST_F(LoadTest, ImportedProjectsAreQualifiedByTheChainOfSolutions)
     EXPECT_EQ(system->findProject(s, "Hidden"), nullptr);
 }
 
+TEST_F(LoadTest, ASolutionNestedInTheFileSharesItsDirectory)
+{
+    ProjectElement *s = load(R"(<solution Name="Inner"><project Name="P">
+        <configuration Name="Common" project_directory="p"/></project></solution>)");
+    EXPECT_EQ(system->projectNames(), (QStringList{"P(Inner)"}));
+    EXPECT_EQ(system->projectDirectoryPath(system->findProject(s, "P(Inner)")), path("p"));
+}
+
 TEST_F(LoadTest, TheSameFileImportedTwiceSideBySideLoadsTwice)
 {
     write("lib.zav", solutionText(R"(<project Name="P"/>)", R"(Name="Lib" version="2")"));
