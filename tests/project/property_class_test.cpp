@@ -51,15 +51,6 @@ TEST(PropertyClassConstruction, DefaultsByForm)
     EXPECT_EQ(bare.editor(), nullptr);
 }
 
-TEST(PropertyClassConstruction, TypeNames)
-{
-    EXPECT_EQ(PropertyClass::typeAsString(0), "Boolean");
-    EXPECT_EQ(PropertyClass::typeAsString(7), "StringList");
-    EXPECT_EQ(PropertyClass::typeAsString(14), "Custom");
-    EXPECT_EQ(PropertyClass::typeAsString(15), "Unknown");
-    EXPECT_EQ(PropertyClass::typeAsString(-1), "Unknown");
-}
-
 TEST(PropertyClassConstruction, FromXml)
 {
     XMLDocument doc(false);
