@@ -17,12 +17,15 @@ const QString kDriverPrefix = QStringLiteral("arm-none-eabi-");
 bool takesSeparateArgument(const QString &word)
 {
     static const QSet<QString> options{
-        QStringLiteral("-I"),        QStringLiteral("-isystem"),   QStringLiteral("-iquote"),
-        QStringLiteral("-idirafter"), QStringLiteral("-include"),  QStringLiteral("-imacros"),
-        QStringLiteral("-iprefix"),  QStringLiteral("-iwithprefix"), QStringLiteral("-D"),
-        QStringLiteral("-U"),        QStringLiteral("-o"),         QStringLiteral("-MD"),
-        QStringLiteral("-MMD"),      QStringLiteral("-MF"),        QStringLiteral("-MQ"),
-        QStringLiteral("-MT"),       QStringLiteral("-dumpbase"),  QStringLiteral("-dumpdir"),
+        QStringLiteral("-I"),        QStringLiteral("-isystem"),
+        QStringLiteral("-iquote"),   QStringLiteral("-idirafter"),
+        QStringLiteral("-include"),  QStringLiteral("-imacros"),
+        QStringLiteral("-iprefix"),  QStringLiteral("-iwithprefix"),
+        QStringLiteral("-D"),        QStringLiteral("-U"),
+        QStringLiteral("-o"),        QStringLiteral("-MD"),
+        QStringLiteral("-MMD"),      QStringLiteral("-MF"),
+        QStringLiteral("-MQ"),       QStringLiteral("-MT"),
+        QStringLiteral("-dumpbase"), QStringLiteral("-dumpdir"),
         QStringLiteral("-auxbase"),  QStringLiteral("-auxbase-strip")};
     return options.contains(word);
 }
@@ -89,8 +92,7 @@ QJsonObject toJson(const CompileCommand &command)
 } // namespace
 
 std::optional<CompileCommand> compileCommandFromPass(const QString &directory,
-                                                     const QStringList &pass,
-                                                     const QString &object)
+                                                     const QStringList &pass, const QString &object)
 {
     if (pass.isEmpty())
         return std::nullopt;

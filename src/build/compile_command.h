@@ -22,12 +22,12 @@ struct CompileCommand
 // language, optimisation, debug and warning options, then "-c <source> -o <object>".
 // Preprocessed assembly ("-lang-asm") becomes "-x assembler-with-cpp". What only steers the
 // pass itself is dropped: -quiet, -v, -E, -P, the dependency file options and the pass's own
-// (temporary) output; so is -mthumb-interwork, which the EABI driver ignores. The driver is "arm-none-eabi-gcc" or "arm-none-eabi-g++", taken from the
-// pass's directory when it is there and otherwise left to the search path. Empty when `pass`
-// is not a compiler pass or names no source.
-std::optional<CompileCommand> compileCommandFromPass(const QString &directory,
-                                                     const QStringList &pass,
-                                                     const QString &object);
+// (temporary) output; so is -mthumb-interwork, which the EABI driver ignores. The driver is
+// "arm-none-eabi-gcc" or "arm-none-eabi-g++", taken from the pass's directory when it is there
+// and otherwise left to the search path. Empty when `pass` is not a compiler pass or names no
+// source.
+std::optional<CompileCommand>
+compileCommandFromPass(const QString &directory, const QStringList &pass, const QString &object);
 
 // The JSON text of a compile commands file: an array of {directory, file, arguments, output}.
 QByteArray compileCommandsJson(const QList<CompileCommand> &commands);

@@ -35,13 +35,13 @@ QList<CompileCommand> collectCompileCommands(BuildSystem &system, ProjectElement
 bool writeCompileCommands(BuildSystem &system, ProjectElement *element, const QString &config,
                           bool batch, const QString &file, QString *error)
 {
-    const QByteArray text = compileCommandsJson(collectCompileCommands(system, element, config,
-                                                                       batch));
+    const QByteArray text =
+        compileCommandsJson(collectCompileCommands(system, element, config, batch));
     // Written aside and renamed, so that an editor watching the file never reads half of it.
     QSaveFile out(file);
     if (out.open(QIODevice::WriteOnly) && out.write(text) == text.size() && out.commit())
         return true;
-    *error = QStringLiteral("cannot write compile commands file \"") + file
-             + QStringLiteral("\": ") + out.errorString();
+    *error = QStringLiteral("cannot write compile commands file \"") + file +
+             QStringLiteral("\": ") + out.errorString();
     return false;
 }
