@@ -95,8 +95,6 @@ void ProjectSystem::loadSolution(const QString &path, ProjectFileNotFoundErrorHa
                                  TemplateNotFoundErrorHandler *templateHandler)
 {
     closeSolution();
-    m_loadedFiles = 0;
-    m_elementDepth = 0;
     try {
         m_solution = loadProjectFile(QString(), path, fileHandler);
         if (!m_templatedElements.isEmpty()) {
@@ -161,6 +159,11 @@ void ProjectSystem::populateDynamicFolder(ProjectElement *folder)
 ProjectElement *ProjectSystem::loadProjectFile(const QString &directory, const QString &fileName,
                                                ProjectFileNotFoundErrorHandler *handler)
 {
+    if (m_loadingFiles.isEmpty()) {
+        // The bounds count per top-level file, imports included.
+        m_loadedFiles = 0;
+        m_elementDepth = 0;
+    }
     QString file = fileName;
     if (!QFileInfo::exists(file) && !directory.isEmpty())
         file = directory + u'/' + fileName;

@@ -13,7 +13,7 @@ struct SolutionLoadError
     {
     }
 
-    // The whole text as the driver reports it.
+    // The message as one text: name and message, or the reader's message alone.
     QString text() const { return badXml ? message : name + message; }
 
     QString name;
