@@ -24,6 +24,18 @@ QStringList searchOrder(const ProjectSystem &system, ProjectElement *e, const QS
     return order;
 }
 
+// Whether any configuration of `n` holds a change record at all. Records are made only by
+// settings changed in this run, so almost always none does, and this answers every property of
+// the level without looking up configurations by name.
+bool hasChangeRecords(const ProjectElement *n)
+{
+    for (const ProjectElement *c : std::as_const(n->configurationElements)) {
+        if (c && !c->attributeTimes.isEmpty())
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 bool ProjectSystem::upToDate1(ProjectElement *e, const PropertyClass *p, const QString &config,
@@ -35,7 +47,7 @@ bool ProjectSystem::upToDate1(ProjectElement *e, const PropertyClass *p, const Q
     const bool accumulates = p->type() == PropertyClass::StringList;
     QStringList order;
     for (ProjectElement *n = e; n; n = n->parent) {
-        if (n->configurationElements.isEmpty())
+        if (!hasChangeRecords(n))
             continue;
         if (order.isEmpty())
             order = searchOrder(*this, e, config);
