@@ -3,6 +3,9 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 QString dependencyFileName(const QString &absoluteObject)
 {
     const QFileInfo info(absoluteObject);
@@ -13,15 +16,34 @@ QString dependencyFileName(const QString &absoluteObject)
 
 namespace {
 
+// `name` is reused for every name of the file, so it keeps its buffer (resize, not clear) and
+// each name is copied out once at its exact size.
 void addName(QStringList &names, QString &name, const QString &dir)
 {
     if (name.isEmpty())
         return;
     if (name.startsWith(u'/'))
-        names.append(name);
+        names.append(QString(name.constData(), name.size()));
     else
         names.append(dir + u'/' + name);
-    name.clear();
+    name.resize(0);
+}
+
+// The whole file, read with plain system calls: a no-op build reads one per object.
+bool readWhole(const QString &path, QByteArray &bytes)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    char buffer[16384];
+    for (;;) {
+        const ssize_t got = ::read(fd, buffer, sizeof buffer);
+        if (got <= 0) {
+            ::close(fd);
+            return got == 0;
+        }
+        bytes.append(buffer, got);
+    }
 }
 
 } // namespace
@@ -33,6 +55,7 @@ QStringList parseDependencyText(const QString &text, const QString &dir)
     if (colon < 0)
         return names;
     QString name;
+    name.reserve(256);
     const qsizetype size = text.size();
     for (qsizetype i = colon + 1; i < size; ++i) {
         const QChar c = text.at(i);
@@ -61,8 +84,8 @@ QStringList parseDependencyText(const QString &text, const QString &dir)
 
 QStringList readDependencyFile(const QString &path, const QString &dir)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    QByteArray bytes;
+    if (!readWhole(path, bytes))
         return {};
-    return parseDependencyText(QString::fromLocal8Bit(file.readAll()), dir);
+    return parseDependencyText(QString::fromLocal8Bit(bytes), dir);
 }
