@@ -47,14 +47,6 @@ TEST_F(Orchestration, BuildsEachProjectAfterItsDependenciesAndOnlyOnce)
                                    "Debug/main.o", "Debug/app.elf"}));
 }
 
-TEST_F(Orchestration, SecondBuildFindsNothingToDo)
-{
-    load(kThreeProjects);
-    ASSERT_EQ(build(), 1);
-    EXPECT_EQ(build(0), 0);
-    EXPECT_TRUE(made().isEmpty()) << builder.log.join("\n").toStdString();
-}
-
 TEST_F(Orchestration, BuildOrderPutsDependenciesFirst)
 {
     load(kThreeProjects);

@@ -44,13 +44,6 @@ TEST_F(ProjectWalk, CompilesEveryIncludedFileThenLinksTheirObjects)
               (QStringList{"tool", "10", "Debug/app.elf", "Debug/main.o", "Debug/util.o"}));
 }
 
-TEST_F(ProjectWalk, TouchingASourceRecompilesOnlyItAndRelinks)
-{
-    touch("util.c");
-    EXPECT_EQ(build(), 1);
-    EXPECT_EQ(made(), (QStringList{"Debug/util.o", "Debug/app.elf"}));
-}
-
 TEST_F(ProjectWalk, TouchingAHeaderNamedInTheDependencyFileRecompilesItsIncluder)
 {
     for (const char *header : {"inc/main.h", "my header.h"}) {
@@ -108,12 +101,6 @@ TEST_F(ProjectWalk, EqualTimesAreCurrentAndOneSecondNewerIsNot)
     ASSERT_TRUE(setFileTime(root + "/util.c", objectTime + 1));
     EXPECT_EQ(build(), 1);
     EXPECT_EQ(made(), (QStringList{"Debug/util.o", "Debug/app.elf"}));
-}
-
-TEST_F(ProjectWalk, RebuildRecompilesEverything)
-{
-    EXPECT_EQ(build(BuildQuiet | BuildRebuild), 1);
-    EXPECT_EQ(made(), (QStringList{"Debug/main.o", "Debug/util.o", "Debug/app.elf"}));
 }
 
 TEST_F(ProjectWalk, AlwaysRebuildOnAFileForcesItAndTheLink)
@@ -217,4 +204,31 @@ TEST_F(ProjectWalk, GroupSelectionRecompilesOnlyWhenTheChosenEntryDefinesSymbols
     projectSystem->setProperty(app, "Board", "Debug", "Eval", false);
     EXPECT_EQ(build(), 1);
     EXPECT_EQ(made(), (QStringList{"Debug/main.o", "Debug/util.o", "Debug/app.elf"}));
+}
+
+TEST_F(ProjectWalk, QueriesForAHostNameDependenciesAndIncludeFiles)
+{
+    ProjectElement *main = projectSystem->findByName(solution(), "main.c");
+    QStringList dependencies;
+    standardBuildSystem->getDependencies(main, "Debug", dependencies);
+    EXPECT_EQ(dependencies, (QStringList{root + "/main.c", root + "/inc/main.h", root + "/my header.h"}));
+
+    dependencies.clear();
+    standardBuildSystem->getDependencies(project("app"), "Debug", dependencies);
+    EXPECT_EQ(dependencies, (QStringList{"Debug/main.o", "Debug/util.o",
+                                         root + "/targets/section_placement.xml"}));
+
+    source("sys/stdio.h");
+    projectSystem->setProperty(project("app"), "c_system_include_directories", "Common",
+                               "$(ProjectDir)/sys", false);
+    struct Case { bool system; const char *name; QString expected; };
+    const Case cases[] = {{false, "main.h", QString()},
+                          {false, "inc/main.h", root + "/inc/main.h"}, // the default "." directory
+                          {true, "stdio.h", root + "/sys/stdio.h"},
+                          {true, "missing.h", QString()}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(standardBuildSystem->findIncludeFile(c.system, c.name, main, "Debug"),
+                  c.expected);
+    }
 }
