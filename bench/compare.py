@@ -1,0 +1,215 @@
+#!/usr/bin/env python3
+"""Builds the generated firmware trees with kestrel, make and ninja side by side and writes the
+ratios to a Markdown report. Run through bench/run, which builds kestrel first.
+
+Every figure is the median of several runs, the tools taking turns run by run, so that a burst
+of load on a shared machine falls on all of them alike. Instruction counts (callgrind) are
+given for the no-op build because they do not depend on the load at all.
+"""
+import argparse
+import datetime
+import os
+import platform
+import re
+import shutil
+import statistics
+import subprocess
+import sys
+import time
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+
+
+def run(command, cwd, check=True):
+    result = subprocess.run(command, cwd=cwd, stdout=subprocess.DEVNULL,
+                            stderr=subprocess.PIPE, text=True)
+    if check and result.returncode != 0:
+        sys.exit(f"{' '.join(command)} failed in {cwd}:\n{result.stderr}")
+    return result
+
+
+def timed(command, cwd):
+    start = time.perf_counter()
+    run(command, cwd)
+    return time.perf_counter() - start
+
+
+class Trees:
+    """The three trees of one generated size and how each tool builds them."""
+
+    def __init__(self, root, kestrel, jobs=1):
+        self.root = root
+        with open(f"{root}/env_args") as f:
+            env = f.read().split()
+        self.commands = {
+            "kestrel": [kestrel, "-config", "Debug", *env, "-j", str(jobs), "bench.zav"]
+            if jobs != 1 else [kestrel, "-config", "Debug", *env, "bench.zav"],
+            "make": ["make", f"-j{jobs}"],
+            "ninja": ["ninja", f"-j{jobs}"],
+        }
+
+    def tree(self, tool):
+        return f"{self.root}/{tool}"
+
+    def build(self, tool):
+        return timed(self.commands[tool], self.tree(tool))
+
+    # Outputs go, the generated linker scripts stay (make and ninja have no rule for them).
+    def clean(self, tool):
+        tree = self.tree(tool)
+        for entry in os.listdir(tree):
+            debug = f"{tree}/{entry}/Debug"
+            if re.fullmatch(r"p\d+", entry) and os.path.isdir(debug):
+                for name in os.listdir(debug):
+                    if not name.endswith(".ld"):
+                        os.remove(f"{debug}/{name}")
+        for name in (".ninja_log", ".ninja_deps"):
+            if os.path.exists(f"{tree}/{name}"):
+                os.remove(f"{tree}/{name}")
+
+    def touch_header(self, tool):
+        os.utime(f"{self.tree(tool)}/inc/touch.h")
+
+
+def medians(trees, tools, runs, before=None):
+    samples = {tool: [] for tool in tools}
+    for _ in range(runs):
+        for tool in tools:
+            if before:
+                before(trees, tool)
+            samples[tool].append(trees.build(tool))
+    return {tool: statistics.median(values) for tool, values in samples.items()}
+
+
+def peak_memory_mb(trees, tool="kestrel"):
+    result = subprocess.run(["/usr/bin/time", "-v", *trees.commands[tool]], cwd=trees.tree(tool),
+                            stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, text=True)
+    found = re.search(r"Maximum resident set size \(kbytes\): (\d+)", result.stderr)
+    return int(found.group(1)) / 1024 if found else float("nan")
+
+
+def instructions(trees, tool):
+    out = f"{trees.root}/callgrind.{tool}.out"
+    result = subprocess.run(["valgrind", "--tool=callgrind", f"--callgrind-out-file={out}",
+                             "--trace-children=no", *trees.commands[tool]],
+                            cwd=trees.tree(tool), stdout=subprocess.DEVNULL,
+                            stderr=subprocess.PIPE, text=True)
+    found = re.search(r"Collected : (\d+)", result.stderr)
+    return int(found.group(1)) if found else 0
+
+
+def version(command):
+    return subprocess.run(command, capture_output=True, text=True).stdout.splitlines()[0]
+
+
+def load():
+    return " / ".join(f"{x:.1f}" for x in os.getloadavg())
+
+
+def generate(kestrel, out, files, projects):
+    subprocess.run([sys.executable, f"{HERE}/gen_firmware.py", "--kestrel", kestrel,
+                    "--files", str(files), "--projects", str(projects), out], check=True,
+                   stdout=subprocess.DEVNULL)
+
+
+def ms(seconds):
+    return f"{seconds * 1000:.0f} ms" if seconds < 10 else f"{seconds:.1f} s"
+
+
+def ratio(a, b):
+    return f"{a / b:.2f}" if b else "n/a"
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--kestrel", required=True)
+    parser.add_argument("--work", default="/tmp/kestrel-bench")
+    parser.add_argument("--sizes", default="100:1,1000:4,5000:1,5000:8",
+                        help="files:projects pairs for the no-op, touch and memory figures")
+    parser.add_argument("--full-sizes", default="100:1,500:4",
+                        help="files:projects pairs for the full -j1 build figure")
+    parser.add_argument("--runs", type=int, default=5)
+    parser.add_argument("--full-runs", type=int, default=3)
+    parser.add_argument("--jobs", type=int, default=2, help="-j of the parallel full build")
+    parser.add_argument("--callgrind", action="store_true")
+    parser.add_argument("--report", default=f"{HERE}/RESULTS.md")
+    args = parser.parse_args()
+    kestrel = os.path.abspath(args.kestrel)
+    tools = ["kestrel", "make", "ninja"]
+
+    lines = []
+    say = lines.append
+    say("# kestrel against make and ninja\n")
+    say(f"- Date: {datetime.datetime.now().isoformat(timespec='minutes')}")
+    say(f"- Machine: {platform.machine()}, {os.cpu_count()} cores, {platform.platform()}")
+    say(f"- Load average (1/5/15 min) at the start: {load()}")
+    say(f"- Tools: {version(['make', '--version'])}, ninja {version(['ninja', '--version'])}, "
+        f"kestrel {kestrel}")
+    say(f"- Every time is the median of several runs, the three tools taking turns; a ratio "
+        f"below 1 means kestrel is faster.\n")
+
+    say("## Full build, one job\n")
+    say("| files:projects | kestrel | make | ninja | kestrel/make | kestrel/ninja | "
+        f"kestrel -j{args.jobs} | make -j{args.jobs} | peak memory kestrel |")
+    say("|---|---|---|---|---|---|---|---|---|")
+    for pair in args.full_sizes.split(","):
+        files, projects = (int(x) for x in pair.split(":"))
+        root = f"{args.work}/{files}x{projects}"
+        generate(kestrel, root, files, projects)
+        trees = Trees(root, kestrel)
+        full = medians(trees, tools, args.full_runs, lambda t, tool: t.clean(tool))
+        parallel = Trees(root, kestrel, args.jobs)
+        par = medians(parallel, ["kestrel", "make"], args.full_runs,
+                      lambda t, tool: t.clean(tool))
+        for tool in tools:
+            trees.clean(tool)
+        memory = peak_memory_mb(trees)
+        say(f"| {files}:{projects} | {ms(full['kestrel'])} | {ms(full['make'])} | "
+            f"{ms(full['ninja'])} | {ratio(full['kestrel'], full['make'])} | "
+            f"{ratio(full['kestrel'], full['ninja'])} | {ms(par['kestrel'])} | "
+            f"{ms(par['make'])} | {memory:.0f} MB |")
+        print(lines[-1], flush=True)
+
+    say("\n## No-op build and a build after touching one header (10% of the files)\n")
+    say("| files:projects | no-op kestrel | make | ninja | kestrel/make | kestrel/ninja | "
+        "touch kestrel | make | ninja | kestrel/make | peak memory kestrel (no-op) |")
+    say("|---|---|---|---|---|---|---|---|---|---|---|")
+    counts = []
+    for pair in args.sizes.split(","):
+        files, projects = (int(x) for x in pair.split(":"))
+        root = f"{args.work}/{files}x{projects}"
+        generate(kestrel, root, files, projects)
+        trees = Trees(root, kestrel, 2)
+        for tool in tools:
+            trees.build(tool)  # the first, full build, with two jobs to save time
+        trees = Trees(root, kestrel)
+        noop = medians(trees, tools, args.runs)
+        touch = medians(trees, tools, max(3, args.runs // 2),
+                        lambda t, tool: t.touch_header(tool))
+        memory = peak_memory_mb(trees)
+        say(f"| {files}:{projects} | {ms(noop['kestrel'])} | {ms(noop['make'])} | "
+            f"{ms(noop['ninja'])} | {ratio(noop['kestrel'], noop['make'])} | "
+            f"{ratio(noop['kestrel'], noop['ninja'])} | {ms(touch['kestrel'])} | "
+            f"{ms(touch['make'])} | {ms(touch['ninja'])} | "
+            f"{ratio(touch['kestrel'], touch['make'])} | {memory:.0f} MB |")
+        print(lines[-1], flush=True)
+        if args.callgrind:
+            counts.append((pair, {tool: instructions(trees, tool) for tool in tools}))
+
+    if counts:
+        say("\n## No-op build, instructions executed (callgrind; independent of the load)\n")
+        say("| files:projects | kestrel | make | ninja | kestrel/make | kestrel/ninja |")
+        say("|---|---|---|---|---|---|")
+        for pair, c in counts:
+            say(f"| {pair} | {c['kestrel'] / 1e6:.0f} M | {c['make'] / 1e6:.0f} M | "
+                f"{c['ninja'] / 1e6:.0f} M | {ratio(c['kestrel'], c['make'])} | "
+                f"{ratio(c['kestrel'], c['ninja'])} |")
+    say(f"\n- Load average at the end: {load()}")
+    with open(args.report, "w") as f:
+        f.write("\n".join(lines) + "\n")
+    print(f"wrote {args.report}")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
