@@ -2,9 +2,11 @@
 // says what is wrong, never in a crash, a hang or a half-loaded solution.
 #include "solution_fixture.h"
 
+#include "project/property_class.h"
 #include "support/run_kestrel.h"
 
 #include <QFileInfo>
+#include <random>
 
 namespace {
 
@@ -113,4 +115,51 @@ TEST_F(BadSolutionTest, ImportsThatMultiplyAreBounded)
     write("d30.zav", solutionText(""));
     const QString error = loadError(path("d0.zav"));
     EXPECT_TRUE(error.endsWith(": the solution imports more than 10000 files")) << error.toStdString();
+}
+
+TEST_F(BadSolutionTest, DamagedCopiesOfAGoodSolutionLoadOrFailCleanly)
+{
+    const QByteArray good = solutionText(R"(
+        <configuration Name="Debug" inherited_configurations="Base"/>
+        <configuration Name="Base" hidden="Yes" defs="B"/>
+        <project Name="P"><configuration Name="Common" project_directory="p"/>
+          <folder Name="F"><file file_name="a.c"><configuration Name="Debug" defs="A"/></file></folder>
+        </project>
+        <import file_name="lib.zav"/>)").toUtf8();
+    write("lib.zav", solutionText(R"(<project Name="L"/>)", R"(Name="Lib" version="2")"));
+    const PropertyClass defs("defs", PropertyClass::StringList, "", "", "", "", "d");
+    std::mt19937 random(20261206);
+    int loaded = 0;
+    for (int round = 0; round < 400; ++round) {
+        QByteArray damaged = good;
+        const int edits = 1 + int(random() % 4);
+        for (int i = 0; i < edits; ++i) {
+            const int at = int(random() % damaged.size());
+            switch (random() % 3) {
+            case 0: damaged[at] = char(random() % 256); break;
+            case 1: damaged.remove(at, 1 + int(random() % 8)); break;
+            default: damaged.truncate(at); break;
+            }
+            if (damaged.isEmpty())
+                break;
+        }
+        const QString file = write("damaged.zav", damaged);
+        SCOPED_TRACE(damaged.toStdString());
+        try {
+            system->loadSolution(file, nullptr, nullptr);
+        } catch (const SolutionLoadError &e) {
+            EXPECT_FALSE(e.text().isEmpty());
+            EXPECT_FALSE(system->haveSolution());
+            continue;
+        }
+        ++loaded;
+        // Whatever survived must answer the usual questions.
+        for (ProjectElement *n = system->solutionElement(); n;
+             n = n->firstChild ? n->firstChild : n->nextSibling) {
+            system->settingFor(n, &defs, "Debug");
+            n->getName();
+        }
+        system->configurations(nullptr, 7);
+    }
+    EXPECT_GT(loaded, 0);
 }
