@@ -34,6 +34,10 @@ bool copyFile(const QString &source, const QString &destination, bool createDire
 // are collected into them line by line. With `wait` the result is the exit code as a signed
 // byte (so 255 is -1), or -1 when the program could not be started or was killed by a signal.
 // The fourth and seventh arguments are kept for callers that pass them and have no effect.
+// The child leads a process group of its own. Once an interruption has been received
+// (host/interruption.h) nothing is started and -1 is returned; one that comes while the child
+// runs is passed on to the child's group, whatever is left of it a second later is killed,
+// and the result is -1 unless the tool still ended normally.
 int spawnProcess(const QStringList &command, bool wait, const QString &directory, bool,
                  QStringList *outputLines, QStringList *errorLines, bool);
 

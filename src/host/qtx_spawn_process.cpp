@@ -1,13 +1,18 @@
 // QTx::spawnProcess: runs a tool as a child process and collects what it printed.
 #include "host/qtx.h"
 
+#include "host/interruption.h"
+
 #include <QByteArray>
+#include <QDeadlineTimer>
 #include <QFile>
 #include <vector>
 
 #include <cerrno>
+#include <csignal>
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -15,6 +20,9 @@ namespace {
 
 constexpr int kPollTimeoutMs = 100;
 constexpr size_t kReadSize = 64 * 1024;
+// How long an interrupted tool may take to end by itself (and remove its own temporary files)
+// before the rest of its process group is killed.
+constexpr int kGraceMs = 1000;
 
 // Owns the 8-bit copies of the words so that the child gets a plain argv. They are encoded as
 // file names are, so a path read from the command line or a solution reaches the tool as the
@@ -34,10 +42,13 @@ struct ArgumentVector
     }
 };
 
-// Only async-signal-safe calls between fork and exec.
+// Only async-signal-safe calls between fork and exec. The child leads a process group of its
+// own, so that ending an interrupted step reaches every process the tool started.
 [[noreturn]] void runChild(const ArgumentVector &args, const QByteArray &directory, int out,
                            int err)
 {
+    ::setpgid(0, 0);
+    Interruption::restoreDefaultsInChild();
     if (out >= 0) {
         ::dup2(out, 1);
         ::dup2(err, 2);
@@ -51,17 +62,21 @@ struct ArgumentVector
 }
 
 // Reads both pipes until each has hung up, so a child that fills one pipe while we wait on
-// the other can never block, and nothing written just before exit is lost.
-void drainPipes(int out, int err, QByteArray &outData, QByteArray &errData)
+// the other can never block, and nothing written just before exit is lost. Returns false when
+// an interruption came first.
+bool drainPipes(int out, int err, QByteArray &outData, QByteArray &errData)
 {
-    struct pollfd fds[2] = {{out, POLLIN, 0}, {err, POLLIN, 0}};
+    struct pollfd fds[3] = {{out, POLLIN, 0}, {err, POLLIN, 0}, {-1, POLLIN, 0}};
     QByteArray *data[2] = {&outData, &errData};
     std::vector<char> buffer(kReadSize);
     int open = 2;
     while (open > 0) {
-        const int ready = ::poll(fds, 2, kPollTimeoutMs);
+        fds[2].fd = Interruption::descriptor();
+        const int ready = ::poll(fds, 3, kPollTimeoutMs);
         if (ready < 0 && errno != EINTR)
             break;
+        if (Interruption::signal())
+            return false;
         for (int i = 0; i < 2 && ready > 0; ++i) {
             if (fds[i].fd < 0 || fds[i].revents == 0)
                 continue;
@@ -74,6 +89,7 @@ void drainPipes(int out, int err, QByteArray &outData, QByteArray &errData)
             }
         }
     }
+    return true;
 }
 
 int exitResult(int status)
@@ -83,16 +99,91 @@ int exitResult(int status)
     return static_cast<signed char>(WEXITSTATUS(status));
 }
 
-int waitFor(pid_t child, bool wait)
+int reap(pid_t child)
 {
     int status = 0;
-    if (wait) {
-        while (::waitpid(child, &status, 0) < 0) {
-            if (errno != EINTR)
-                return -1;
-        }
-        return exitResult(status);
+    while (::waitpid(child, &status, 0) < 0) {
+        if (errno != EINTR)
+            return -1;
     }
+    return exitResult(status);
+}
+
+// A descriptor that becomes readable when the child ends; -1 where the kernel has none, and
+// then the waits below look every few milliseconds instead.
+class PidDescriptor
+{
+public:
+    explicit PidDescriptor(pid_t child)
+#ifdef SYS_pidfd_open
+        : fd(int(::syscall(SYS_pidfd_open, child, 0)))
+#endif
+    {
+    }
+    ~PidDescriptor()
+    {
+        if (fd >= 0)
+            ::close(fd);
+    }
+    PidDescriptor(const PidDescriptor &) = delete;
+    PidDescriptor &operator=(const PidDescriptor &) = delete;
+
+    int fd = -1;
+};
+
+constexpr int kLookAgainMs = 10;
+
+bool hasEnded(pid_t child)
+{
+    siginfo_t info = {};
+    return ::waitid(P_PID, id_t(child), &info, WEXITED | WNOHANG | WNOWAIT) == 0 &&
+           info.si_pid == child;
+}
+
+// Waits up to `timeoutMs` (-1: no limit) for the child to end; true when it has. A wait without
+// limit also ends at an interruption. The child is left unreaped, so its process id (and with
+// it the id of its process group) cannot be taken by another process meanwhile.
+bool waitForEnd(pid_t child, const PidDescriptor &pid, int timeoutMs)
+{
+    const bool watchInterruption = timeoutMs < 0;
+    const QDeadlineTimer deadline(timeoutMs);
+    for (;;) {
+        if (hasEnded(child))
+            return true;
+        if ((watchInterruption && Interruption::signal()) || deadline.hasExpired())
+            return false;
+        const int slice = pid.fd >= 0 ? int(deadline.remainingTime()) : kLookAgainMs;
+        struct pollfd fds[2] = {{pid.fd, POLLIN, 0},
+                                {watchInterruption ? Interruption::descriptor() : -1, POLLIN, 0}};
+        ::poll(fds, 2, slice);
+    }
+}
+
+// Passes the interruption on to the child's whole process group, gives it a moment to end,
+// kills whatever is left of the group and reaps the child. The result is -1 unless the tool
+// managed to finish normally.
+int endInterrupted(pid_t child, const PidDescriptor &pid)
+{
+    ::kill(-child, Interruption::signal());
+    waitForEnd(child, pid, kGraceMs);
+    ::kill(-child, SIGKILL);
+    return reap(child);
+}
+
+// Waits for the child, or for an interruption, whichever comes first.
+int waitForExit(pid_t child)
+{
+    const PidDescriptor pid(child);
+    if (waitForEnd(child, pid, -1))
+        return reap(child);
+    return endInterrupted(child, pid);
+}
+
+int waitFor(pid_t child, bool wait)
+{
+    if (wait)
+        return waitForExit(child);
+    int status = 0;
     for (int i = 0; i < 10; ++i) {
         if (::waitpid(child, &status, WNOHANG) == child)
             return exitResult(status);
@@ -132,6 +223,9 @@ QStringList bufferListToQStringList(const QByteArray &data)
 int spawnProcess(const QStringList &command, bool wait, const QString &directory, bool,
                  QStringList *outputLines, QStringList *errorLines, bool)
 {
+    // An interrupted build starts nothing more.
+    if (Interruption::signal())
+        return -1;
     const bool collect = outputLines && errorLines;
     int outPipe[2] = {-1, -1};
     int errPipe[2] = {-1, -1};
@@ -143,6 +237,9 @@ int spawnProcess(const QStringList &command, bool wait, const QString &directory
     const pid_t child = ::fork();
     if (child == 0)
         runChild(args, dir, outPipe[1], errPipe[1]);
+    // Also here, so that the group exists whichever of the two runs first.
+    if (child > 0)
+        ::setpgid(child, child);
 
     if (!collect)
         return child < 0 ? -1 : waitFor(child, wait);
@@ -151,9 +248,12 @@ int spawnProcess(const QStringList &command, bool wait, const QString &directory
     ::close(errPipe[1]);
     QByteArray outData;
     QByteArray errData;
-    if (child > 0)
-        drainPipes(outPipe[0], errPipe[0], outData, errData);
-    const int result = child < 0 ? -1 : waitFor(child, wait);
+    int result = -1;
+    if (child > 0) {
+        result = drainPipes(outPipe[0], errPipe[0], outData, errData)
+                     ? waitFor(child, wait)
+                     : endInterrupted(child, PidDescriptor(child));
+    }
     ::close(outPipe[0]);
     ::close(errPipe[0]);
     *outputLines = bufferListToQStringList(outData);

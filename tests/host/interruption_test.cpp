@@ -1,0 +1,147 @@
+// A signal received while a child runs ends the child's whole process group; the children
+// here signal the test process themselves, so the timing needs no sleeps on our side.
+#include "host/interruption.h"
+#include "host/qtx.h"
+
+#include "support/qt_printers.h"
+
+#include <QDir>
+#include <QDeadlineTimer>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QThread>
+#include <gtest/gtest.h>
+
+#include <csignal>
+
+namespace {
+
+// Processes of process group `group` that have not ended (zombies have ended).
+QStringList livingMembers(qint64 group)
+{
+    QStringList living;
+    const QStringList entries = QDir("/proc").entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    for (const QString &entry : entries) {
+        QFile stat("/proc/" + entry + "/stat");
+        if (!stat.open(QIODevice::ReadOnly))
+            continue;
+        // "pid (name) state ppid pgrp ...": the name may hold blanks, so split after ")".
+        const QString text = QString::fromLatin1(stat.readAll());
+        const QStringList fields = text.mid(text.lastIndexOf(u')') + 2).split(u' ');
+        if (fields.size() > 2 && fields.at(2).toLongLong() == group && fields.at(0) != u"Z")
+            living.append(text.left(text.indexOf(u')') + 1));
+    }
+    return living;
+}
+
+// A killed process ends a moment after kill() returns; wait for that with a deadline.
+QStringList livingMembersAfterAWhile(qint64 group)
+{
+    QDeadlineTimer deadline(10000);
+    QStringList living = livingMembers(group);
+    while (!living.isEmpty() && !deadline.hasExpired()) {
+        QThread::msleep(20);
+        living = livingMembers(group);
+    }
+    return living;
+}
+
+class Interrupted : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_dir.isValid());
+        Interruption::install();
+        Interruption::reset();
+    }
+    void TearDown() override { Interruption::reset(); }
+
+    // Runs `script` with sh; the script knows the test's process as $PPID and writes its own
+    // process id (its process group) to $GROUP.
+    int run(const QString &script, bool collect)
+    {
+        QStringList out;
+        QStringList err;
+        const QString prelude = "echo $$ > '" + groupFile() + "'; ";
+        return QTx::spawnProcess({"/bin/sh", "-c", prelude + script}, true, m_dir.path(), false,
+                                 collect ? &out : nullptr, collect ? &err : nullptr, true);
+    }
+
+    qint64 group() const
+    {
+        QFile file(groupFile());
+        return file.open(QIODevice::ReadOnly) ? file.readAll().trimmed().toLongLong() : -1;
+    }
+    QString path(const char *name) const { return m_dir.filePath(name); }
+
+private:
+    QString groupFile() const { return m_dir.filePath("group"); }
+    QTemporaryDir m_dir;
+};
+
+} // namespace
+
+TEST_F(Interrupted, SignalEndsTheWholeProcessGroupOfTheChild)
+{
+    struct Case
+    {
+        int signal;
+        bool collect;
+    };
+    const Case cases[] = {{SIGTERM, true}, {SIGINT, true}, {SIGTERM, false}, {SIGINT, false}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(testing::Message() << "signal " << c.signal << " collect " << c.collect);
+        Interruption::reset();
+        QElapsedTimer timer;
+        timer.start();
+        // The grandchild sleeps long; only the group kill ends it in time.
+        const int status =
+            run(QString("sleep 60 & kill -%1 $PPID; wait").arg(c.signal), c.collect);
+        EXPECT_LT(timer.elapsed(), 20000);
+        EXPECT_EQ(status, -1);
+        EXPECT_EQ(Interruption::signal(), c.signal);
+        EXPECT_EQ(Interruption::exitStatus(), 128 + c.signal);
+        ASSERT_GT(group(), 0);
+        EXPECT_EQ(livingMembersAfterAWhile(group()), QStringList());
+    }
+}
+
+TEST_F(Interrupted, ToolsThatIgnoreTheSignalAreKilledAfterAGracePeriod)
+{
+    QElapsedTimer timer;
+    timer.start();
+    const int status = run("trap '' TERM; kill -TERM $PPID; sleep 60", true);
+    EXPECT_EQ(status, -1);
+    EXPECT_GE(timer.elapsed(), 900);
+    EXPECT_LT(timer.elapsed(), 20000);
+    EXPECT_EQ(livingMembersAfterAWhile(group()), QStringList());
+}
+
+TEST_F(Interrupted, ToolGetsAChanceToCleanUpAndItsStatusCounts)
+{
+    const int status =
+        run("trap 'echo cleaned > cleaned; exit 3' TERM; kill -TERM $PPID; sleep 60 & wait",
+            true);
+    EXPECT_EQ(status, 3);
+    EXPECT_TRUE(QFile::exists(path("cleaned")));
+}
+
+TEST_F(Interrupted, NothingStartsOnceInterrupted)
+{
+    ASSERT_EQ(std::raise(SIGINT), 0);
+    ASSERT_EQ(Interruption::signal(), SIGINT);
+    for (bool collect : {true, false}) {
+        EXPECT_EQ(run("touch started", collect), -1);
+        EXPECT_FALSE(QFile::exists(path("started")));
+    }
+}
+
+TEST_F(Interrupted, WithoutASignalChildrenRunAsBefore)
+{
+    EXPECT_EQ(run("sleep 0.2; exit 4", true), 4);
+    EXPECT_EQ(run("exit 5", false), 5);
+    EXPECT_EQ(Interruption::signal(), 0);
+    EXPECT_EQ(Interruption::exitStatus(), 0);
+}
