@@ -48,23 +48,29 @@ void writeProject(QTextStream &out, int project, int files)
     <configuration Name="Common" project_directory="p%1" project_type="Executable"
         c_user_include_directories="inc;../common/inc" p3="project"/>
     <configuration Name="Debug" c_preprocessor_definitions="PROJECT%1_DEBUG" p12="pd" p24="pd24"/>
-)").arg(project);
+)")
+               .arg(project);
     int file = 0;
     for (int folder = 0; folder < kFoldersPerProject; ++folder) {
         out << QString(R"(    <folder Name="Folder%1">
       <configuration Name="Common" filter="c;cpp;s" c_user_include_directories="f%1"/>
-)").arg(folder);
+)")
+                   .arg(folder);
         for (int i = 0; i < files / kFoldersPerProject; ++i, ++file) {
             if (file % 10 != 0) {
                 out << QString(R"(      <file file_name="src/f%1/file%2.c"/>
-)").arg(folder).arg(file);
+)")
+                           .arg(folder)
+                           .arg(file);
                 continue;
             }
             out << QString(R"(      <file file_name="src/f%1/file%2.c">
         <configuration Name="Common" c_preprocessor_definitions="FILE%2" p30="file"/>
         <configuration Name="Debug" gcc_optimization_level="Level 1" p7="fd"/>
       </file>
-)").arg(folder).arg(file);
+)")
+                       .arg(folder)
+                       .arg(file);
         }
         out << "    </folder>\n";
     }
@@ -91,10 +97,10 @@ QString generate(const QString &directory, int projects, int files)
 std::vector<std::unique_ptr<PropertyClass>> makeProperties()
 {
     std::vector<std::unique_ptr<PropertyClass>> classes;
-    const char *named[] = {"c_preprocessor_definitions", "c_user_include_directories",
+    const char *named[] = {"c_preprocessor_definitions",   "c_user_include_directories",
                            "build_intermediate_directory", "build_output_directory",
-                           "build_debug_information", "gcc_optimization_level",
-                           "arm_instruction_set", "arm_core_type"};
+                           "build_debug_information",      "gcc_optimization_level",
+                           "arm_instruction_set",          "arm_core_type"};
     for (const char *name : named) {
         const bool list = QByteArray(name).startsWith("c_");
         classes.push_back(std::make_unique<PropertyClass>(
@@ -103,9 +109,9 @@ std::vector<std::unique_ptr<PropertyClass>> makeProperties()
     }
     for (int i = int(classes.size()); i < kProperties; ++i) {
         classes.push_back(std::make_unique<PropertyClass>(
-            QStringLiteral("p%1").arg(i), i % 4 == 0 ? PropertyClass::StringList
-                                                     : PropertyClass::String,
-            "Build", "Options", QString(), QString(), QStringLiteral("d%1").arg(i)));
+            QStringLiteral("p%1").arg(i),
+            i % 4 == 0 ? PropertyClass::StringList : PropertyClass::String, "Build", "Options",
+            QString(), QString(), QStringLiteral("d%1").arg(i)));
     }
     return classes;
 }
@@ -134,8 +140,7 @@ double processorMs()
     return double(t.tv_sec) * 1e3 + double(t.tv_nsec) / 1e6;
 }
 
-template<typename Step>
-Timing timed(Step step)
+template <typename Step> Timing timed(Step step)
 {
     QElapsedTimer timer;
     const double cpu = processorMs();

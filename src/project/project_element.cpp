@@ -217,8 +217,8 @@ void ProjectElement::checkDoFileStuff()
             owner = enclosing(parent, Solution);
         if (owner) {
             owner->checkDoFileStuff();
-            directory = owner->isProject() ? owner->directory
-                                           : directoryOf(owner->absolutePath.filePath());
+            directory =
+                owner->isProject() ? owner->directory : directoryOf(owner->absolutePath.filePath());
         }
     }
     computeFilePaths();
@@ -238,8 +238,7 @@ void ProjectElement::computeProjectDirectory()
         solution->checkDoFileStuff();
         solutionDirectory = directoryOf(solution->absolutePath.filePath());
     }
-    directory = value.isEmpty() ? solutionDirectory
-                                : normalised(solutionDirectory + u'/' + value);
+    directory = value.isEmpty() ? solutionDirectory : normalised(solutionDirectory + u'/' + value);
 }
 
 void ProjectElement::computeFilePaths()
@@ -260,8 +259,8 @@ void ProjectElement::computeFilePaths()
     belowProjectDirectory = fileDirectory.startsWith(directory);
 }
 
-bool ProjectElement::getProperty(const QString &configuration, const QString &name,
-                                 QString &value, PropertyInheritanceInformation *info)
+bool ProjectElement::getProperty(const QString &configuration, const QString &name, QString &value,
+                                 PropertyInheritanceInformation *info)
 {
     ProjectElement *c = getConfigurationElement(configuration);
     if (!c)

@@ -120,11 +120,10 @@ void ProjectSystem::instantiateTemplates(TemplateNotFoundErrorHandler *templateH
         const QString projectName = node->attribute(kName);
         QString templateName = node->attribute(kTemplateName);
         node->removeAttribute(kTemplateName);
-        if (templateName.isEmpty()
-            && !(templateHandler && templateHandler->retry(templates.get(), projectName,
-                                                           templateName))) {
-            throw SolutionLoadError(QStringLiteral("no template for project "), false,
-                                    projectName);
+        if (templateName.isEmpty() &&
+            !(templateHandler &&
+              templateHandler->retry(templates.get(), projectName, templateName))) {
+            throw SolutionLoadError(QStringLiteral("no template for project "), false, projectName);
         }
         if (!templates) {
             throw SolutionLoadError(templateName, false,
@@ -180,21 +179,21 @@ ProjectElement *ProjectSystem::loadProjectFile(const QString &directory, const Q
     if (m_loadingFiles.contains(identity))
         throw SolutionLoadError(identity, false, QStringLiteral(" solution already loaded"));
     if (m_loadingFiles.size() >= kMaxImportDepth)
-        throw SolutionLoadError(fileName, false,
-                                QStringLiteral(" imports solutions nested more than %1 deep")
-                                    .arg(kMaxImportDepth));
+        throw SolutionLoadError(
+            fileName, false,
+            QStringLiteral(" imports solutions nested more than %1 deep").arg(kMaxImportDepth));
     if (++m_loadedFiles > kMaxLoadedFiles)
-        throw SolutionLoadError(fileName, false,
-                                QStringLiteral(": the solution imports more than %1 files")
-                                    .arg(kMaxLoadedFiles));
+        throw SolutionLoadError(
+            fileName, false,
+            QStringLiteral(": the solution imports more than %1 files").arg(kMaxLoadedFiles));
 
     auto document = std::make_unique<XMLDocument>(false);
     if (!document->load(file)) {
         throw SolutionLoadError(fileName, true, QString::fromUtf8(document->errorMessage),
                                 int(document->errorLine), 0);
     }
-    const bool rightType = document->docType
-                           && QString::fromUtf8(document->docType) == solutionDocType();
+    const bool rightType =
+        document->docType && QString::fromUtf8(document->docType) == solutionDocType();
     if (!rightType || !document->root || !document->root->tagIs("solution"))
         throw SolutionLoadError(fileName, false, QStringLiteral(" not a solution file"));
 
@@ -220,10 +219,9 @@ ProjectElement *ProjectSystem::domToElement(const QString &directory, XMLElement
 {
     DepthScope depth(m_elementDepth);
     if (m_elementDepth > kMaxElementDepth) {
-        throw SolutionLoadError(m_loadingFiles.isEmpty() ? QString() : m_loadingFiles.last(),
-                                false,
-                                QStringLiteral(": elements nested more than %1 deep")
-                                    .arg(kMaxElementDepth));
+        throw SolutionLoadError(
+            m_loadingFiles.isEmpty() ? QString() : m_loadingFiles.last(), false,
+            QStringLiteral(": elements nested more than %1 deep").arg(kMaxElementDepth));
     }
     if (element->tagIs("import"))
         return importSolution(directory, element, handler);
@@ -247,8 +245,8 @@ ProjectElement *ProjectSystem::importSolution(const QString &directory, XMLEleme
 {
     const char *raw = element->attribute("file_name");
     if (!raw || !*raw) {
-        throw SolutionLoadError(m_loadingFiles.isEmpty() ? QString() : m_loadingFiles.last(),
-                                false, QStringLiteral(": import without a file_name"));
+        throw SolutionLoadError(m_loadingFiles.isEmpty() ? QString() : m_loadingFiles.last(), false,
+                                QStringLiteral(": import without a file_name"));
     }
     const QString fileName = QString::fromUtf8(raw);
     ProjectElement *node =

@@ -116,8 +116,8 @@ public:
 
     // Creation.
     ProjectElement *createConfiguration(ProjectElement *e, const QString &name, bool flag);
-    ProjectElement *createFolder(ProjectElement *parent, const QString &name,
-                                 const QString &filter, bool flag);
+    ProjectElement *createFolder(ProjectElement *parent, const QString &name, const QString &filter,
+                                 bool flag);
     void setProperty(ProjectElement *e, const QString &name, const QString &configuration,
                      const QString &value, bool flag);
     void setProperty(ProjectElement *e, const PropertyClass *p, const QString &configuration,
@@ -130,8 +130,7 @@ public:
                                const QString &configuration) const;
     QStringList configurations(ProjectElement *e, int flags) const;
     QStringList getInheritedConfigurations(ProjectElement *e, const QString &configuration) const;
-    QStringList getBatchBuildConfigurations(ProjectElement *e,
-                                            const QString &configuration) const;
+    QStringList getBatchBuildConfigurations(ProjectElement *e, const QString &configuration) const;
     QString platform(ProjectElement *e) const;
     QString getProjectType(ProjectElement *project) const;
 

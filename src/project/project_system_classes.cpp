@@ -99,11 +99,11 @@ PropertyClass *ProjectSystem::addClass(PropertyClass *c, bool registered)
 
 void ProjectSystem::createPropertyClasses()
 {
-    m_dateCreated = addClass(information(QStringLiteral("date_created"), kGeneral, kInformation,
-                                         QStringLiteral("Date Created"),
-                                         QStringLiteral("The date/time the file was created."),
-                                         QString()),
-                             false);
+    m_dateCreated =
+        addClass(information(QStringLiteral("date_created"), kGeneral, kInformation,
+                             QStringLiteral("Date Created"),
+                             QStringLiteral("The date/time the file was created."), QString()),
+                 false);
     m_dateModified = addClass(
         information(QStringLiteral("date_modified"), kGeneral, kInformation,
                     QStringLiteral("Date Modified"),
@@ -115,23 +115,23 @@ void ProjectSystem::createPropertyClasses()
                                    "$(Platform) is set to this value."),
                     Get_PLATFORM()),
         true);
-    m_fullPath = addClass(information(QStringLiteral("full_path"), kGeneral, kInformation,
-                                      QStringLiteral("Full Path"),
-                                      QStringLiteral("Specifies a full path to the file."),
-                                      QString()),
-                          false);
-    m_relativePath = addClass(
-        information(QStringLiteral("relative_path"), kGeneral, kInformation,
-                    QStringLiteral("Relative Path"),
-                    QStringLiteral("Path of the file relative to the project directory."),
-                    QString()),
-        false);
-    m_name = addClass(information(QStringLiteral("Name"), kGeneral, kInformation,
-                                  QStringLiteral("Name"),
-                                  QStringLiteral("Names the item. The macro $(ProjectNodeName) "
-                                                 "is set to this value."),
-                                  QString()),
-                      true);
+    m_fullPath =
+        addClass(information(QStringLiteral("full_path"), kGeneral, kInformation,
+                             QStringLiteral("Full Path"),
+                             QStringLiteral("Specifies a full path to the file."), QString()),
+                 false);
+    m_relativePath =
+        addClass(information(QStringLiteral("relative_path"), kGeneral, kInformation,
+                             QStringLiteral("Relative Path"),
+                             QStringLiteral("Path of the file relative to the project directory."),
+                             QString()),
+                 false);
+    m_name =
+        addClass(information(QStringLiteral("Name"), kGeneral, kInformation, QStringLiteral("Name"),
+                             QStringLiteral("Names the item. The macro $(ProjectNodeName) "
+                                            "is set to this value."),
+                             QString()),
+                 true);
     m_fileName = addClass(information(QStringLiteral("file_name"), kGeneral, kInformation,
                                       QStringLiteral("File Name"),
                                       QString::fromLatin1(kFileNameHelp), QString()),
@@ -156,18 +156,17 @@ void ProjectSystem::createFileOptionClasses()
              QStringLiteral("Datasheet Viewer"), QStringLiteral("Web Browser"),
              QStringLiteral("Run File")},
             kGeneral, kFileOptions, QStringLiteral("File Open Action"),
-            QStringLiteral("Specifies how to open the file when it is double clicked."),
-            kDefault)),
+            QStringLiteral("Specifies how to open the file when it is double clicked."), kDefault)),
         true);
-    m_fileType = addClass(
-        common(new PropertyClass(
-            QStringLiteral("file_type"), PropertyClass::Enumeration,
-            QStringList{kDefault} + m_fileTypes, kGeneral, kFileOptions,
-            QStringLiteral("File Type"),
-            QStringLiteral("The type of file. Default setting uses the file extension to "
-                           "determine file type."),
-            kDefault)),
-        true);
+    m_fileType =
+        addClass(common(new PropertyClass(
+                     QStringLiteral("file_type"), PropertyClass::Enumeration,
+                     QStringList{kDefault} + m_fileTypes, kGeneral, kFileOptions,
+                     QStringLiteral("File Type"),
+                     QStringLiteral("The type of file. Default setting uses the file extension to "
+                                    "determine file type."),
+                     kDefault)),
+                 true);
     m_fileTag = addClass(
         common(new PropertyClass(
             QStringLiteral("file_tag"), PropertyClass::Enumeration,
@@ -190,29 +189,28 @@ void ProjectSystem::createFolderAndBuildClasses()
             QStringLiteral("Filter"),
             QStringLiteral("A filter used when adding new files to the project."), QString())),
         true);
-    m_dynamicFolderPath = new PropertyClass(QStringLiteral("path"), PropertyClass::DirPath,
-                                            kGeneral, kFolderOptions,
-                                            QStringLiteral("Dynamic Folder Directory"),
-                                            dynamicHelp, QString());
+    m_dynamicFolderPath =
+        new PropertyClass(QStringLiteral("path"), PropertyClass::DirPath, kGeneral, kFolderOptions,
+                          QStringLiteral("Dynamic Folder Directory"), dynamicHelp, QString());
     m_dynamicFolderPath->setReadOnly(true);
     addClass(m_dynamicFolderPath, true);
-    m_dynamicFolderFilter = addClass(
-        information(QStringLiteral("filter"), kGeneral, kFolderOptions,
-                    QStringLiteral("Dynamic Folder Filter"), dynamicHelp, QString()),
-        true);
-    m_projectType = addClass(
-        common(new PropertyClass(
-            QStringLiteral("project_type"), PropertyClass::Enumeration, m_projectTypes, kBuild,
-            kBuildOptions, QStringLiteral("Project Type"),
-            QStringLiteral("Specifies the type of project to build. The options are <b>") +
-                m_projectTypes.join(QStringLiteral(", ")) + QStringLiteral("</b>."),
-            QStringLiteral("Executable"))),
-        true);
-    m_solutionName = addClass(information(QStringLiteral("name"), kInformation, kInformation,
-                                          QStringLiteral("Solution File Name"),
-                                          QStringLiteral("The name of the solution file."),
-                                          QString()),
-                              false);
+    m_dynamicFolderFilter =
+        addClass(information(QStringLiteral("filter"), kGeneral, kFolderOptions,
+                             QStringLiteral("Dynamic Folder Filter"), dynamicHelp, QString()),
+                 true);
+    m_projectType =
+        addClass(common(new PropertyClass(
+                     QStringLiteral("project_type"), PropertyClass::Enumeration, m_projectTypes,
+                     kBuild, kBuildOptions, QStringLiteral("Project Type"),
+                     QStringLiteral("Specifies the type of project to build. The options are <b>") +
+                         m_projectTypes.join(QStringLiteral(", ")) + QStringLiteral("</b>."),
+                     QStringLiteral("Executable"))),
+                 true);
+    m_solutionName =
+        addClass(information(QStringLiteral("name"), kInformation, kInformation,
+                             QStringLiteral("Solution File Name"),
+                             QStringLiteral("The name of the solution file."), QString()),
+                 false);
     m_projectDirectory = addClass(
         information(QStringLiteral("project_directory"), kBuild, kBuildOptions,
                     QStringLiteral("Project Directory"),
@@ -232,8 +230,8 @@ void ProjectSystem::createFolderAndBuildClasses()
 void ProjectSystem::createListClasses()
 {
     m_projectDependencies = addClass(
-        new PropertyClass(QStringLiteral("project_dependencies"), PropertyClass::StringList,
-                          kBuild, kBuildOptions, QStringLiteral("Project Dependencies"),
+        new PropertyClass(QStringLiteral("project_dependencies"), PropertyClass::StringList, kBuild,
+                          kBuildOptions, QStringLiteral("Project Dependencies"),
                           QStringLiteral("Specifies the projects the current project depends "
                                          "upon."),
                           QString()),
@@ -246,13 +244,12 @@ void ProjectSystem::createListClasses()
                                          "and are seperated by <b>;</b>."),
                           QString()),
         true);
-    m_batchBuild = addClass(
-        common(new PropertyClass(QStringLiteral("batch_build_configurations"),
-                                 PropertyClass::StringList, kBuild, kGeneralOptions,
-                                 QStringLiteral("Batch Build Configurations"),
-                                 QStringLiteral("The set of configurations to batch build."),
-                                 QString())),
-        true);
+    m_batchBuild =
+        addClass(common(new PropertyClass(
+                     QStringLiteral("batch_build_configurations"), PropertyClass::StringList,
+                     kBuild, kGeneralOptions, QStringLiteral("Batch Build Configurations"),
+                     QStringLiteral("The set of configurations to batch build."), QString())),
+                 true);
     m_inherited = addClass(
         new PropertyClass(QStringLiteral("inherited_configurations"), PropertyClass::StringList,
                           kBuild, kGeneralOptions, QStringLiteral("Inherited Configurations"),

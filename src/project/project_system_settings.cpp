@@ -5,7 +5,6 @@
 #include "project/property_class.h"
 #include "project/property_inheritance_information.h"
 
-
 namespace {
 
 const QString kCommon = QStringLiteral("Common");
@@ -129,7 +128,7 @@ QString ProjectSystem::settingFor(ProjectElement *e, const PropertyClass *p,
 }
 
 ProjectSystem::LookupChain &ProjectSystem::lookupChain(ProjectElement *e,
-                                                             const QString &configuration) const
+                                                       const QString &configuration) const
 {
     if (m_lookupGeneration != ProjectElement::structureGeneration()) {
         m_lookupChains.clear();
@@ -210,8 +209,8 @@ QStringList ProjectSystem::configurations(ProjectElement *e, int flags) const
             if ((*it)->hasAttribute(kHidden)) {
                 if (flags & WithHidden)
                     names.append(name);
-            } else if ((flags & WithVisible) && name != kCommon
-                       && settingFor(n, m_platform, name) == Get_PLATFORM()) {
+            } else if ((flags & WithVisible) && name != kCommon &&
+                       settingFor(n, m_platform, name) == Get_PLATFORM()) {
                 names.append(name);
             }
         }

@@ -4,10 +4,10 @@
 
 namespace {
 
-const char *const kTypeNames[] = {"Boolean",     "Integer",      "IntegerHex", "IntegerRange",
-                                  "String",      "FileName",     "ProjFileName", "StringList",
-                                  "DirPath",     "DirPathList",  "Enumeration", "Color",
-                                  "Font",        "FixedPitchFont", "Custom"};
+const char *const kTypeNames[] = {"Boolean", "Integer",        "IntegerHex",   "IntegerRange",
+                                  "String",  "FileName",       "ProjFileName", "StringList",
+                                  "DirPath", "DirPathList",    "Enumeration",  "Color",
+                                  "Font",    "FixedPitchFont", "Custom"};
 
 // A missing attribute is a null string, so "only when present" can be told from "empty".
 QString xmlAttribute(const XMLElement *e, const char *name)
@@ -46,8 +46,7 @@ PropertyClass::PropertyClass(const QString &name, Type type, const QString &page
                              const QString &group, const QString &shortDescription,
                              const QString &longDescription, const QString &defaultValue)
     : m_name(name), m_group(group), m_shortDescription(shortDescription),
-      m_longDescription(longDescription), m_defaultValue(defaultValue), m_page(page),
-      m_type(type)
+      m_longDescription(longDescription), m_defaultValue(defaultValue), m_page(page), m_type(type)
 {
     if (type == Boolean && defaultValue.isEmpty())
         m_defaultValue = kNo;

@@ -10,7 +10,7 @@ class ProjectElement;
 struct PropertyInheritanceItem
 {
     QString value;
-    QString configuration; // empty for the class default
+    QString configuration;          // empty for the class default
     ProjectElement *node = nullptr; // null for the class default
 };
 

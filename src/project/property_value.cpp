@@ -94,8 +94,8 @@ void PropertyValue::setValue(const QStringList &value)
 
 void PropertyValue::setValue(int value)
 {
-    const PropertyClass::Type type = m_propertyClass ? m_propertyClass->type()
-                                                     : PropertyClass::Custom;
+    const PropertyClass::Type type =
+        m_propertyClass ? m_propertyClass->type() : PropertyClass::Custom;
     if (isEnumerated(m_propertyClass)) {
         const QStringList enumerates = m_propertyClass->enumerates();
         if (value >= 0 && value < enumerates.size()) {
@@ -154,8 +154,7 @@ SimplePropertyValue::SimplePropertyValue(const PropertyClass *propertyClass, int
 ProjectPropertyValue::ProjectPropertyValue(const PropertyClass *propertyClass,
                                            const QString &configuration, ProjectElement *node)
     : PropertyValue(propertyClass), m_node(node),
-      m_configuration(propertyClass && !propertyClass->perConfiguration() ? kCommon
-                                                                          : configuration)
+      m_configuration(propertyClass && !propertyClass->perConfiguration() ? kCommon : configuration)
 {
     setTransient(true);
 }
@@ -187,8 +186,7 @@ void ProjectPropertyValue::setPropertyValue(const QString &value)
 bool ProjectPropertyValue::inherited() const
 {
     const PropertyClass *c = propertyClass();
-    const ProjectElement *own = m_node ? m_node->getConfigurationElement(m_configuration)
-                                       : nullptr;
+    const ProjectElement *own = m_node ? m_node->getConfigurationElement(m_configuration) : nullptr;
     return !(own && c && own->hasAttribute(c->saveName()));
 }
 

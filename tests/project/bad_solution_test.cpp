@@ -90,9 +90,10 @@ TEST_F(BadSolutionTest, EveryBrokenFileGivesOneClearLoadError)
 TEST_F(BadSolutionTest, NestingAcrossImportsIsBounded)
 {
     write("inner.zav", solutionText(nested("folder", 600, "")));
-    const QString top = write("top.zav", solutionText(nested("folder", 600, R"(<import file_name="inner.zav"/>)")));
-    EXPECT_EQ(loadError(top),
-              QFileInfo(path("inner.zav")).canonicalFilePath() + ": elements nested more than 1000 deep");
+    const QString top =
+        write("top.zav", solutionText(nested("folder", 600, R"(<import file_name="inner.zav"/>)")));
+    EXPECT_EQ(loadError(top), QFileInfo(path("inner.zav")).canonicalFilePath() +
+                                  ": elements nested more than 1000 deep");
 }
 
 TEST_F(BadSolutionTest, AnEndlessChainOfImportsIsBounded)
@@ -101,7 +102,8 @@ TEST_F(BadSolutionTest, AnEndlessChainOfImportsIsBounded)
         write(QString("chain%1.zav").arg(i),
               solutionText(QString(R"(<import file_name="chain%1.zav"/>)").arg(i + 1)));
     }
-    EXPECT_EQ(loadError(path("chain0.zav")), "chain64.zav imports solutions nested more than 64 deep");
+    EXPECT_EQ(loadError(path("chain0.zav")),
+              "chain64.zav imports solutions nested more than 64 deep");
 }
 
 TEST_F(BadSolutionTest, ImportsThatMultiplyAreBounded)
@@ -114,7 +116,8 @@ TEST_F(BadSolutionTest, ImportsThatMultiplyAreBounded)
     }
     write("d30.zav", solutionText(""));
     const QString error = loadError(path("d0.zav"));
-    EXPECT_TRUE(error.endsWith(": the solution imports more than 10000 files")) << error.toStdString();
+    EXPECT_TRUE(error.endsWith(": the solution imports more than 10000 files"))
+        << error.toStdString();
 }
 
 TEST_F(BadSolutionTest, DamagedCopiesOfAGoodSolutionLoadOrFailCleanly)
@@ -125,7 +128,8 @@ TEST_F(BadSolutionTest, DamagedCopiesOfAGoodSolutionLoadOrFailCleanly)
         <project Name="P"><configuration Name="Common" project_directory="p"/>
           <folder Name="F"><file file_name="a.c"><configuration Name="Debug" defs="A"/></file></folder>
         </project>
-        <import file_name="lib.zav"/>)").toUtf8();
+        <import file_name="lib.zav"/>)")
+                                .toUtf8();
     write("lib.zav", solutionText(R"(<project Name="L"/>)", R"(Name="Lib" version="2")"));
     const PropertyClass defs("defs", PropertyClass::StringList, "", "", "", "", "d");
     std::mt19937 random(20261206);
@@ -136,9 +140,15 @@ TEST_F(BadSolutionTest, DamagedCopiesOfAGoodSolutionLoadOrFailCleanly)
         for (int i = 0; i < edits; ++i) {
             const int at = int(random() % damaged.size());
             switch (random() % 3) {
-            case 0: damaged[at] = char(random() % 256); break;
-            case 1: damaged.remove(at, 1 + int(random() % 8)); break;
-            default: damaged.truncate(at); break;
+            case 0:
+                damaged[at] = char(random() % 256);
+                break;
+            case 1:
+                damaged.remove(at, 1 + int(random() % 8));
+                break;
+            default:
+                damaged.truncate(at);
+                break;
             }
             if (damaged.isEmpty())
                 break;

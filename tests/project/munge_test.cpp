@@ -31,8 +31,10 @@ TEST(Munge, OldTargetPathsMoveToTheTargetsDirectory)
         {"linker_memory_map_file", "x;$(StudioDir)/targets/B/a/m.xml", "x;$(TargetsDir)/B/a/m.xml"},
         {"linker_section_placement_file", "$(StudioDir)/targets/B/p.xml", "$(TargetsDir)/B/p.xml"},
         {"property_groups_file_path", "$(StudioDir)/targets/B/g.xml", "$(TargetsDir)/B/g.xml"},
-        {"arm_target_flash_loader_file_path", "$(StudioDir)/targets/B/l.elf", "$(TargetsDir)/B/l.elf"},
-        {"arm_simulator_memory_simulation_filename", "$(StudioDir)/targets/B/s.so", "$(TargetsDir)/B/s.so"},
+        {"arm_target_flash_loader_file_path", "$(StudioDir)/targets/B/l.elf",
+         "$(TargetsDir)/B/l.elf"},
+        {"arm_simulator_memory_simulation_filename", "$(StudioDir)/targets/B/s.so",
+         "$(TargetsDir)/B/s.so"},
         // No directory below targets, another case, or another property: unchanged.
         {"file_name", "$(StudioDir)/targets/readme.txt", "$(StudioDir)/targets/readme.txt"},
         {"file_name", "$(studiodir)/targets/B/f.xml", "$(studiodir)/targets/B/f.xml"},
@@ -49,9 +51,11 @@ TEST(Munge, ChipSupportLibrariesMoveToPackages)
     EXPECT_EQ(munged("linker_additional_files", "$(StudioDir)/lib/libstm32f1$(LibExt)$(LIB)"),
               "$(PackagesDir)/lib/libstm32f1$(LibExt)$(LIB)");
     // Only the first match is rewritten.
-    EXPECT_EQ(munged("linker_additional_files", "$(StudioDir)/lib/liblpc2000.a;$(StudioDir)/lib/liblpc17.a"),
+    EXPECT_EQ(munged("linker_additional_files",
+                     "$(StudioDir)/lib/liblpc2000.a;$(StudioDir)/lib/liblpc17.a"),
               "$(PackagesDir)/lib/liblpc2000.a;$(StudioDir)/lib/liblpc17.a");
-    EXPECT_EQ(munged("linker_additional_files", "$(StudioDir)/lib/libm.a"), "$(StudioDir)/lib/libm.a");
+    EXPECT_EQ(munged("linker_additional_files", "$(StudioDir)/lib/libm.a"),
+              "$(StudioDir)/lib/libm.a");
 }
 
 TEST(Munge, VersionZeroKeepsEverything)

@@ -51,8 +51,8 @@ TEST(ProjectElementKinds, TagNamesGiveKindsAndUnknownTagsGiveNone)
     }
     ProjectElement unknown("Project");
     EXPECT_TRUE(unknown.getTagName().isNull());
-    EXPECT_FALSE(unknown.isSolution() || unknown.isConfiguration() || unknown.isProject()
-                 || unknown.isFolder() || unknown.isFile());
+    EXPECT_FALSE(unknown.isSolution() || unknown.isConfiguration() || unknown.isProject() ||
+                 unknown.isFolder() || unknown.isFile());
 }
 
 TEST(ProjectElementNames, NameFileNameOrNull)
@@ -179,8 +179,8 @@ TEST(ProjectElementFiles, ProjectDirectoryFromCommonProjectDirectory)
         const char *value; // null: no project_directory at all
         QString directory;
     };
-    const Case cases[] = {{nullptr, "/w"}, {"", "/w"}, {"sub", "/w/sub"},
-                          {"../up/./x", "/up/x"}, {"/x", "/x"}};
+    const Case cases[] = {
+        {nullptr, "/w"}, {"", "/w"}, {"sub", "/w/sub"}, {"../up/./x", "/up/x"}, {"/x", "/x"}};
     for (const Case &c : cases) {
         SCOPED_TRACE(c.value ? c.value : "(none)");
         SmallTree t;

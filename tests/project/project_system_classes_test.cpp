@@ -19,14 +19,22 @@ TEST(ProjectSystemClasses, DefinitionsOfTheProjectSystemsOwnSettings)
         bool readOnly, perConfiguration;
     };
     const Case cases[] = {
-        {system.platformProperty(), PropertyClass::String, "General", "(Information)", "Platform", "ARM", true, true},
-        {system.fileCodecProperty(), PropertyClass::Enumeration, "General", "File Options", "File Encoding", "Default", false, false},
-        {system.folderFilterProperty(), PropertyClass::StringList, "General", "Folder Options", "Filter", nullptr, false, false},
-        {system.dynamicFolderFilterProperty(), PropertyClass::String, "General", "Folder Options", "Dynamic Folder Filter", nullptr, true, true},
-        {system.projectTypeProperty(), PropertyClass::Enumeration, "Build", "Build Options", "Project Type", "Executable", false, false},
-        {system.projectDirectoryProperty(), PropertyClass::String, "Build", "Build Options", "Project Directory", nullptr, true, true},
-        {system.batchBuildConfigurationsProperty(), PropertyClass::StringList, "Build", "General Options", "Batch Build Configurations", nullptr, false, false},
-        {system.inheritedConfigurationsProperty(), PropertyClass::StringList, "Build", "General Options", "Inherited Configurations", nullptr, false, true},
+        {system.platformProperty(), PropertyClass::String, "General", "(Information)", "Platform",
+         "ARM", true, true},
+        {system.fileCodecProperty(), PropertyClass::Enumeration, "General", "File Options",
+         "File Encoding", "Default", false, false},
+        {system.folderFilterProperty(), PropertyClass::StringList, "General", "Folder Options",
+         "Filter", nullptr, false, false},
+        {system.dynamicFolderFilterProperty(), PropertyClass::String, "General", "Folder Options",
+         "Dynamic Folder Filter", nullptr, true, true},
+        {system.projectTypeProperty(), PropertyClass::Enumeration, "Build", "Build Options",
+         "Project Type", "Executable", false, false},
+        {system.projectDirectoryProperty(), PropertyClass::String, "Build", "Build Options",
+         "Project Directory", nullptr, true, true},
+        {system.batchBuildConfigurationsProperty(), PropertyClass::StringList, "Build",
+         "General Options", "Batch Build Configurations", nullptr, false, false},
+        {system.inheritedConfigurationsProperty(), PropertyClass::StringList, "Build",
+         "General Options", "Inherited Configurations", nullptr, false, true},
     };
     for (const Case &c : cases) {
         ASSERT_NE(c.c, nullptr);

@@ -79,7 +79,8 @@ TEST_F(LoadTest, ImportedProjectsAreQualifiedByTheChainOfSolutions)
     write("lib/lib.zav", solutionText(R"(<project Name="A"/><project Name="L"/>
                                          <import file_name="core/core.zav"/>)",
                                       R"(Name="Lib" version="2")"));
-    write("lib/core/core.zav", solutionText(R"(<project Name="App"/>)", R"(Name="Core" version="2")"));
+    write("lib/core/core.zav",
+          solutionText(R"(<project Name="App"/>)", R"(Name="Core" version="2")"));
     ProjectElement *s = load(R"(<project Name="A"/><import file_name="lib/lib.zav"/>
                                 <folder Name="F"><project Name="Hidden"/></folder>)");
     EXPECT_EQ(system->projectNames(), (QStringList{"A", "A(Lib)", "App(Lib,Core)", "L(Lib)"}));
@@ -138,7 +139,8 @@ TEST_F(LoadTest, LoadErrorsNameTheFileAndTheCause)
         write("p.zav", QString("<!DOCTYPE Quillmark_Project_File>\n<project Name=\"x\"/>"));
     const QString badXml = write("bad.zav", QString("<!DOCTYPE Quillmark_Project_File>\n"
                                                     "<solution>\n<project></solution>"));
-    const QString missingImport = write("mi.zav", solutionText(R"(<import file_name="gone.zav"/>)"));
+    const QString missingImport =
+        write("mi.zav", solutionText(R"(<import file_name="gone.zav"/>)"));
     const QString nameless = write("ni.zav", solutionText(R"(<import/>)"));
     struct Case
     {
@@ -188,7 +190,8 @@ TEST_F(LoadTest, AFailedLoadLeavesNoSolution)
 {
     load(R"(<project Name="A"/>)");
     ASSERT_TRUE(system->haveSolution());
-    const QString bad = write("cycle.zav", solutionText(R"(<project Name="B"/><import file_name="cycle.zav"/>)"));
+    const QString bad =
+        write("cycle.zav", solutionText(R"(<project Name="B"/><import file_name="cycle.zav"/>)"));
     EXPECT_FALSE(loadError(bad).isNull());
     EXPECT_FALSE(system->haveSolution());
     EXPECT_TRUE(system->projectNames().isEmpty());
@@ -224,10 +227,13 @@ TEST_F(LoadTest, TemplatesAndDynamicFoldersNeedSupportFromTheProjectSystem)
         write("t.zav", solutionText(R"(<project Name="App" template_name="Executable"/>)"));
     EXPECT_EQ(loadError(templated),
               "Executable project template not found (project templates are not available)");
-    const QString noTemplate = write("n.zav", solutionText(R"(<project Name="App" template_name=""/>)"));
+    const QString noTemplate =
+        write("n.zav", solutionText(R"(<project Name="App" template_name=""/>)"));
     EXPECT_EQ(loadError(noTemplate), "no template for project App");
     const QString dynamic =
-        write("d.zav", solutionText(R"(<project Name="App"><folder Name="S" path="src" filter="*.c"/></project>)"));
+        write("d.zav",
+              solutionText(
+                  R"(<project Name="App"><folder Name="S" path="src" filter="*.c"/></project>)"));
     EXPECT_EQ(loadError(dynamic), "src: dynamic folders are not available");
 }
 
@@ -288,11 +294,14 @@ TEST_F(LoadTest, CreationOperations)
 
 TEST_F(MungeLoadTest, OlderFilesAreConvertedAndGetTheCurrentVersion)
 {
-    write("old.zav", solutionText(
-        R"(<project Name="P"><file file_name="$(StudioDir)/targets/Board/flash.xml"/></project>)",
-        R"(Name="Old" version="1")"));
+    write(
+        "old.zav",
+        solutionText(
+            R"(<project Name="P"><file file_name="$(StudioDir)/targets/Board/flash.xml"/></project>)",
+            R"(Name="Old" version="1")"));
     write("none.zav", solutionText("", R"(Name="None")"));
-    const QString top = write("top.zav", solutionText(R"(<import file_name="old.zav"/><import file_name="none.zav"/>)"));
+    const QString top = write(
+        "top.zav", solutionText(R"(<import file_name="old.zav"/><import file_name="none.zav"/>)"));
     system->loadSolution(top, nullptr, nullptr);
     EXPECT_EQ(recording()->munged, (QStringList{"Old", "None"}));
     ProjectElement *old = system->solutionSolutions().value("Old");

@@ -18,9 +18,12 @@ protected:
             <configuration Name="Flash"/><configuration Name="RAM"/>
             <configuration Name="Base" hidden="Yes"/>
             )" + solutionValues + R"(
-            <project Name="P">)" + projectValues + R"(
-              <folder Name="F">)" + folderValues + R"(
-                <file file_name="main.c">)" + fileValues + R"(</file>
+            <project Name="P">)" +
+                                 projectValues + R"(
+              <folder Name="F">)" +
+                                 folderValues + R"(
+                <file file_name="main.c">)" +
+                                 fileValues + R"(</file>
                 <file file_name="other.c"/>
               </folder>
             </project>)");
@@ -45,8 +48,10 @@ TEST_F(SettingsTest, AtOneNodeTheConfigurationBeatsItsInheritedOnesWhichBeatComm
         const char *expected;
     };
     const Case cases[] = {
-        {R"(<configuration Name="Debug" x="d"/><configuration Name="Flash" x="f"/><configuration Name="Common" x="c"/>)", "d"},
-        {R"(<configuration Name="RAM" x="r"/><configuration Name="Flash" x="f"/><configuration Name="Common" x="c"/>)", "f"},
+        {R"(<configuration Name="Debug" x="d"/><configuration Name="Flash" x="f"/><configuration Name="Common" x="c"/>)",
+         "d"},
+        {R"(<configuration Name="RAM" x="r"/><configuration Name="Flash" x="f"/><configuration Name="Common" x="c"/>)",
+         "f"},
         {R"(<configuration Name="RAM" x="r"/><configuration Name="Common" x="c"/>)", "r"},
         {R"(<configuration Name="Common" x="c"/>)", "c"},
         {R"(<configuration Name="Debug" x=""/><configuration Name="Common" x="c"/>)", ""},
@@ -100,8 +105,8 @@ TEST_F(SettingsTest, ListsCollectEveryLevelMostSpecificFirst)
 TEST_F(SettingsTest, ACommonLookupReadsOnlyCommon)
 {
     loadStandard(R"(<configuration Name="Common" x="s"/>)",
-                 R"(<configuration Name="Debug" x="pd"/><configuration Name="Common" x="pc"/>)",
-                 "", "");
+                 R"(<configuration Name="Debug" x="pd"/><configuration Name="Common" x="pc"/>)", "",
+                 "");
     EXPECT_EQ(system->settingFor(file, &text, "Common"), "pc");
     EXPECT_EQ(system->settingFor(file, &list, "Common"), "pc;s");
 }
@@ -109,8 +114,8 @@ TEST_F(SettingsTest, ACommonLookupReadsOnlyCommon)
 TEST_F(SettingsTest, InheritanceInformationListsWhatTheLookupPassed)
 {
     loadStandard(R"(<configuration Name="Common" x="s"/>)",
-                 R"(<configuration Name="Flash" x="pf"/><configuration Name="Common" x="pc"/>)",
-                 "", R"(<configuration Name="Debug" x="d"/>)");
+                 R"(<configuration Name="Flash" x="pf"/><configuration Name="Common" x="pc"/>)", "",
+                 R"(<configuration Name="Debug" x="d"/>)");
     ProjectElement *project = system->projectContaining(file);
     PropertyInheritanceInformation info;
     EXPECT_EQ(system->settingFor(file, &list, "Debug", &info), "d;pf;pc;s");
@@ -142,8 +147,9 @@ TEST_F(SettingsTest, ThePropertyDefaultIsTheLastResort)
 
 TEST_F(SettingsTest, ANestedSolutionUsesItsEnclosingSolutionsInheritance)
 {
-    write("lib.zav", solutionText(R"(<project Name="L"><configuration Name="Flash" x="lf"/></project>)",
-                                  R"(Name="Lib" version="2")"));
+    write("lib.zav",
+          solutionText(R"(<project Name="L"><configuration Name="Flash" x="lf"/></project>)",
+                       R"(Name="Lib" version="2")"));
     load(R"(<configuration Name="Debug" inherited_configurations="Flash"/>
             <import file_name="lib.zav"/>)");
     ProjectElement *l = system->findProject(system->solutionElement(), "L(Lib)");
@@ -168,7 +174,8 @@ TEST_F(SettingsTest, ChangesAreSeenByTheNextLookup)
     EXPECT_EQ(system->settingFor(file, &text, "Debug"), "p");
 
     ProjectElement *solution = system->solutionElement();
-    system->findConfiguration(solution, "Debug")->setAttribute("inherited_configurations", "", false);
+    system->findConfiguration(solution, "Debug")
+        ->setAttribute("inherited_configurations", "", false);
     solution->updateInheritenceMap();
     system->setProperty(file, &text, "RAM", "r2", false);
     EXPECT_EQ(system->settingFor(file, &text, "Debug"), "p");

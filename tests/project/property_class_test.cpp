@@ -14,10 +14,17 @@ TEST(PropertyClassHex, PaddedToTheDigitsOfTheMaximum)
         QString expected;
     };
     const Case cases[] = {
-        {10, 0x3FF, "0x00a"},  {0, 0xF, "0x0"},          {0x1F, 0xF, "0x1f"},
-        {1, 0x10, "0x01"},     {1, 0xFFFF, "0x0001"},    {1, 0x10000, "0x00001"},
-        {1, 0xFFFFFF, "0x000001"}, {1, 0xFFFFFFF, "0x0000001"}, {1, 0x10000000, "0x00000001"},
-        {-1, 0xFF, "0xffffffff"},  {255, 0, "0xff"},
+        {10, 0x3FF, "0x00a"},
+        {0, 0xF, "0x0"},
+        {0x1F, 0xF, "0x1f"},
+        {1, 0x10, "0x01"},
+        {1, 0xFFFF, "0x0001"},
+        {1, 0x10000, "0x00001"},
+        {1, 0xFFFFFF, "0x000001"},
+        {1, 0xFFFFFFF, "0x0000001"},
+        {1, 0x10000000, "0x00000001"},
+        {-1, 0xFF, "0xffffffff"},
+        {255, 0, "0xff"},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.expected.toStdString());

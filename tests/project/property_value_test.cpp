@@ -15,10 +15,8 @@ public:
     WarningCatcher()
     {
         s_messages.clear();
-        m_previous = qInstallMessageHandler(
-            [](QtMsgType, const QMessageLogContext &, const QString &text) {
-                s_messages.append(text);
-            });
+        m_previous = qInstallMessageHandler([](QtMsgType, const QMessageLogContext &,
+                                               const QString &text) { s_messages.append(text); });
     }
     ~WarningCatcher() { qInstallMessageHandler(m_previous); }
     const QStringList &messages() const { return s_messages; }
@@ -39,9 +37,7 @@ const PropertyClass kText("t", PropertyClass::String, "", "", "", "", "d1;d2");
 class CountedValue : public SimplePropertyValue
 {
 public:
-    CountedValue(const PropertyClass *c, int *deaths) : SimplePropertyValue(c), m_deaths(deaths)
-    {
-    }
+    CountedValue(const PropertyClass *c, int *deaths) : SimplePropertyValue(c), m_deaths(deaths) {}
     ~CountedValue() override { ++*m_deaths; }
 
 private:
@@ -57,8 +53,8 @@ TEST(PropertyValueConversion, ToBool)
         const char *value;
         bool expected;
     };
-    const Case cases[] = {{"", false},  {"Yes", true}, {"YES", true}, {"True", true},
-                          {"1", true},  {"no", false}, {"2", false},  {"No", false}};
+    const Case cases[] = {{"", false}, {"Yes", true}, {"YES", true}, {"True", true},
+                          {"1", true}, {"no", false}, {"2", false},  {"No", false}};
     for (const Case &c : cases) {
         SCOPED_TRACE(c.value);
         SimplePropertyValue v(&kBoolean, QString(c.value));
@@ -79,10 +75,10 @@ TEST(PropertyValueConversion, ToInt)
         int expected;
     };
     const Case cases[] = {
-        {&kColours, "Blue", 2}, {&kColours, "Purple", -1}, {&kColours, "", 1},
-        {&kBoolean, "Yes", 1},  {&kBoolean, "yes", -1},    {&kInteger, "42", 42},
-        {&kInteger, "0x1F", 31}, {&kInteger, "017", 15},   {&kInteger, "-3", -3},
-        {&kInteger, "12abc", 12}, {&kInteger, "abc", 0},   {&kInteger, "", 7},
+        {&kColours, "Blue", 2},   {&kColours, "Purple", -1}, {&kColours, "", 1},
+        {&kBoolean, "Yes", 1},    {&kBoolean, "yes", -1},    {&kInteger, "42", 42},
+        {&kInteger, "0x1F", 31},  {&kInteger, "017", 15},    {&kInteger, "-3", -3},
+        {&kInteger, "12abc", 12}, {&kInteger, "abc", 0},     {&kInteger, "", 7},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.value);
@@ -120,7 +116,8 @@ TEST(PropertyValueSetInt, ByType)
     SimplePropertyValue text(&kText, QString("keep"));
     text.setValue(3);
     EXPECT_EQ(text.toString(), "keep");
-    EXPECT_EQ(warnings.messages().last(), "PropertyValue::setValue(int): Setting a non-integer property");
+    EXPECT_EQ(warnings.messages().last(),
+              "PropertyValue::setValue(int): Setting a non-integer property");
 }
 
 TEST(PropertyValueSetBool, WarnsOnANonBooleanClassAndStoresTheIndex)

@@ -13,10 +13,11 @@
 #include <gtest/gtest.h>
 #include <memory>
 
-inline QString solutionText(const QString &body, const QString &rootAttributes = "Name=\"S\" version=\"2\"")
+inline QString solutionText(const QString &body,
+                            const QString &rootAttributes = "Name=\"S\" version=\"2\"")
 {
-    return "<!DOCTYPE Quillmark_Project_File>\n<solution " + rootAttributes + ">\n" + body
-           + "\n</solution>\n";
+    return "<!DOCTYPE Quillmark_Project_File>\n<solution " + rootAttributes + ">\n" + body +
+           "\n</solution>\n";
 }
 
 class SolutionFixture : public ::testing::Test
