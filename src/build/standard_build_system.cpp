@@ -4,7 +4,6 @@
 #include "build/build_property_catalogue.h"
 #include "build/builder.h"
 #include "build/dependency_file.h"
-#include "host/dequotify.h"
 #include "host/qtx.h"
 #include "macros/macro_system.h"
 #include "project/project_element.h"
