@@ -48,6 +48,8 @@ bool readWhole(const QString &path, QByteArray &bytes)
 
 } // namespace
 
+// Plain runs of characters are copied into the name whole; only the escapes, blanks and line
+// ends between them are looked at one by one.
 QStringList parseDependencyText(const QString &text, const QString &dir)
 {
     QStringList names;
@@ -56,28 +58,37 @@ QStringList parseDependencyText(const QString &text, const QString &dir)
         return names;
     QString name;
     name.reserve(256);
+    const QChar *data = text.constData();
     const qsizetype size = text.size();
+    qsizetype run = colon + 1; // start of the plain characters not yet copied into `name`
+    const auto takeRun = [&](qsizetype end) {
+        if (end > run)
+            name.append(data + run, end - run);
+    };
     for (qsizetype i = colon + 1; i < size; ++i) {
-        const QChar c = text.at(i);
+        const char16_t c = data[i].unicode();
+        if (c != u'\\' && c != u'\n' && c != u' ')
+            continue;
+        takeRun(i);
+        run = i + 1;
         if (c == u'\\' && i + 1 < size) {
-            const QChar next = text.at(i + 1);
+            const char16_t next = data[i + 1].unicode();
             if (next == u' ' || next == u'\n') {
                 if (next == u' ')
-                    name.append(next);
+                    name.append(u' ');
                 ++i;
+                run = i + 1;
                 continue;
             }
-            name.append(c);
+            name.append(u'\\');
             continue;
         }
-        if (c == u'\n')
-            continue;
-        if (c == u' ') {
+        if (c == u'\\')
+            name.append(u'\\'); // a backslash that ends the text
+        else if (c == u' ')
             addName(names, name, dir);
-            continue;
-        }
-        name.append(c);
     }
+    takeRun(size);
     addName(names, name, dir);
     return names;
 }
