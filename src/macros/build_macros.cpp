@@ -147,19 +147,63 @@ void addDirectories(ProjectElement *e, const QString &configuration, MacroTable 
         table.insert(QStringLiteral("RootRelativeOutDir"), relative);
 }
 
+// The part of the table that every element of a project shares: the global macros, the
+// project's own macros, the project, solution and extension names. A build asks for the table
+// of every file it looks at, so the part is kept and reused while nothing it came from has
+// changed: the element tree, the values, the global table, and the project macros setting
+// (which a file may set for itself).
+struct SharedPart
+{
+    ProjectElement *project = nullptr;
+    QString configuration;
+    QString projectMacros;
+    quint64 structure = 0;
+    quint64 values = 0;
+    MacroTable globals;
+    MacroTable table;
+};
+
+QString projectMacrosSetting(ProjectElement *e, const QString &configuration)
+{
+    if (!projectSystem || !projectSystem->macrosProperty())
+        return QString();
+    return projectSystem->settingFor(e, projectSystem->macrosProperty(), configuration);
+}
+
+const MacroTable &sharedPart(ProjectElement *e, const QString &configuration)
+{
+    static SharedPart part;
+    ProjectElement *project = enclosing(e, ProjectElement::Project);
+    const MacroTable globals = macroSystem.globalMacros(true);
+    const QString projectMacros = projectMacrosSetting(e, configuration);
+    if (project && part.project == project && part.configuration == configuration
+        && part.structure == ProjectElement::structureGeneration()
+        && part.values == ProjectElement::valueGeneration() && part.globals.isSharedWith(globals)
+        && part.projectMacros == projectMacros)
+        return part.table;
+    part = SharedPart{project,
+                      configuration,
+                      projectMacros,
+                      ProjectElement::structureGeneration(),
+                      ProjectElement::valueGeneration(),
+                      globals,
+                      globals};
+    addProjectMacros(e, configuration, part.table);
+    addProjectNames(e, configuration, part.table);
+    addSolutionNames(e, part.table);
+    addExtensions(part.table);
+    return part.table;
+}
+
 } // namespace
 
 QMap<QString, QString> buildMacros(ProjectElement *e, const QString &configuration)
 {
-    MacroTable table = macroSystem.globalMacros(true);
     if (!e)
-        return table;
-    addProjectMacros(e, configuration, table);
+        return macroSystem.globalMacros(true);
+    MacroTable table = sharedPart(e, configuration);
     table.insert(QStringLiteral("ProjectNodeName"), e->getName());
-    addProjectNames(e, configuration, table);
-    addSolutionNames(e, table);
     addInputNames(e, table);
-    addExtensions(table);
     addDirectories(e, configuration, table);
     return table;
 }
