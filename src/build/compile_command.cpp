@@ -79,6 +79,40 @@ QString absoluteIn(const QString &directory, const QString &path)
     return QDir::cleanPath(QDir(directory).absoluteFilePath(path));
 }
 
+// The words of a pass after its program: the options the driver keeps (with their separate
+// arguments), the source, and whether the source is assembly to preprocess.
+struct PassWords
+{
+    QStringList options;
+    QString source;
+    bool assembly = false;
+};
+
+PassWords sortPassWords(const QStringList &pass)
+{
+    PassWords words;
+    for (qsizetype i = 1; i < pass.size(); ++i) {
+        const QString &word = pass.at(i);
+        if (!word.startsWith(u'-') || word.size() == 1) {
+            // A second source would be an error of the pass: keep the last one as the source.
+            if (!words.source.isNull())
+                words.options << words.source;
+            words.source = word;
+            continue;
+        }
+        words.assembly = words.assembly || word == u"-lang-asm";
+        const bool pairs = takesSeparateArgument(word) && i + 1 < pass.size();
+        if (!isPassOnly(word) && !isMeaninglessForTheDriver(word)) {
+            words.options << word;
+            if (pairs)
+                words.options << pass.at(i + 1);
+        }
+        if (pairs)
+            ++i;
+    }
+    return words;
+}
+
 QJsonObject toJson(const CompileCommand &command)
 {
     QJsonObject entry{{QStringLiteral("directory"), command.directory},
@@ -94,45 +128,22 @@ QJsonObject toJson(const CompileCommand &command)
 std::optional<CompileCommand> compileCommandFromPass(const QString &directory,
                                                      const QStringList &pass, const QString &object)
 {
-    if (pass.isEmpty())
-        return std::nullopt;
-    const std::optional<QString> driver = driverName(pass.first());
+    const std::optional<QString> driver = driverName(pass.value(0));
     if (!driver)
         return std::nullopt;
-
-    QStringList options;
-    QString source;
-    bool assembly = false;
-    for (qsizetype i = 1; i < pass.size(); ++i) {
-        const QString &word = pass.at(i);
-        if (!word.startsWith(u'-') || word.size() == 1) {
-            // A second source would be an error of the pass: keep the last one as the source.
-            if (!source.isNull())
-                options << source;
-            source = word;
-            continue;
-        }
-        assembly = assembly || word == u"-lang-asm";
-        const bool pairs = takesSeparateArgument(word) && i + 1 < pass.size();
-        if (!isPassOnly(word) && !isMeaninglessForTheDriver(word)) {
-            options << word;
-            if (pairs)
-                options << pass.at(i + 1);
-        }
-        if (pairs)
-            ++i;
-    }
-    if (source.isEmpty())
+    const PassWords words = sortPassWords(pass);
+    if (words.source.isEmpty())
         return std::nullopt;
 
     CompileCommand command;
     command.directory = QDir::cleanPath(QDir(directory).absolutePath());
-    command.file = absoluteIn(command.directory, source);
+    command.file = absoluteIn(command.directory, words.source);
     command.output = object.isEmpty() ? QString() : absoluteIn(command.directory, object);
-    command.arguments << driverProgram(pass.first(), *driver) << options << QStringLiteral("-c");
-    if (assembly)
+    command.arguments << driverProgram(pass.first(), *driver) << words.options
+                      << QStringLiteral("-c");
+    if (words.assembly)
         command.arguments << QStringLiteral("-x") << QStringLiteral("assembler-with-cpp");
-    command.arguments << source;
+    command.arguments << words.source;
     if (!command.output.isEmpty())
         command.arguments << QStringLiteral("-o") << command.output;
     return command;
