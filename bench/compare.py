@@ -106,10 +106,14 @@ def load():
     return " / ".join(f"{x:.1f}" for x in os.getloadavg())
 
 
-def generate(kestrel, out, files, projects):
+def generate(kestrel, out, files, projects, reuse):
+    """Writes the trees; with `reuse`, keeps trees of an earlier run that were built whole."""
+    if reuse and os.path.exists(f"{out}/.built"):
+        return False
     subprocess.run([sys.executable, f"{HERE}/gen_firmware.py", "--kestrel", kestrel,
                     "--files", str(files), "--projects", str(projects), out], check=True,
                    stdout=subprocess.DEVNULL)
+    return True
 
 
 def ms(seconds):
@@ -132,6 +136,8 @@ def main():
     parser.add_argument("--full-runs", type=int, default=3)
     parser.add_argument("--jobs", type=int, default=2, help="-j of the parallel full build")
     parser.add_argument("--callgrind", action="store_true")
+    parser.add_argument("--reuse", action="store_true",
+                        help="keep the built trees of an earlier run in --work")
     parser.add_argument("--report", default=f"{HERE}/RESULTS.md")
     args = parser.parse_args()
     kestrel = os.path.abspath(args.kestrel)
@@ -155,7 +161,7 @@ def main():
     for pair in args.full_sizes.split(","):
         files, projects = (int(x) for x in pair.split(":"))
         root = f"{args.work}/{files}x{projects}"
-        generate(kestrel, root, files, projects)
+        generate(kestrel, root, files, projects, args.reuse)
         trees = Trees(root, kestrel)
         full = medians(trees, tools, args.full_runs, lambda t, tool: t.clean(tool))
         parallel = Trees(root, kestrel, args.jobs)
@@ -178,10 +184,11 @@ def main():
     for pair in args.sizes.split(","):
         files, projects = (int(x) for x in pair.split(":"))
         root = f"{args.work}/{files}x{projects}"
-        generate(kestrel, root, files, projects)
-        trees = Trees(root, kestrel, 2)
-        for tool in tools:
-            trees.build(tool)  # the first, full build, with two jobs to save time
+        if generate(kestrel, root, files, projects, args.reuse):
+            trees = Trees(root, kestrel, 2)
+            for tool in tools:
+                trees.build(tool)  # the first, full build, with two jobs to save time
+            open(f"{root}/.built", "w").close()
         trees = Trees(root, kestrel)
         noop = medians(trees, tools, args.runs)
         touch = medians(trees, tools, max(3, args.runs // 2),
