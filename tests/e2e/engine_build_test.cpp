@@ -112,8 +112,9 @@ protected:
         QDirIterator it(work, QDir::Files, QDirIterator::Subdirectories);
         while (it.hasNext()) {
             const QString file = it.next();
-            if (file.contains(QStringLiteral("/Debug/")) || file.contains(QStringLiteral("/Release/")))
+            if (file.contains(QStringLiteral("/Debug/")) || file.contains(QStringLiteral("/Release/"))) {
                 ASSERT_TRUE(setFileTime(file, base + m_tick));
+            }
         }
     }
 
