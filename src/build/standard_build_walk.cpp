@@ -267,6 +267,9 @@ bool StandardBuildSystem::stageStep(ProjectElement *element, const QString &conf
 {
     BuildPropertyCatalogue &p = properties();
     if (element->isProject()) {
+        // The project itself is one of the steps counted for it, like each staged file.
+        if (builder)
+            builder->nextStep();
         const QString command = settingForExpanded(element, p.stage_post_build_command, config);
         if (command.isEmpty() || !rebuild)
             return false;
