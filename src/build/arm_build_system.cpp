@@ -237,6 +237,9 @@ void ARMBuildSystem::assemblerPass(ProjectElement *element, const QString &confi
 // commands it is removed here, because the file was created to reserve its name.
 void ARMBuildSystem::removeTemporaryFile(const QString &file, Builder *builder)
 {
+    // No name: none could be made, and the step has failed on that already.
+    if (file.isEmpty())
+        return;
     builder->setCommand({QStringLiteral("rm"), file});
     builder->doit();
     QFile::remove(file);

@@ -13,6 +13,7 @@ struct BuildJobs::Item
     QString directory;
     QStringList words;
     int indent = 0;
+    QStringList outputs;
     bool ran = false;
     CommandResult result;
 };
@@ -75,13 +76,15 @@ void BuildJobs::line(const QByteArray &bytes)
         m_blocks.push_back({-1, nullptr, bytes});
 }
 
-void BuildJobs::command(const QString &directory, const QStringList &words, int indent)
+void BuildJobs::command(const QString &directory, const QStringList &words, int indent,
+                        const QStringList &outputs)
 {
     Item item;
     item.isCommand = true;
     item.directory = directory;
     item.words = words;
     item.indent = indent;
+    item.outputs = outputs;
     m_current->items.push_back(std::move(item));
 }
 
@@ -120,6 +123,12 @@ bool BuildJobs::run(Job &job, const Runner &runner)
             continue;
         item.result = runner(item.directory, item.words);
         item.ran = true;
+        // The step was cut short: what it was writing must not look up to date later.
+        if (item.result.interrupted) {
+            KestrelBuilder::removeOutputs(item.outputs);
+            job.outcome = CommandFailed;
+            return false;
+        }
         if (item.result.builtin && !item.result.builtinError.isEmpty()) {
             job.outcome = BuiltinFailed;
             return false;
@@ -149,7 +158,7 @@ void BuildJobs::print(const Job &job) const
             continue;
         }
         bytes += relayed(result.errorLines) + relayed(result.outputLines);
-        if (result.status == -1) {
+        if (result.status == -1 && !result.interrupted) {
             const QString program = item.words.isEmpty() ? QString() : item.words.first();
             bytes += consoleLine(item.indent,
                                  QStringLiteral("can't execute command \"") + program + u'"');

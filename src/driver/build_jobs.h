@@ -30,6 +30,7 @@ public:
         int status = 0;
         QStringList outputLines;
         QStringList errorLines;
+        bool interrupted = false; // the build was interrupted while the command ran
     };
     // Runs one command on a worker thread; it may rewrite the words, as built-ins do.
     using Runner =
@@ -45,8 +46,10 @@ public:
     bool recording() const { return m_current != nullptr; }
     // A finished console line (indentation and line end included).
     void line(const QByteArray &bytes);
-    // `indent` is the indentation of a "can't execute command" line about it.
-    void command(const QString &directory, const QStringList &words, int indent);
+    // `indent` is the indentation of a "can't execute command" line about it; `outputs` are the
+    // files its step announced, removed when an interruption stops the command.
+    void command(const QString &directory, const QStringList &words, int indent,
+                 const QStringList &outputs = {});
     void end();
 
     // Prints what the ended jobs printed and reports a failure. After a failure it lets the

@@ -8,6 +8,7 @@
 #include "driver/kestrel_main.h"
 #include "driver/progress_builder.h"
 #include "host/h_exception.h"
+#include "host/interruption.h"
 #include "macros/default_system_macros.h"
 #include "macros/macro_system.h"
 #include "macros/package_system.h"
@@ -208,7 +209,11 @@ int buildFromCommandLine(KestrelArgParse &args)
         args.progress
             ? std::make_unique<ProgressBuilder>(args.echo, args.show, builderHooks(), args.jobs)
             : std::make_unique<KestrelBuilder>(args.echo, args.show, builderHooks(), args.jobs);
+    // From here on Ctrl-C stops the running tools and removes what they were writing; before,
+    // nothing is written that an interruption could leave half done.
+    Interruption::install();
     buildSystem->build(element, args.configName, builder.get(), flags, true, args.batch);
+    builder->stopIfInterrupted();
     // A failed external command has ended the process already; a build stopped by a failed
     // built-in command or by the engine itself fails the run too.
     return buildSystem->buildFailed ? kFailed : 0;

@@ -1,8 +1,11 @@
 #include "driver/kestrel_builder.h"
 
 #include "driver/build_jobs.h"
+#include "host/interruption.h"
 #include "host/path.h"
 #include "host/qtx.h"
+
+#include <QFileInfo>
 
 #include <cstdio>
 #include <cstdlib>
@@ -21,6 +24,7 @@ BuildJobs::Runner commandRunner(const KestrelBuilder::Hooks &hooks)
         }
         result.status = QTx::spawnProcess(command, true, directory, false, &result.outputLines,
                                           &result.errorLines, true);
+        result.interrupted = Interruption::signal() != 0;
         return result;
     };
 }
@@ -77,11 +81,15 @@ void KestrelBuilder::endGroup(ProjectElement *)
     indent -= 2;
 }
 
+// A new step begins: whatever the last one announced is complete.
 void KestrelBuilder::init()
 {
     workingDirectory = QString();
     command.clear();
     environmentList.clear();
+    m_announced.clear();
+    m_directoryFailed = false;
+    stopIfInterrupted();
 }
 
 void KestrelBuilder::setDirectory(const QString &dir)
@@ -99,10 +107,22 @@ void KestrelBuilder::setEnvironment(const QStringList &env)
     environmentList = env;
 }
 
+// The files are remembered until the next init, so that a step cut short by an interruption
+// leaves no partial file behind that a later build would take as up to date. A directory that
+// cannot be made fails the step before its command runs.
 void KestrelBuilder::setOutputFiles(const QStringList &files)
 {
-    for (const QString &file : files)
-        Path::ensureDirExists(file);
+    for (const QString &file : files) {
+        if (!m_announced.contains(file))
+            m_announced.append(file);
+        if (Path::ensureDirExists(file) || m_directoryFailed)
+            continue;
+        m_directoryFailed = true;
+        printLine(QStringLiteral("can't create directory \"%1\" for \"%2\"")
+                      .arg(QFileInfo(file).absolutePath(), file));
+        if (m_hooks.markBuildFailed)
+            m_hooks.markBuildFailed();
+    }
 }
 
 void KestrelBuilder::setTemporaryFiles(const QStringList &files)
@@ -140,14 +160,16 @@ void KestrelBuilder::doit()
 {
     if (echo)
         printLine(command.join(u' '));
-    if (show)
+    if (show || m_directoryFailed)
         return;
     if (m_jobs && m_jobs->recording()) {
-        m_jobs->command(workingDirectory, command, indent);
+        stopIfInterrupted();
+        m_jobs->command(workingDirectory, command, indent, m_announced);
         return;
     }
     // A command outside any job may need what the jobs make: it runs after them.
     waitForJobs();
+    stopIfInterruptedInStep();
     QString errorText;
     if (m_hooks.builtinCommand && m_hooks.builtinCommand(workingDirectory, command, errorText)) {
         if (!errorText.isEmpty()) {
@@ -163,8 +185,47 @@ void KestrelBuilder::doit()
                                          &errorLines, true);
     relay(errorLines);
     relay(outputLines);
+    stopIfInterruptedInStep();
     if (status != 0)
         failed(status);
+}
+
+// Only regular files are removed: an output named /dev/null must survive an interruption.
+void KestrelBuilder::removeOutputs(const QStringList &files)
+{
+    for (const QString &file : files) {
+        const QFileInfo info(file);
+        if (info.isFile() && !info.isSymLink())
+            QTx::removeFile(file);
+    }
+}
+
+// Some of the step's commands may have run, and the one that was running has been stopped
+// halfway: none of its outputs can be trusted.
+void KestrelBuilder::stopIfInterruptedInStep()
+{
+    if (!Interruption::signal())
+        return;
+    removeOutputs(m_announced);
+    stopIfInterrupted();
+}
+
+// The running jobs see the interruption too: their tools are stopped and the steps they cut
+// short lose their outputs. Once all have ended the run ends with 128 + the signal number.
+void KestrelBuilder::stopIfInterrupted()
+{
+    const int status = Interruption::exitStatus();
+    if (status == 0)
+        return;
+    if (m_jobs)
+        m_jobs->waitForAll();
+    write("build interrupted\n");
+    if (m_hooks.markBuildFailed)
+        m_hooks.markBuildFailed();
+    if (m_hooks.exitProcess)
+        m_hooks.exitProcess(status);
+    else
+        std::exit(status);
 }
 
 void KestrelBuilder::error(const QString &text)
@@ -217,6 +278,7 @@ void KestrelBuilder::waitForJobs()
 // commands run one at a time, once the other running jobs have ended and been printed.
 void KestrelBuilder::settled(int outcome)
 {
+    stopIfInterrupted();
     if (outcome == BuildJobs::Running)
         return;
     if (m_hooks.markBuildFailed)

@@ -53,6 +53,13 @@ public:
     void endJob() override;
     void waitForJobs() override;
 
+    // Ends the run with 128 + the signal number when an interruption has been received (see
+    // host/interruption.h), after the running jobs have ended; returns otherwise. The builder
+    // also looks by itself at the start of each step and around each command.
+    void stopIfInterrupted();
+    // Removes those of `files` that are regular files (what a stopped step was writing).
+    static void removeOutputs(const QStringList &files);
+
     // Only characters printable in the C locale survive: each character is taken as its
     // Latin-1 code (above 255 counts as 0) and kept when it is in 32..126.
     static QByteArray printable(const QString &text);
@@ -70,7 +77,10 @@ private:
     void failed(int status);
     void write(const QByteArray &bytes) const;
     void settled(int outcome);
+    void stopIfInterruptedInStep();
 
     Hooks m_hooks;
+    QStringList m_announced;        // output and temporary files of the current step
+    bool m_directoryFailed = false; // the step's output directory could not be made
     std::unique_ptr<BuildJobs> m_jobs; // null when commands run one at a time
 };

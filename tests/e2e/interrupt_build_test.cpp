@@ -1,0 +1,234 @@
+// Ctrl-C or SIGTERM in the middle of a firmware build: the running tool chain pass ends, the
+// file it was writing is removed, the run exits with 128 + the signal, and the next build
+// redoes exactly the step that was cut short. The compiler or assembler pass working on
+// slow.c is a wrapper that writes a partial output, then sleeps before running the real pass.
+#include "arm_firmware.h"
+
+#include "support/qt_printers.h"
+
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+
+namespace {
+
+const char kSlowPass[] = R"sh(#!/bin/sh
+tool=$(basename "$0")
+echo "$tool $*" >> "$KESTREL_TEST_LOG"
+if [ "$tool" = "$KESTREL_SLOW_TOOL" ]; then
+    case " $* " in
+    *slow.*)
+        out= prev=
+        for a; do [ "$prev" = -o ] && out=$a; prev=$a; done
+        echo partial > "$out"
+        echo "$$ $out" > "$KESTREL_TEST_STARTED.new"
+        mv "$KESTREL_TEST_STARTED.new" "$KESTREL_TEST_STARTED"
+        sleep 600
+        ;;
+    esac
+fi
+exec "$KESTREL_REAL_TOOLS/$tool" "$@"
+)sh";
+
+// Processes of a process group that have not ended yet (zombies have).
+QStringList livingMembers(qint64 group)
+{
+    QStringList living;
+    const QStringList entries = QDir("/proc").entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    for (const QString &entry : entries) {
+        QFile stat("/proc/" + entry + "/stat");
+        if (!stat.open(QIODevice::ReadOnly))
+            continue;
+        const QString text = QString::fromLatin1(stat.readAll());
+        const QStringList fields = text.mid(text.lastIndexOf(u')') + 2).split(u' ');
+        if (fields.size() > 2 && fields.at(2).toLongLong() == group && fields.at(0) != u"Z")
+            living.append(text.left(text.indexOf(u')') + 1));
+    }
+    return living;
+}
+
+template <typename Condition>
+bool within(int milliseconds, Condition condition)
+{
+    const QDeadlineTimer deadline(milliseconds);
+    while (!condition()) {
+        if (deadline.hasExpired())
+            return false;
+        QThread::msleep(20);
+    }
+    return true;
+}
+
+class InterruptBuild : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_dir.isValid());
+        work = m_dir.filePath("work");
+        ASSERT_TRUE(copyFixture(QStringLiteral("interrupt_firmware"), work));
+        const QString tools = m_dir.filePath("tools");
+        ASSERT_TRUE(QDir().mkpath(tools));
+        for (const char *pass : {"cc1", "cc1plus", "as"}) {
+            const QString path = tools + u'/' + pass;
+            ASSERT_TRUE(writeTextFile(path, kSlowPass));
+            QFile(path).setPermissions(QFile(path).permissions() | QFileDevice::ExeOwner);
+        }
+        for (const char *tool : {"ld", "ar", "objcopy"})
+            ASSERT_TRUE(QFile::link(kestrelRootDir() + "/gcc/bin/" + tool, tools + u'/' + tool));
+        settingsFile = m_dir.filePath("user/Tessary for ARM/settings.xml");
+        ASSERT_TRUE(writeTextFile(
+            settingsFile,
+            QStringLiteral("<!DOCTYPE Tessary_Settings_File>\n<settings>\n"
+                           "  <setting name=\"Environment/Build/Tool Chain Root Directory\">%1"
+                           "</setting>\n</settings>\n")
+                .arg(tools)));
+    }
+
+    QProcessEnvironment environment(const QString &slowTool) const
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("TESSARY_ROOT_USER_DIR", m_dir.filePath("user"));
+        env.insert("KESTREL_TEST_LOG", log());
+        env.insert("KESTREL_TEST_STARTED", started());
+        env.insert("KESTREL_REAL_TOOLS", kestrelRootDir() + "/gcc/bin");
+        env.insert("KESTREL_SLOW_TOOL", slowTool);
+        return env;
+    }
+
+    // Starts a build whose `slowTool` pass stalls on slow.c. The signals get their default
+    // actions back first, in case the test itself runs with them ignored.
+    void start(QProcess &process, const QString &slowTool, const QStringList &options)
+    {
+        process.setProcessEnvironment(environment(slowTool));
+        process.setWorkingDirectory(work);
+        process.setChildProcessModifier([] {
+            ::signal(SIGINT, SIG_DFL);
+            ::signal(SIGTERM, SIG_DFL);
+        });
+        process.start(kestrelBinary(), QStringList{"-config", "Debug"} + options +
+                                           QStringList{"firmware.zav"});
+        ASSERT_TRUE(process.waitForStarted(10000));
+    }
+
+    // A build without a stalling pass; returns what it printed.
+    RunResult finish(const QStringList &options = {})
+    {
+        QFile::remove(log());
+        QProcess process;
+        start(process, QString(), options);
+        RunResult result;
+        if (!process.waitForFinished(120000))
+            return result;
+        result.out = QString::fromLocal8Bit(process.readAllStandardOutput());
+        result.status = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+        return result;
+    }
+
+    // "<process id of the stalled pass> <file it is writing>", once it is writing.
+    QStringList stalledPass() const
+    {
+        QFile file(started());
+        if (!file.open(QIODevice::ReadOnly))
+            return {};
+        return QString::fromLocal8Bit(file.readAll()).trimmed().split(u' ');
+    }
+
+    QString log() const { return m_dir.filePath("tools.log"); }
+    QString started() const { return m_dir.filePath("started"); }
+    QString objectOf(const char *source) const
+    {
+        return work + "/Debug/" + QFileInfo(source).completeBaseName() + ".o";
+    }
+
+    QString work;
+    QString settingsFile;
+
+private:
+    QTemporaryDir m_dir;
+};
+
+struct Case
+{
+    const char *slowTool;
+    int signal;
+    QStringList options;
+};
+
+class InterruptedPass : public InterruptBuild, public ::testing::WithParamInterface<Case>
+{
+};
+
+} // namespace
+
+TEST_P(InterruptedPass, RemovesThePartialOutputAndTheNextBuildRedoesThatStep)
+{
+    const Case &c = GetParam();
+    QProcess process;
+    start(process, c.slowTool, c.options);
+    ASSERT_TRUE(within(60000, [&] {
+        return stalledPass().size() == 2 || process.state() == QProcess::NotRunning;
+    }));
+    ASSERT_EQ(process.state(), QProcess::Running) << process.readAllStandardOutput().data();
+    const QStringList stalled = stalledPass();
+    const QString partial = QDir(work).absoluteFilePath(stalled.at(1));
+    ASSERT_TRUE(QFileInfo::exists(partial));
+
+    ASSERT_EQ(::kill(pid_t(process.processId()), c.signal), 0);
+    ASSERT_TRUE(process.waitForFinished(30000));
+    const QString out = QString::fromLocal8Bit(process.readAllStandardOutput());
+    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(process.exitCode(), 128 + c.signal) << out.toStdString();
+    EXPECT_TRUE(out.endsWith("build interrupted\n")) << out.toStdString();
+    EXPECT_FALSE(out.contains("can't execute command")) << out.toStdString();
+
+    EXPECT_FALSE(QFileInfo::exists(partial));
+    EXPECT_FALSE(QFileInfo::exists(objectOf("slow.c")));
+    EXPECT_TRUE(within(10000, [&] { return livingMembers(stalled.at(0).toLongLong()).isEmpty(); }))
+        << livingMembers(stalled.at(0).toLongLong()).join(u' ').toStdString();
+    EXPECT_TRUE(readTextFile(settingsFile).contains("Tool Chain Root Directory"));
+
+    // Whatever a parallel build stopped along with slow.c has lost its object as well; every
+    // object left is complete and stays.
+    QStringList redone;
+    for (const char *source : {"main.c", "startup.s", "fast.c", "slow.c"}) {
+        if (!QFileInfo::exists(objectOf(source)))
+            redone.append(QString(QFileInfo(source).suffix() == u"s" ? "Assembling " : "Compiling ") +
+                          source);
+    }
+    EXPECT_TRUE(redone.contains("Compiling slow.c"));
+    redone.append("Linking app.elf");
+    // A parallel build may have reached the link and written the script (completely: the
+    // builder writes no part of it in the background) before the interruption.
+    if (!QFileInfo::exists(work + "/Debug/app.ld"))
+        redone.append("Generating linker script");
+    const RunResult next = finish(c.options);
+    ASSERT_EQ(next.status, 0) << next.out.toStdString();
+    EXPECT_EQ(steps(next.out), redone) << next.out.toStdString();
+    EXPECT_EQ(finish(c.options).out.count("Compiling"), 0);
+
+    if (!haveQemu())
+        GTEST_SKIP() << "qemu-system-arm is not installed";
+    const RunResult run = runOnLM3S6965(QStringLiteral("Debug/app.elf"), work);
+    EXPECT_EQ(run.out, "fast 21, slow 42\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EachPassAndSignal, InterruptedPass,
+    ::testing::Values(Case{"cc1", SIGINT, {}}, Case{"as", SIGINT, {}}, Case{"cc1", SIGTERM, {}},
+                      Case{"as", SIGTERM, {}}, Case{"as", SIGINT, {"-j", "2"}},
+                      Case{"cc1", SIGTERM, {"-j", "2"}}),
+    [](const ::testing::TestParamInfo<Case> &param) {
+        return std::string(param.param.slowTool) +
+               (param.param.signal == SIGINT ? "_SIGINT" : "_SIGTERM") +
+               (param.param.options.isEmpty() ? "" : "_parallel");
+    });
