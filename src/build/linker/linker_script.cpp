@@ -356,11 +356,18 @@ void layoutMemorySection(MemoryMap *map, QTextStream &out, std::list<Section *> 
 void createLinkerScript(const LinkerScriptSettings &settings, const QString &scriptPath,
                         bool checkOverflow, MemoryMap *memoryMap, MemoryMap *placement)
 {
+    const QString failure = QStringLiteral("cannot write linker script file: ") + scriptPath;
     QFile file(scriptPath);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text))
-        throw QString(QStringLiteral("cannot write linker script file: ") + scriptPath);
+        throw failure;
     QTextStream out(&file);
     writeLinkerScript(settings, out, checkOverflow, memoryMap, placement);
+    // A full disk shows only once the text reaches the file; the link must fail here rather
+    // than hand ld a script cut short.
+    out.flush();
+    file.close();
+    if (out.status() != QTextStream::Ok || file.error() != QFileDevice::NoError)
+        throw QString(failure + QStringLiteral(" (") + file.errorString() + u')');
 }
 
 void writeLinkerScript(const LinkerScriptSettings &settings, QTextStream &out, bool checkOverflow,
