@@ -33,8 +33,8 @@ public:
     // Parallel builds. The walk brackets the commands of one step with beginJob and endJob; a
     // builder that runs steps at the same time may start the job later, and must keep its
     // console lines together. A barrier job starts only after every job before it has ended
-    // (an archive or a link after its objects). waitForJobs returns when every job so far has
-    // ended. A builder that runs each command at once ignores all three.
+    // (an archive after its objects). waitForJobs returns when every job so far has ended. A
+    // builder that runs each command at once ignores all three.
     virtual void beginJob(bool /*barrier*/) {}
     virtual void endJob() {}
     virtual void waitForJobs() {}

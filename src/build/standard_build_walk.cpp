@@ -29,7 +29,8 @@ QStringList chmodCommand(bool readOnly, const QString &path)
 }
 
 // Marks the commands of one step as one job, which a parallel builder may run beside others.
-// A barrier job (an archive, a link) runs only after every job before it.
+// A barrier job (an archive) runs only after every job before it, so that one library's
+// archive can run while the next library compiles.
 class JobScope
 {
 public:
@@ -79,14 +80,16 @@ bool StandardBuildSystem::platformBuild1(ProjectElement *element, const QString 
     case ArchiveAction:
         return archiveStep(element, config, rebuild, builder, flags);
     case LinkAction:
-        return linkStep(element, config, rebuild, builder, flags);
     case StageAction:
     case CombineAction:
-        // Staged and combined files may be what earlier jobs are still making.
+        // These read what earlier jobs are still making, and a link generates its linker script
+        // before it runs: nothing of them may happen ahead of those jobs.
         if (builder)
             builder->waitForJobs();
         if (stopping())
             return false;
+        if (action == LinkAction)
+            return linkStep(element, config, rebuild, builder, flags);
         return action == StageAction ? stageStep(element, config, rebuild, builder, flags)
                                      : combineStep(element, config, rebuild, builder, flags);
     case LoadAction:
@@ -230,7 +233,6 @@ bool StandardBuildSystem::linkStep(ProjectElement *element, const QString &confi
     if ((flags & BuildNoBuild) || !builder)
         return true;
 
-    const JobScope job(builder, true);
     runUserCommand(element, config, p.linker_pre_build_command, p.linker_pre_build_command_wd,
                    QStringLiteral("Pre-link command "), QString(), builder);
     if (stopping())
