@@ -26,7 +26,8 @@ bool removeFile(const QString &path);
 // Sets or clears only the owner-write bit.
 bool setWriteable(const QString &path, bool writeable);
 // Copies contents, times and permissions (less the umask). A `destination` that is an
-// existing directory receives the file under the source's name.
+// existing directory receives the file under the source's name. A copy that fails halfway (a
+// full disk) removes the partial target when that is a regular file.
 bool copyFile(const QString &source, const QString &destination, bool createDirectory);
 
 // Runs `command` (program searched along PATH, then its arguments) in `directory` (null: the

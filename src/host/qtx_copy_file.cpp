@@ -86,11 +86,18 @@ bool copyFile(const QString &source, const QString &destination, bool createDire
         ::close(from);
         return false;
     }
+    struct stat targetStatus;
+    const bool regular = ::fstat(to, &targetStatus) == 0 && S_ISREG(targetStatus.st_mode);
     const bool copied = copyContents(from, to);
     ::close(from);
     const bool closed = ::close(to) == 0;
-    if (!copied || !closed)
+    if (!copied || !closed) {
+        // A partial copy is newer than its source and would pass for an up-to-date one.
+        // Only a regular file is ours to remove; a device named as the target stays.
+        if (regular)
+            ::unlink(targetName.constData());
         return false;
+    }
     copyTimesAndMode(targetName, status);
     return true;
 }
