@@ -298,7 +298,8 @@ QDateTime modificationTime(const QString &absolutePath)
     if (::stat(QFile::encodeName(absolutePath).constData(), &info) != 0)
         return QDateTime();
     const qint64 msecs = qint64(info.st_mtim.tv_sec) * 1000 + info.st_mtim.tv_nsec / 1000000;
-    return QDateTime::fromMSecsSinceEpoch(msecs);
+    // In UTC: comparing two local times asks the C library for the time zone each time.
+    return QDateTime::fromMSecsSinceEpoch(msecs, Qt::UTC);
 }
 
 } // namespace
