@@ -93,6 +93,12 @@ QStringList parseDependencyText(const QString &text, const QString &dir)
     return names;
 }
 
+bool dependencyFileUnreadable(const QString &path)
+{
+    QByteArray bytes;
+    return QFileInfo::exists(path) && !readWhole(path, bytes);
+}
+
 QStringList readDependencyFile(const QString &path, const QString &dir)
 {
     QByteArray bytes;

@@ -16,3 +16,7 @@ QStringList parseDependencyText(const QString &text, const QString &dir);
 
 // parseDependencyText() of the file's contents; empty when the file cannot be read.
 QStringList readDependencyFile(const QString &path, const QString &dir);
+
+// True when the file is there but cannot be read (a directory in its place, a read error):
+// the object's dependencies are unknown then, unlike when the compiler wrote no file.
+bool dependencyFileUnreadable(const QString &path);

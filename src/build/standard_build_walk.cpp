@@ -5,6 +5,7 @@
 #include "build/build_flags.h"
 #include "build/build_property_catalogue.h"
 #include "build/builder.h"
+#include "build/dependency_file.h"
 #include "host/dequotify.h"
 #include "macros/macro_system.h"
 #include "project/project_element.h"
@@ -20,6 +21,18 @@ const QString kNo = QStringLiteral("No");
 QString absoluteIn(const QString &dir, const QString &path)
 {
     return QDir::isAbsolutePath(path) ? path : dir + u'/' + path;
+}
+
+// An object whose dependency file is there but unreadable cannot be judged up to date; the
+// compilation that follows rewrites the file or fails naming it.
+bool unreadableDependencyFile(const QString &object, Builder *builder, bool quiet)
+{
+    const QString file = dependencyFileName(object);
+    if (!dependencyFileUnreadable(file))
+        return false;
+    if (!quiet && builder)
+        builder->message(file + QStringLiteral(" cannot be read."));
+    return true;
 }
 
 QStringList chmodCommand(bool readOnly, const QString &path)
@@ -122,9 +135,12 @@ bool StandardBuildSystem::compileStep(ProjectElement *element, const QString &co
         QStringList dependencies = dependencyCache.value(abs);
         if (dependencies.isEmpty())
             dependencies = getObjectFileDependencies(projectDirectory, input, abs);
+        // Looked at only without dependencies, so a no-op build reads each file once.
+        const bool known =
+            !dependencies.isEmpty() || !unreadableDependencyFile(abs, builder, quiet);
         if (dependencies.isEmpty())
             dependencies.append(element->absolutePath.filePath());
-        if (upToDate(projectDirectory, out, time, dependencies, builder, quiet)
+        if (known && upToDate(projectDirectory, out, time, dependencies, builder, quiet)
             && commandUpToDate(element, config, time, action, builder, quiet)) {
             dependencyCache.insert(abs, dependencies);
             reportUpToDate(builder, quiet, out);
