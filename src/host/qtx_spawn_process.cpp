@@ -43,12 +43,21 @@ struct ArgumentVector
 };
 
 // Only async-signal-safe calls between fork and exec. The child leads a process group of its
-// own, so that ending an interrupted step reaches every process the tool started.
+// own, so that ending an interrupted step reaches every process the tool started. From there
+// it cannot read the terminal (it would be stopped for trying, and the build would hang), so
+// when our input is the terminal it reads an empty input instead.
 [[noreturn]] void runChild(const ArgumentVector &args, const QByteArray &directory, int out,
-                           int err)
+                           int err, bool inputIsTerminal)
 {
     ::setpgid(0, 0);
     Interruption::restoreDefaultsInChild();
+    if (inputIsTerminal) {
+        const int empty = ::open("/dev/null", O_RDONLY);
+        if (empty >= 0) {
+            ::dup2(empty, 0);
+            ::close(empty);
+        }
+    }
     if (out >= 0) {
         ::dup2(out, 1);
         ::dup2(err, 2);
@@ -234,9 +243,10 @@ int spawnProcess(const QStringList &command, bool wait, const QString &directory
 
     const ArgumentVector args(command);
     const QByteArray dir = directory.isNull() ? QByteArray() : QFile::encodeName(directory);
+    const bool inputIsTerminal = ::isatty(0);
     const pid_t child = ::fork();
     if (child == 0)
-        runChild(args, dir, outPipe[1], errPipe[1]);
+        runChild(args, dir, outPipe[1], errPipe[1], inputIsTerminal);
     // Also here, so that the group exists whichever of the two runs first.
     if (child > 0)
         ::setpgid(child, child);

@@ -14,6 +14,8 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <pty.h>
+#include <unistd.h>
 
 namespace {
 
@@ -144,4 +146,41 @@ TEST_F(Interrupted, WithoutASignalChildrenRunAsBefore)
     EXPECT_EQ(run("exit 5", false), 5);
     EXPECT_EQ(Interruption::signal(), 0);
     EXPECT_EQ(Interruption::exitStatus(), 0);
+}
+
+namespace {
+
+// Runs a child that tells whether it could read a line, with `input` as our standard input.
+QStringList readLineWithInput(int input)
+{
+    const int saved = ::dup(0);
+    ::dup2(input, 0);
+    QStringList out;
+    QStringList err;
+    QTx::spawnProcess({"/bin/sh", "-c", "if read x; then echo \"read $x\"; else echo eof; fi"},
+                      true, QString(), false, &out, &err, true);
+    ::dup2(saved, 0);
+    ::close(saved);
+    return out;
+}
+
+} // namespace
+
+// A child in a process group of its own would be stopped for reading the terminal.
+TEST(ChildInput, TerminalIsReplacedByAnEmptyInputOtherInputIsInherited)
+{
+    int master = -1;
+    int terminal = -1;
+    ASSERT_EQ(::openpty(&master, &terminal, nullptr, nullptr, nullptr), 0);
+    ASSERT_EQ(::write(master, "typed\n", 6), 6);
+    EXPECT_EQ(readLineWithInput(terminal), QStringList{"eof"});
+    ::close(terminal);
+    ::close(master);
+
+    int pipeEnds[2];
+    ASSERT_EQ(::pipe(pipeEnds), 0);
+    ASSERT_EQ(::write(pipeEnds[1], "piped\n", 6), 6);
+    ::close(pipeEnds[1]);
+    EXPECT_EQ(readLineWithInput(pipeEnds[0]), QStringList{"read piped"});
+    ::close(pipeEnds[0]);
 }
