@@ -29,8 +29,11 @@ TEST(UnreadableDependencyFile, OnlyAFileThatIsThereButCannotBeReadCounts)
         const char *name;
         bool unreadable;
     };
-    const Case cases[] = {{"main.d", false},     {"empty.d", false},   {"missing.d", false},
-                          {"dangling.d", false}, {"dir.d", true}};
+    const Case cases[] = {{"main.d", false},
+                          {"empty.d", false},
+                          {"missing.d", false},
+                          {"dangling.d", false},
+                          {"dir.d", true}};
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
         EXPECT_EQ(dependencyFileUnreadable(dir.filePath(c.name)), c.unreadable);

@@ -46,8 +46,7 @@ protected:
     }
 
     // Runs `call` with standard output captured; the exit status, or -1 when it returned.
-    template <typename Call>
-    int capture(Call call, QByteArray &out)
+    template <typename Call> int capture(Call call, QByteArray &out)
     {
         CapturedOutput captured(1);
         int status = -1;

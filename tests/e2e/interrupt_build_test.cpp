@@ -56,8 +56,7 @@ QStringList livingMembers(qint64 group)
     return living;
 }
 
-template <typename Condition>
-bool within(int milliseconds, Condition condition)
+template <typename Condition> bool within(int milliseconds, Condition condition)
 {
     const QDeadlineTimer deadline(milliseconds);
     while (!condition()) {
@@ -115,8 +114,8 @@ protected:
             ::signal(SIGINT, SIG_DFL);
             ::signal(SIGTERM, SIG_DFL);
         });
-        process.start(kestrelBinary(), QStringList{"-config", "Debug"} + options +
-                                           QStringList{"firmware.zav"});
+        process.start(kestrelBinary(),
+                      QStringList{"-config", "Debug"} + options + QStringList{"firmware.zav"});
         ASSERT_TRUE(process.waitForStarted(10000));
     }
 
@@ -202,8 +201,9 @@ TEST_P(InterruptedPass, RemovesThePartialOutputAndTheNextBuildRedoesThatStep)
     QStringList redone;
     for (const char *source : {"main.c", "startup.s", "fast.c", "slow.c"}) {
         if (!QFileInfo::exists(objectOf(source)))
-            redone.append(QString(QFileInfo(source).suffix() == u"s" ? "Assembling " : "Compiling ") +
-                          source);
+            redone.append(
+                QString(QFileInfo(source).suffix() == u"s" ? "Assembling " : "Compiling ") +
+                source);
     }
     EXPECT_TRUE(redone.contains("Compiling slow.c"));
     redone.append("Linking app.elf");
@@ -222,13 +222,13 @@ TEST_P(InterruptedPass, RemovesThePartialOutputAndTheNextBuildRedoesThatStep)
     EXPECT_EQ(run.out, "fast 21, slow 42\n");
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    EachPassAndSignal, InterruptedPass,
-    ::testing::Values(Case{"cc1", SIGINT, {}}, Case{"as", SIGINT, {}}, Case{"cc1", SIGTERM, {}},
-                      Case{"as", SIGTERM, {}}, Case{"as", SIGINT, {"-j", "2"}},
-                      Case{"cc1", SIGTERM, {"-j", "2"}}),
-    [](const ::testing::TestParamInfo<Case> &param) {
-        return std::string(param.param.slowTool) +
-               (param.param.signal == SIGINT ? "_SIGINT" : "_SIGTERM") +
-               (param.param.options.isEmpty() ? "" : "_parallel");
-    });
+INSTANTIATE_TEST_SUITE_P(EachPassAndSignal, InterruptedPass,
+                         ::testing::Values(Case{"cc1", SIGINT, {}}, Case{"as", SIGINT, {}},
+                                           Case{"cc1", SIGTERM, {}}, Case{"as", SIGTERM, {}},
+                                           Case{"as", SIGINT, {"-j", "2"}},
+                                           Case{"cc1", SIGTERM, {"-j", "2"}}),
+                         [](const ::testing::TestParamInfo<Case> &param) {
+                             return std::string(param.param.slowTool) +
+                                    (param.param.signal == SIGINT ? "_SIGINT" : "_SIGTERM") +
+                                    (param.param.options.isEmpty() ? "" : "_parallel");
+                         });

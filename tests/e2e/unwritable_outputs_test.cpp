@@ -71,11 +71,11 @@ TEST_F(UnwritableOutputs, SomethingInTheWayFailsWithOneLineNamingIt)
     struct Case
     {
         const char *name;
-        bool builtFirst;        // the obstacle appears after a complete build
-        const char *obstacle;   // a directory where a file goes, or a file where a directory
+        bool builtFirst;      // the obstacle appears after a complete build
+        const char *obstacle; // a directory where a file goes, or a file where a directory
         bool obstacleIsFile;
-        const char *named;      // what the one error line names
-        const char *missing;    // an output the failed build did not make
+        const char *named;   // what the one error line names
+        const char *missing; // an output the failed build did not make
     };
     const Case cases[] = {
         {"object directory", false, "Debug", true, "can't create directory \"%1/Debug\"",
@@ -86,8 +86,8 @@ TEST_F(UnwritableOutputs, SomethingInTheWayFailsWithOneLineNamingIt)
          "cannot write linker script file: %1/Debug/app.ld", "Debug/app.elf"},
         // The compiler cannot rewrite it either and says so; the object must not pass for
         // up to date because its dependencies are unknown.
-        {"dependency file", true, "Debug/fast.d", false,
-         "opening dependency file Debug/fast.d", "Debug/app.elf"},
+        {"dependency file", true, "Debug/fast.d", false, "opening dependency file Debug/fast.d",
+         "Debug/app.elf"},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
@@ -194,8 +194,7 @@ TEST_F(FullDisk, GeneratedLinkerScriptThatDoesNotFitFailsTheLink)
     const RunResult failed = build({"-project", "app"});
     EXPECT_EQ(failed.status, 1) << dump(failed).toStdString();
     EXPECT_EQ(linesMentioning(dump(failed), "cannot write linker script file: " +
-                                                at("Debug/app.ld") +
-                                                " (No space left on device)"),
+                                                at("Debug/app.ld") + " (No space left on device)"),
               1)
         << dump(failed).toStdString();
     EXPECT_FALSE(QFileInfo::exists(at("Debug/app.elf")));

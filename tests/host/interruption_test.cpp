@@ -5,8 +5,8 @@
 
 #include "support/qt_printers.h"
 
-#include <QDir>
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
@@ -99,8 +99,7 @@ TEST_F(Interrupted, SignalEndsTheWholeProcessGroupOfTheChild)
         QElapsedTimer timer;
         timer.start();
         // The grandchild sleeps long; only the group kill ends it in time.
-        const int status =
-            run(QString("sleep 60 & kill -%1 $PPID; wait").arg(c.signal), c.collect);
+        const int status = run(QString("sleep 60 & kill -%1 $PPID; wait").arg(c.signal), c.collect);
         EXPECT_LT(timer.elapsed(), 20000);
         EXPECT_EQ(status, -1);
         EXPECT_EQ(Interruption::signal(), c.signal);
@@ -124,8 +123,7 @@ TEST_F(Interrupted, ToolsThatIgnoreTheSignalAreKilledAfterAGracePeriod)
 TEST_F(Interrupted, ToolGetsAChanceToCleanUpAndItsStatusCounts)
 {
     const int status =
-        run("trap 'echo cleaned > cleaned; exit 3' TERM; kill -TERM $PPID; sleep 60 & wait",
-            true);
+        run("trap 'echo cleaned > cleaned; exit 3' TERM; kill -TERM $PPID; sleep 60 & wait", true);
     EXPECT_EQ(status, 3);
     EXPECT_TRUE(QFile::exists(path("cleaned")));
 }
