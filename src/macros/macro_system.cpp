@@ -31,6 +31,10 @@ constexpr DynamicFormat kDynamicFormats[] = {
 // A definition whose fallbacks keep producing new references could otherwise be expanded
 // forever; no honest setting needs more nesting than this.
 constexpr int kMaxPasses = 32;
+// A definition that refers to itself twice doubles the text with every pass, so the passes
+// alone do not bound it: 32 of them would need gigabytes. Expansion stops once the text has
+// grown by this many characters, far beyond any setting or command line.
+constexpr qsizetype kMaxGrowth = qsizetype(1) << 20;
 
 constexpr QStringView kOpen = u"$(";
 
@@ -311,6 +315,10 @@ QString MacroSystem::replaceMacros(const QMap<QString, QString> &macros, const Q
                 result += in.mid(i, ref.end - i);
             }
             copied = ref.end;
+            if (result.size() > s.size() + kMaxGrowth) {
+                result += in.mid(copied);
+                return result;
+            }
             i = in.indexOf(kOpen, copied);
         }
         if (copied == 0 && !again)

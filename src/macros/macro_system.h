@@ -46,8 +46,8 @@ public:
 
     // Expands every $(Name), $(Name:fallback) and $(Name::literal) of `s` with `macros`.
     // Undefined names without a fallback are left as written, so a text can be expanded by
-    // several tables in turn. Always terminates: passes stop when they change nothing and
-    // after a fixed number.
+    // several tables in turn. Always terminates: passes stop when they change nothing, after
+    // a fixed number, and when the text has grown by a million characters.
     QString replaceMacros(const QMap<QString, QString> &macros, const QString &s) const;
 
     // Expands with the system and global macros (the table file names are expanded with).
