@@ -179,10 +179,13 @@ int ArgParse::argifyLine(const char *fileName, int lineNumber, const char *text,
 
 void ArgParse::parseArgsFromIndirectFile(const char *fileName)
 {
-    if (m_indirectDepth >= kMaxIndirectDepth) {
-        error() << "too many indirect files" << std::endl;
+    if (m_indirectDepth >= kMaxIndirectDepth || m_indirectFilesRead >= kMaxIndirectFiles) {
+        if (!m_tooManyReported)
+            error() << "too many indirect files" << std::endl;
+        m_tooManyReported = true;
         return;
     }
+    ++m_indirectFilesRead;
     FILE *file = std::fopen(fileName, "r");
     if (!file) {
         const int failure = errno;

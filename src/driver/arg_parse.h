@@ -38,6 +38,9 @@ public:
 
     // An indirect file may name another one; this many can be open at once.
     static constexpr int kMaxIndirectDepth = 100;
+    // The depth alone does not bound the work: a file that names itself twice would be opened
+    // 2^100 times. No honest command line reads this many indirect files in all.
+    static constexpr int kMaxIndirectFiles = 1000;
 
     ArgParse();
     virtual ~ArgParse();
@@ -72,6 +75,8 @@ private:
 
     std::map<const char *, Option, Cstring_greater> m_options;
     int m_indirectDepth = 0;
+    int m_indirectFilesRead = 0;
+    bool m_tooManyReported = false; // said once: a runaway would say it at every leaf
     ErrorReport *m_report;
     std::vector<std::unique_ptr<char[]>> m_words;
 };
