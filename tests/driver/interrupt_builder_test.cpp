@@ -106,14 +106,6 @@ TEST_F(BuilderStops, InterruptionBetweenStepsKeepsTheFinishedStep)
     EXPECT_TRUE(QFile::exists(path("main.o")));
 }
 
-TEST_F(BuilderStops, NothingHappensWithoutAnInterruption)
-{
-    QByteArray out;
-    EXPECT_EQ(capture([&] { builder->stopIfInterrupted(); }, out), -1);
-    EXPECT_EQ(out, "");
-    EXPECT_FALSE(failedMarked);
-}
-
 TEST_F(BuilderStops, OutputDirectoryThatCannotBeMadeFailsTheStepBeforeItsCommand)
 {
     write("Debug"); // a file where the directory should be

@@ -138,14 +138,6 @@ TEST_F(Interrupted, NothingStartsOnceInterrupted)
     }
 }
 
-TEST_F(Interrupted, WithoutASignalChildrenRunAsBefore)
-{
-    EXPECT_EQ(run("sleep 0.2; exit 4", true), 4);
-    EXPECT_EQ(run("exit 5", false), 5);
-    EXPECT_EQ(Interruption::signal(), 0);
-    EXPECT_EQ(Interruption::exitStatus(), 0);
-}
-
 namespace {
 
 // Runs a child that tells whether it could read a line, with `input` as our standard input.
