@@ -94,14 +94,15 @@ QString relativeInputPath(const ProjectElement *file)
     return stored.startsWith(prefix) ? stored.mid(prefix.size()) : stored;
 }
 
-// Input names split at the last ".": "main.test.c" is "main.test" with extension "c".
-void addInputNames(ProjectElement *e, MacroTable &table)
+// Input names split at the last ".": "main.test.c" is "main.test" with extension "c". False when
+// the element has none (it is no file, or has no name).
+bool addInputNames(ProjectElement *e, MacroTable &table)
 {
     if (!e->isFile())
-        return;
+        return false;
     e->checkDoFileStuff();
     if (e->filePath.isEmpty())
-        return;
+        return false;
     const QFileInfo stored(e->filePath);
     const QFileInfo full(e->absolutePath.filePath());
     table.insert(QStringLiteral("InputDir"), stored.path());
@@ -110,6 +111,7 @@ void addInputNames(ProjectElement *e, MacroTable &table)
     table.insert(QStringLiteral("InputExt"), full.suffix());
     table.insert(QStringLiteral("InputPath"), full.absoluteFilePath());
     table.insert(QStringLiteral("RelInputPath"), relativeInputPath(e));
+    return true;
 }
 
 void addExtensions(MacroTable &table)
@@ -195,15 +197,53 @@ const MacroTable &sharedPart(ProjectElement *e, const QString &configuration)
     return part.table;
 }
 
+// Gives `name` in `table` the value the shared part has for it, or removes it.
+void restore(MacroTable &table, const MacroTable &shared, const QString &name)
+{
+    const auto it = shared.constFind(name);
+    if (it == shared.cend())
+        table.remove(name);
+    else
+        table.insert(name, *it);
+}
+
+// The table of the last element asked for: the shared part plus that element's own names.
+// Building each table afresh copied the whole shared part and freed it again; instead the
+// element's names are written over the last element's. The copy handed out shares this one's
+// data, so as long as the caller has let go of it by the next request, nothing is copied.
+MacroTable &elementTable(const MacroTable &shared)
+{
+    static MacroTable table;
+    static MacroTable base;
+    if (!base.isSharedWith(shared)) {
+        base = shared;
+        table = shared;
+    }
+    return table;
+}
+
+const QString kInputNames[] = {QStringLiteral("InputDir"),      QStringLiteral("InputName"),
+                               QStringLiteral("InputFileName"), QStringLiteral("InputExt"),
+                               QStringLiteral("InputPath"),     QStringLiteral("RelInputPath")};
+// Reset before the directories are expanded, which must not see the last element's values.
+const QString kDirectoryNames[] = {QStringLiteral("IntDir"), QStringLiteral("RootOutDir"),
+                                   QStringLiteral("OutDir"), QStringLiteral("RootRelativeOutDir")};
+
 } // namespace
 
 QMap<QString, QString> buildMacros(ProjectElement *e, const QString &configuration)
 {
     if (!e)
         return macroSystem.globalMacros(true);
-    MacroTable table = sharedPart(e, configuration);
+    const MacroTable &shared = sharedPart(e, configuration);
+    MacroTable &table = elementTable(shared);
     table.insert(QStringLiteral("ProjectNodeName"), e->getName());
-    addInputNames(e, table);
+    if (!addInputNames(e, table)) {
+        for (const QString &name : kInputNames)
+            restore(table, shared, name);
+    }
+    for (const QString &name : kDirectoryNames)
+        restore(table, shared, name);
     addDirectories(e, configuration, table);
     return table;
 }
