@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <sys/stat.h>
 
 namespace {
 
@@ -31,9 +32,13 @@ const char *errorText(int code)
     }
 }
 
-// The whole file plus a terminating NUL, or null when it cannot be read.
+// The whole file plus a terminating NUL, or null when it cannot be read. Only regular files are
+// read: a directory opens and reports a size near 2^63, and a pipe or device may never end.
 std::unique_ptr<char[]> readWholeFile(const char *path)
 {
+    struct stat status;
+    if (::stat(path, &status) != 0 || !S_ISREG(status.st_mode))
+        return nullptr;
     FilePtr file(std::fopen(path, "rb"));
     if (!file || std::fseek(file.get(), 0, SEEK_END) != 0)
         return nullptr;
