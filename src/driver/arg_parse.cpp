@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <iostream>
+#include <sys/stat.h>
 
 namespace {
 
@@ -29,6 +30,20 @@ private:
     FILE *m_file;
     int &m_depth;
 };
+
+// fopen, except that a directory, which opens like a file and then reads as empty, fails with
+// EISDIR: its options would otherwise be dropped without a word.
+FILE *openIndirectFile(const char *fileName)
+{
+    FILE *file = std::fopen(fileName, "r");
+    struct stat status;
+    if (file && ::fstat(fileno(file), &status) == 0 && S_ISDIR(status.st_mode)) {
+        std::fclose(file);
+        errno = EISDIR;
+        return nullptr;
+    }
+    return file;
+}
 
 bool endsLine(char c)
 {
@@ -186,7 +201,7 @@ void ArgParse::parseArgsFromIndirectFile(const char *fileName)
         return;
     }
     ++m_indirectFilesRead;
-    FILE *file = std::fopen(fileName, "r");
+    FILE *file = openIndirectFile(fileName);
     if (!file) {
         const int failure = errno;
         error() << "can't open indirect file " << fileName << ": " << std::strerror(failure)

@@ -1,5 +1,6 @@
-// Indirect option files that reopen themselves more than once per level: found by fuzzing, where
-// they kept the parser busy for 2^100 file opens. Each must end with one report.
+// Indirect option files that are not what they should be: files that reopen themselves more than
+// once per level (found by fuzzing, where they kept the parser busy for 2^100 file opens) and a
+// directory given as a file. Each must end with one report.
 #include "driver/arg_parse.h"
 #include "driver/error_report.h"
 #include "driver/kestrel_arg_parse.h"
@@ -103,4 +104,15 @@ TEST_F(IndirectFileLimits, FuzzInputsEndWithOneReport)
         EXPECT_EQ(occurrences(stream.str(), "too many indirect files"), 1) << stream.str();
         EXPECT_EQ(parser.indirectDepth(), 0);
     }
+}
+
+TEST_F(IndirectFileLimits, ADirectoryIsReportedInsteadOfReadingAsEmpty)
+{
+    CountingParse parser;
+    std::string word = "@" + tmp.path().toStdString();
+    char *words[] = {word.data()};
+    parser.parse(1, words);
+    EXPECT_EQ(stream.str(), "kestrel: error: can't open indirect file " + tmp.path().toStdString() +
+                                ": Is a directory\n");
+    EXPECT_EQ(parser.indirectDepth(), 0);
 }
