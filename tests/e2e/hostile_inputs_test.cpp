@@ -1,0 +1,412 @@
+// Malformed and hostile inputs given to kestrel from the command line. Whatever the input, a run
+// must end promptly with one clear message and a failure status, never crash or hang, and never
+// touch a file other than the build's own outputs.
+#include "support/qt_printers.h"
+#include "support/run_kestrel.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <QMap>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// A hang shows as a run that needs this long; a healthy failure takes a fraction of a second.
+constexpr int kHangMs = 10000;
+// Processor time the whole run (kestrel and the tools it starts) may take. Measured as CPU time
+// rather than wall time so that a busy machine does not make the test fail.
+constexpr double kMaxSeconds = 1.0;
+constexpr qsizetype kMaxLines = 60;
+
+const QString kDebug = QStringLiteral("Debug");
+const QStringList kBuild = {"-config", "Debug", "s.zav"};
+
+using Prepare = std::function<void(const QString &dir)>;
+
+struct Hostile
+{
+    const char *fixture;     // folder under fixtures/hostile/, copied into the work directory
+    QStringList args;        // the command line
+    QString message;         // what the one clear message says; "|" separates alternatives
+    bool build = false;      // start from base_build/, a project that builds; the fixture's files
+                             // replace its files of the same name
+    Prepare prepare = {};    // what cannot be kept in a fixture: modes, special files, bulk
+    QStringList outputs = {}; // the only places the run may create or change files
+};
+
+void write(const QString &path, const QByteArray &bytes)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate)) << path.toStdString();
+    file.write(bytes);
+}
+
+void makeMode(const QString &path, mode_t mode)
+{
+    ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), mode), 0) << path.toStdString();
+}
+
+Prepare chmodFile(const char *name, mode_t mode)
+{
+    return [=](const QString &dir) { makeMode(dir + '/' + name, mode); };
+}
+
+Prepare remove(const char *name)
+{
+    return [=](const QString &dir) { QFile::remove(dir + '/' + name); };
+}
+
+const QByteArray kDoctype = "<!DOCTYPE Quillmark_Project_File>\n";
+const QByteArray kSolutionStart =
+    kDoctype + "<solution Name=\"s\" version=\"2\"><configuration Name=\"Debug\"/>";
+
+QByteArray repeated(const QByteArray &piece, int count)
+{
+    QByteArray text;
+    text.reserve(piece.size() * count);
+    for (int i = 0; i < count; ++i)
+        text += piece;
+    return text;
+}
+
+void deepNesting(const QString &dir)
+{
+    write(dir + "/s.zav", kSolutionStart + repeated("<folder Name=\"f\">", 100000) +
+                              repeated("</folder>", 100000) + "</solution>\n");
+}
+
+void hugeUnterminatedAttribute(const QString &dir)
+{
+    write(dir + "/s.zav",
+          kSolutionStart + "<project Name=\"" + QByteArray(16 << 20, 'x') + "\n");
+}
+
+void manyAttributes(const QString &dir)
+{
+    QByteArray attributes;
+    for (int i = 0; i < 100000; ++i)
+        attributes += " a" + QByteArray::number(i) + "=\"" + QByteArray::number(i) + '"';
+    write(dir + "/s.zav", kSolutionStart + "<project" + attributes + ">\n");
+}
+
+void deepParentheses(const QString &dir)
+{
+    write(dir + "/board.xml",
+          "<!DOCTYPE Board_Memory_Definition_File>\n<Root name=\"Board\">\n"
+          "  <MemorySegment name=\"FLASH\" start=\"0\" size=\"" +
+              QByteArray(100000, '(') + "0x40000" + QByteArray(100000, ')') +
+              "\"/>\n  <MemorySegment name=\"SRAM\" start=\"0x20000000\" size=\"0x10000\"/>\n"
+              "</Root>\n");
+}
+
+void fifo(const QString &dir)
+{
+    ASSERT_EQ(::mkfifo(QFile::encodeName(dir + "/s.zav").constData(), 0644), 0);
+}
+
+void symlinkLoop(const QString &dir)
+{
+    ASSERT_TRUE(QFile::link("b.zav", dir + "/s.zav"));
+    ASSERT_TRUE(QFile::link("s.zav", dir + "/b.zav"));
+}
+
+void readOnlyOutputDirectory(const QString &dir)
+{
+    ASSERT_TRUE(QDir(dir).mkdir(kDebug));
+    makeMode(dir + "/Debug", 0555);
+}
+
+// clang-format off
+const Hostile kCases[] = {
+    // Solution files that are not solutions.
+    {"empty", kBuild, "s.zav not a solution file"},
+    {"only_blanks", kBuild, "s.zav not a solution file"},
+    {"random_bytes", kBuild, "s.zav not a solution file"},
+    {"elf_binary", kBuild, "s.zav not a solution file"},
+    {"gzip_binary", kBuild, "s.zav not a solution file"},
+    {"utf16", kBuild, "s.zav not a solution file"},
+    {"nul_inside", kBuild, "s.zav not a solution file"},
+    {"truncated_in_tag", kBuild, "s.zav not a solution file"},
+    {"truncated_in_value", kBuild, "s.zav not a solution file"},
+    {"truncated_after_doctype", kBuild, "s.zav not a solution file"},
+    {"no_doctype", kBuild, "s.zav not a solution file"},
+    {"wrong_doctype", kBuild, "s.zav not a solution file"},
+    {"doctype_no_element", kBuild, "s.zav not a solution file"},
+    {"entity_bomb", kBuild, "s.zav not a solution file"},
+    {"unclosed_comment", kBuild, "s.zav not a solution file"},
+    {"unclosed_cdata", kBuild, "s.zav not a solution file"},
+    {"mismatched_tags", kBuild, "load error: bad XML file - tagName mismatch"},
+    {"unterminated_attribute", kBuild, "load error: bad XML file - bad tagName"},
+    {"deep_nesting", kBuild, "load error: bad XML file - elements nested too deeply", false,
+     deepNesting},
+    {"huge_attribute", kBuild, "s.zav not a solution file", false, hugeUnterminatedAttribute},
+    {"many_attributes", kBuild, "s.zav not a solution file", false, manyAttributes},
+    // Solution files that cannot be opened.
+    {"solution_missing", kBuild, "s.zav does not exist"},
+    {"solution_is_directory", kBuild, "s.zav cannot access"},
+    {"solution_unreadable", kBuild, "s.zav cannot access", false, chmodFile("s.zav", 0)},
+    {"solution_in_locked_directory", {"-config", "Debug", "locked/s.zav"}, "s.zav cannot access",
+     false, chmodFile("locked", 0)},
+    {"solution_fifo", kBuild, "s.zav cannot access", false, fifo},
+    {"solution_symlink_loop", kBuild, "s.zav does not exist", false, symlinkLoop},
+    // Imports.
+    {"import_self", kBuild, "s.zav solution already loaded"},
+    {"import_cycle", kBuild, "s.zav solution already loaded"},
+    {"import_missing", kBuild, "load error: missing.zav does not exist"},
+    {"import_directory", kBuild, "load error: sub cannot access"},
+    {"import_unreadable", kBuild, "load error: locked.zav cannot access", false,
+     chmodFile("locked.zav", 0)},
+    {"import_binary", kBuild, "load error: blob.zav not a solution file"},
+    {"import_truncated", kBuild, "load error: half.zav not a solution file"},
+    {"template_unknown", kBuild, "load error: NoSuchTemplate project template not found"},
+    // Option files and the templates file.
+    {"options_self", {"@self.opts", "s.zav"}, "error: too many indirect files"},
+    {"options_mutual", {"@a.opts", "s.zav"}, "error: too many indirect files"},
+    {"options_missing", {"-config", "Debug", "@missing.opts", "s.zav"},
+     "error: can't open indirect file missing.opts"},
+    {"options_unterminated", {"@u.opts", "s.zav"},
+     "error: unterminated string in indirect file u.opts(1)"},
+    {"options_binary", {"-config", "Debug", "@blob.opts"}, "does not exist"},
+    {"options_directory", {"-config", "Debug", "@dir.opts", "s.zav"},
+     "error: can't open indirect file dir.opts: Is a directory"},
+    {"templates_file_binary",
+     {"-config", "Debug", "-templatesfile", "templates.xml", "-template", "T", "-project", "p"},
+     "can't find template 'T'"},
+    {"templates_file_wrong",
+     {"-config", "Debug", "-templatesfile", "templates.xml", "-template", "T", "-project", "p"},
+     "can't find template 'T'"},
+    // Macros that refer to themselves or multiply.
+    {"self_referring_macro", kBuild, "$(Loop).c: No such file or directory", true, {}, {kDebug}},
+    {"mutual_macros", kBuild, "$(A).c: No such file or directory", true, {}, {kDebug}},
+    {"doubling_macros", kBuild, "$(M0).c: No such file or directory", true, {}, {kDebug}},
+    {"nested_fallbacks", kBuild, "File name too long", true, {}, {kDebug}},
+    // Memory maps.
+    {"map_include_self", kBuild, "board.xml' nested too deeply", true, {}, {kDebug}},
+    {"map_include_cycle", kBuild, "other.xml' nested too deeply", true, {}, {kDebug}},
+    {"map_for_zero_increment", kBuild, "incr=\"0\" never ends", true, {}, {kDebug}},
+    {"map_for_runaway", kBuild, "stopped after 65536 iterations", true, {}, {kDebug}},
+    // A size that cannot be evaluated counts as 0, so nothing fits.
+    {"map_deep_parentheses", kBuild, "error: .text is too large to fit in FLASH memory segment",
+     true, deepParentheses, {kDebug}},
+    {"map_division_by_zero", kBuild, "is too large to fit in FLASH memory segment", true, {},
+     {kDebug}},
+    {"map_absurd_values", kBuild, "wraps around address space", true, {}, {kDebug}},
+    {"map_no_segments", kBuild, "UNPLACED_SECTIONS", true, {}, {kDebug}},
+    {"map_missing", kBuild, "memory map file does not exist: ", true, remove("board.xml"),
+     {kDebug}},
+    {"map_unreadable", kBuild, "cannot load memory map file: ", true,
+     chmodFile("board.xml", 0), {kDebug}},
+    {"map_bad_xml", kBuild, "cannot load memory map file: ", true, {}, {kDebug}},
+    {"map_binary", kBuild, "cannot load memory map file: ", true, {}, {kDebug}},
+    {"map_is_directory", kBuild, "cannot load memory map file: ", true, {}, {kDebug}},
+    // Section placements.
+    {"placement_cyclic_runin", kBuild, "run section .a cannot have run in sections", true, {},
+     {kDebug}},
+    {"placement_runin_missing", kBuild, "cannot find run section .nowhere referenced in .data",
+     true, {}, {kDebug}},
+    {"placement_outside_segment", kBuild,
+     "The .text section has been placed at an absolute address outside of its segment range.",
+     true, {}, {kDebug}},
+    {"placement_overflow", kBuild, "error: .big is too large to fit in SRAM memory segment", true,
+     {}, {kDebug}},
+    {"placement_missing", kBuild, "section placement file does not exist: ", true,
+     remove("placement.xml"), {kDebug}},
+    {"placement_bad_xml", kBuild, "cannot load section placement file: ", true, {}, {kDebug}},
+    // Projects and the file system.
+    {"dependency_cycle", kBuild,
+     "cyclic project dependencies in configuration \"Debug\": \"a\" -> \"b\" -> \"c\" -> \"a\"",
+     true},
+    {"dependency_on_itself", kBuild,
+     "cyclic project dependencies in configuration \"Debug\": \"a\" -> \"a\"", true},
+    {"source_missing", kBuild, "absent.c: No such file or directory", true, {}, {kDebug}},
+    {"source_unreadable", kBuild, "main.c: Permission denied", true,
+     chmodFile("main.c", 0), {kDebug}},
+    {"source_is_directory", kBuild, "srcdir.c: No such file or directory", true, {}, {kDebug}},
+    {"linker_options_file_missing", kBuild, "Cannot load options file: absent.txt", true, {},
+     {kDebug}},
+    // The message must name the directory (or a file in it) that cannot be written.
+    {"read_only_output_directory", kBuild, "/Debug\"|/Debug/|\"Debug/", true,
+     readOnlyOutputDirectory},
+    {"output_directory_is_a_file", kBuild, "/Debug\" for \"/", true},
+};
+// clang-format on
+
+// What a run may not change unnoticed: every file and directory with its kind, size, time and
+// mode, by path relative to the work directory.
+QMap<QString, QString> snapshot(const QString &dir)
+{
+    QMap<QString, QString> entries;
+    QDirIterator it(dir, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        struct stat st;
+        if (::lstat(QFile::encodeName(path).constData(), &st) != 0)
+            continue;
+        entries.insert(QDir(dir).relativeFilePath(path),
+                       QString("mode %1 size %2 mtime %3.%4")
+                           .arg(st.st_mode, 0, 8)
+                           .arg(st.st_size)
+                           .arg(st.st_mtim.tv_sec)
+                           .arg(st.st_mtim.tv_nsec));
+    }
+    return entries;
+}
+
+bool isUnder(const QString &path, const QStringList &prefixes)
+{
+    for (const QString &prefix : prefixes) {
+        if (path == prefix || path.startsWith(prefix + '/'))
+            return true;
+    }
+    return false;
+}
+
+// Files the run created, changed or removed outside `allowed`; the user data directory is the
+// tool's own and is left out.
+QStringList touchedOutside(const QMap<QString, QString> &before,
+                           const QMap<QString, QString> &after, QStringList allowed)
+{
+    allowed << QStringLiteral("user");
+    QStringList touched;
+    for (auto it = after.cbegin(); it != after.cend(); ++it) {
+        if (!isUnder(it.key(), allowed) && before.value(it.key()) != it.value())
+            touched << it.key();
+    }
+    for (auto it = before.cbegin(); it != before.cend(); ++it) {
+        if (!isUnder(it.key(), allowed) && !after.contains(it.key()))
+            touched << it.key() + " (removed)";
+    }
+    return touched;
+}
+
+bool saysAnyOf(const QString &output, const QString &alternatives)
+{
+    for (const QString &text : alternatives.split(u'|')) {
+        if (output.contains(text))
+            return true;
+    }
+    return false;
+}
+
+double childCpuSeconds()
+{
+    struct rusage usage;
+    getrusage(RUSAGE_CHILDREN, &usage);
+    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+class HostileInputs : public ::testing::TestWithParam<Hostile>
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_dir.isValid());
+        const Hostile &c = GetParam();
+        if (c.build) {
+            ASSERT_TRUE(copyFixture("hostile/base_build", path()));
+        }
+        if (QFileInfo(fixtureDir(c.fixture)).isDir()) {
+            ASSERT_TRUE(copyIntoBase(c.fixture));
+        }
+        ASSERT_TRUE(QDir(path()).mkpath("home"));
+        ASSERT_TRUE(QDir(path()).mkpath("user"));
+        if (c.prepare)
+            c.prepare(path());
+        // Modes mean nothing to the superuser: run as an ordinary user then, owning the tree.
+        if (::geteuid() == 0) {
+            ASSERT_EQ(::system(("chown -R 65534:65534 " + path()).toLocal8Bit().constData()), 0);
+        }
+    }
+
+    void TearDown() override
+    {
+        // Let the temporary directory be removed whatever the case left unreadable.
+        ::system(("chmod -R u+rwx " + path() + " 2>/dev/null").toLocal8Bit().constData());
+    }
+
+    QString path() const { return m_dir.path(); }
+
+    static QString fixtureDir(const char *name)
+    {
+        return kestrelTestsDir() + "/e2e/fixtures/hostile/" + QLatin1String(name);
+    }
+
+    // A fixture file replaces the base's file of the same name, whatever kind that was.
+    bool copyIntoBase(const char *name)
+    {
+        const QString source = fixtureDir(name);
+        QDirIterator it(source, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            const QString relative = QDir(source).relativeFilePath(it.next());
+            QString top = relative.section('/', 0, 0);
+            const QFileInfo existing(path() + '/' + top);
+            if (existing.isFile() && relative != top)
+                QFile::remove(existing.filePath());
+        }
+        return copyFixture("hostile/" + QString(name), path());
+    }
+
+    RunResult run(const QStringList &args)
+    {
+        const QStringList env = {"TESSARY_ROOT_USER_DIR=" + path() + "/user",
+                                 "HOME=" + path() + "/home"};
+        if (::geteuid() != 0)
+            return runProgram(kestrelBinary(), args, path(), env, kHangMs);
+        return runProgram("setpriv",
+                          QStringList{"--reuid=65534", "--regid=65534", "--clear-groups", "--",
+                                      kestrelBinary()} + args,
+                          path(), env, kHangMs);
+    }
+
+    QTemporaryDir m_dir;
+};
+
+TEST_P(HostileInputs, EndPromptlyWithOneClearMessageAndTouchNothingElse)
+{
+    const Hostile &c = GetParam();
+    const QMap<QString, QString> before = snapshot(path());
+    const double cpuBefore = childCpuSeconds();
+
+    const RunResult r = run(c.args);
+
+    const double cpu = childCpuSeconds() - cpuBefore;
+    const QString output = r.out + r.err;
+    SCOPED_TRACE(output.left(2000).toStdString());
+    EXPECT_NE(r.status, -1) << "crashed, or still running after " << kHangMs << " ms";
+    EXPECT_GT(r.status, 0);
+    EXPECT_LT(cpu, kMaxSeconds) << "seconds of processor time";
+    EXPECT_TRUE(saysAnyOf(output, c.message)) << "expected " << c.message.toStdString();
+    // One message and its context, not a flood: a tool may list what it rejected, within reason.
+    EXPECT_LT(output.count(u'\n'), kMaxLines) << "lines of output";
+    for (const char *alarm : {"Internal error detected", "Sanitizer", "runtime error:"})
+        EXPECT_FALSE(output.contains(QLatin1String(alarm))) << alarm;
+    EXPECT_EQ(touchedOutside(before, snapshot(path()), c.outputs), QStringList());
+    EXPECT_EQ(QDir(path() + "/home").entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+              QStringList());
+}
+
+void PrintTo(const Hostile &c, std::ostream *os)
+{
+    *os << c.fixture;
+}
+
+std::string caseName(const ::testing::TestParamInfo<Hostile> &info)
+{
+    return info.param.fixture;
+}
+
+INSTANTIATE_TEST_SUITE_P(Corpus, HostileInputs, ::testing::ValuesIn(kCases), caseName);
+
+} // namespace
