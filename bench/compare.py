@@ -11,6 +11,7 @@ import datetime
 import os
 import platform
 import re
+import resource
 import shutil
 import statistics
 import subprocess
@@ -28,10 +29,18 @@ def run(command, cwd, check=True):
     return result
 
 
+def children_cpu():
+    usage = resource.getrusage(resource.RUSAGE_CHILDREN)
+    return usage.ru_utime + usage.ru_stime
+
+
 def timed(command, cwd):
+    """Wall time, and the processor time of the tool and everything it ran: the second moves
+    far less with the load of a shared machine."""
+    cpu = children_cpu()
     start = time.perf_counter()
     run(command, cwd)
-    return time.perf_counter() - start
+    return time.perf_counter() - start, children_cpu() - cpu
 
 
 class Trees:
@@ -71,13 +80,14 @@ class Trees:
         os.utime(f"{self.tree(tool)}/inc/touch.h")
 
 
-def medians(trees, tools, runs, before=None):
+def medians(trees, tools, runs, before=None, cpu=False):
+    """Median wall times by tool, or with `cpu` the median processor times."""
     samples = {tool: [] for tool in tools}
     for _ in range(runs):
         for tool in tools:
             if before:
                 before(trees, tool)
-            samples[tool].append(trees.build(tool))
+            samples[tool].append(trees.build(tool)[1 if cpu else 0])
     return {tool: statistics.median(values) for tool, values in samples.items()}
 
 
@@ -156,15 +166,26 @@ def main():
         f"below 1 means kestrel is faster.\n")
 
     say("## Full build, one job\n")
+    say("Wall time, and the processor time of each tool with everything it ran (CPU).\n")
     say("| files:projects | kestrel | make | ninja | kestrel/make | kestrel/ninja | "
+        "CPU kestrel | CPU make | CPU kestrel/make | "
         f"kestrel -j{args.jobs} | make -j{args.jobs} | peak memory (tools included) |")
-    say("|---|---|---|---|---|---|---|---|---|")
+    say("|---|---|---|---|---|---|---|---|---|---|---|---|")
     for pair in ([] if args.skip_full else args.full_sizes.split(",")):
         files, projects = (int(x) for x in pair.split(":"))
         root = f"{args.work}/{files}x{projects}"
         generate(kestrel, root, files, projects, args.reuse)
         trees = Trees(root, kestrel)
-        full = medians(trees, tools, args.full_runs, lambda t, tool: t.clean(tool))
+        walls = {tool: [] for tool in tools}
+        cpus = {tool: [] for tool in tools}
+        for _ in range(args.full_runs):
+            for tool in tools:
+                trees.clean(tool)
+                wall, cpu = trees.build(tool)
+                walls[tool].append(wall)
+                cpus[tool].append(cpu)
+        full = {tool: statistics.median(v) for tool, v in walls.items()}
+        cpu = {tool: statistics.median(v) for tool, v in cpus.items()}
         parallel = Trees(root, kestrel, args.jobs)
         par = medians(parallel, ["kestrel", "make"], args.full_runs,
                       lambda t, tool: t.clean(tool))
@@ -174,7 +195,8 @@ def main():
         # /usr/bin/time reports the largest of kestrel and the tools it waited for (ld).
         say(f"| {files}:{projects} | {ms(full['kestrel'])} | {ms(full['make'])} | "
             f"{ms(full['ninja'])} | {ratio(full['kestrel'], full['make'])} | "
-            f"{ratio(full['kestrel'], full['ninja'])} | {ms(par['kestrel'])} | "
+            f"{ratio(full['kestrel'], full['ninja'])} | {ms(cpu['kestrel'])} | {ms(cpu['make'])} | "
+            f"{ratio(cpu['kestrel'], cpu['make'])} | {ms(par['kestrel'])} | "
             f"{ms(par['make'])} | {memory:.0f} MB |")
         print(lines[-1], flush=True)
 
@@ -183,7 +205,7 @@ def main():
         "touch kestrel | make | ninja | kestrel/make | kestrel peak memory (no-op) |")
     say("|---|---|---|---|---|---|---|---|---|---|---|")
     counts = []
-    for pair in args.sizes.split(","):
+    for pair in (args.sizes.split(",") if args.sizes else []):
         files, projects = (int(x) for x in pair.split(":"))
         root = f"{args.work}/{files}x{projects}"
         if generate(kestrel, root, files, projects, args.reuse):
