@@ -43,6 +43,11 @@ void XMLElement::setAttribute(const char *name, const char *value)
         existing->value = value;
         return;
     }
+    appendAttribute(name, value);
+}
+
+void XMLElement::appendAttribute(const char *name, const char *value)
+{
     if (!Pool::currentPool)
         Pool::currentPool = new Pool;
     void *memory = Pool::currentPool->allocate(sizeof(XMLAttribute));

@@ -60,6 +60,9 @@ public:
     virtual const char *tagName() const;
     // Replaces the value of the first attribute of that name, or appends a new attribute.
     virtual void setAttribute(const char *name, const char *value);
+    // Appends without looking for an attribute of the same name: for a caller that knows the
+    // name is new (the parser, which indexes the names of a long start tag itself).
+    void appendAttribute(const char *name, const char *value);
     virtual void removeAttribute(const char *name);
     virtual bool hasAttribute(const char *name) const;
     // The value of the first attribute of that name, or null.

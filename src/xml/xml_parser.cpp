@@ -314,8 +314,9 @@ bool XMLParser::parseStartTag(XMLDocument *document, std::uint32_t line)
     XMLElement *element = document->mkXMLElement(name);
     element->setLineNumber(line);
     m_open.push_back(element);
-    while (*m_pos && *m_pos != '/' && *m_pos != '>') {
-        if (!parseAttribute(element)) {
+    m_attributeNamesIndexed = false;
+    for (int index = 0; *m_pos && *m_pos != '/' && *m_pos != '>'; ++index) {
+        if (!parseAttribute(element, index)) {
             m_error = BadTagName;
             return false;
         }
@@ -332,7 +333,7 @@ bool XMLParser::parseStartTag(XMLDocument *document, std::uint32_t line)
     return true;
 }
 
-bool XMLParser::parseAttribute(XMLElement *element)
+bool XMLParser::parseAttribute(XMLElement *element, int index)
 {
     if (!isAttributeNameStart(*m_pos))
         return false;
@@ -354,7 +355,22 @@ bool XMLParser::parseAttribute(XMLElement *element)
     if (*m_pos == '"')
         advance();
     skipWhitespace();
-    element->setAttribute(name, value);
+    // Short tags, nearly all of them, search their few names; a long one indexes them.
+    constexpr int kLinearSearchLimit = 16;
+    if (index < kLinearSearchLimit) {
+        element->setAttribute(name, value);
+        return true;
+    }
+    if (!m_attributeNamesIndexed) {
+        m_attributeNames.clear();
+        for (const XMLAttribute &a : element->getAttributeList())
+            m_attributeNames.insert(a.name);
+        m_attributeNamesIndexed = true;
+    }
+    if (m_attributeNames.insert(name).second)
+        element->appendAttribute(name, value);
+    else
+        element->setAttribute(name, value);
     return true;
 }
 

@@ -2,6 +2,8 @@
 #pragma once
 
 #include <cstdint>
+#include <string_view>
+#include <unordered_set>
 #include <vector>
 
 class XMLDocument;
@@ -48,7 +50,7 @@ private:
     void parseDocType(XMLDocument *document);
     bool parseEndTag();
     bool parseStartTag(XMLDocument *document, std::uint32_t line);
-    bool parseAttribute(XMLElement *element);
+    bool parseAttribute(XMLElement *element, int index);
     void parseCharacterData(XMLDocument *document);
     void closeElement();
     char *copyToken(bool decode, bool dropCarriageReturns);
@@ -62,4 +64,9 @@ private:
     bool m_keepText = false;
     XMLElement *m_root = nullptr;
     std::vector<XMLElement *> m_open;
+    // Names of the current start tag once it is long: a later attribute of the same name
+    // replaces the earlier one, and a linear search per attribute would make a hostile tag with
+    // a hundred thousand attributes take seconds.
+    std::unordered_set<std::string_view> m_attributeNames;
+    bool m_attributeNamesIndexed = false;
 };

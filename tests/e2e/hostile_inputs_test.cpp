@@ -376,7 +376,6 @@ protected:
 // Inputs this corpus showed the tool still mishandles; each is an open bug, named here so
 // that the rest of the corpus keeps guarding what already works.
 const QMap<QString, const char *> kOpenBugs{
-    {QStringLiteral("many_attributes"), "100,000 attributes on one element take ~10 s to load"},
     {QStringLiteral("solution_in_locked_directory"),
      "an unreadable directory is reported as \"does not exist\", not as unreadable"},
     {QStringLiteral("map_for_runaway"),

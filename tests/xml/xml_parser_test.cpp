@@ -191,6 +191,31 @@ TEST(XMLParser, AttributesKeepDocumentOrder)
     EXPECT_EQ(names, (QStringList{"z=1", "a=4", "m=3"}));
 }
 
+// A long start tag indexes its names; a repeated name must still replace the earlier value in
+// place, whether the first one came before the index was built or after, and valueless names
+// around that point must not confuse it.
+TEST(XMLParser, LongStartTagsKeepOrderAndReplaceRepeatedNames)
+{
+    std::string text = "<a";
+    QStringList expected;
+    for (int i = 0; i < 40; ++i) {
+        if (i == 15 || i == 16)
+            text += " valueless";
+        text += " n" + std::to_string(i) + "=\"" + std::to_string(i) + '"';
+        expected << QString("n%1=%1").arg(i);
+    }
+    text += " n3=\"early\" n30=\"late\" n39=\"last\"/>";
+    expected[3] = "n3=early";
+    expected[30] = "n30=late";
+    expected[39] = "n39=last";
+    XMLDocument doc(false);
+    ASSERT_TRUE(doc.loadFromText(text.c_str()));
+    QStringList names;
+    for (const XMLAttribute &a : doc.root->getAttributeList())
+        names << QString::fromUtf8(a.name) + u'=' + QString::fromUtf8(a.value);
+    EXPECT_EQ(names, expected);
+}
+
 TEST(XMLParser, RejectsNestingDeeperThanTheLimit)
 {
     std::string text;
