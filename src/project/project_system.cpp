@@ -13,7 +13,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <cerrno>
 #include <memory>
+#include <sys/stat.h>
 
 ProjectSystem *projectSystem = nullptr;
 
@@ -32,6 +34,16 @@ const QString kFileName = QStringLiteral("file_name");
 constexpr int kMaxElementDepth = 1000;
 constexpr int kMaxImportDepth = 64;
 constexpr int kMaxLoadedFiles = 10000;
+
+// True when the file is there, or when a directory on its way cannot be searched: such a file
+// is not missing, it is out of reach, and the user must be told that instead.
+bool existsOrIsBlocked(const QString &file)
+{
+    struct stat status;
+    if (::stat(QFile::encodeName(file).constData(), &status) == 0)
+        return true;
+    return errno == EACCES;
+}
 
 QString solutionDocType()
 {
@@ -164,9 +176,9 @@ ProjectElement *ProjectSystem::loadProjectFile(const QString &directory, const Q
         m_elementDepth = 0;
     }
     QString file = fileName;
-    if (!QFileInfo::exists(file) && !directory.isEmpty())
+    if (!existsOrIsBlocked(file) && !directory.isEmpty())
         file = directory + u'/' + fileName;
-    if (!QFileInfo::exists(file) && !(handler && handler->retry(fileName)))
+    if (!existsOrIsBlocked(file) && !(handler && handler->retry(fileName)))
         throw SolutionLoadError(fileName, false, QStringLiteral(" does not exist"));
     QFile probe(file);
     if (!QFileInfo(file).isFile() || !probe.open(QIODevice::ReadOnly))
