@@ -312,16 +312,30 @@ XMLNode *XMLPP2Walk::handleFor(XMLElement *e)
     const char *m = e->attribute("mul");
     const quint32 mul = m ? unsignedFromText(expanded(m)) : 1u;
 
+    // The loop that reached the document's copy limit said so; the copies of nested loops it
+    // made, thousands of them, end here without a warning each.
+    if (m_doc.m_copies >= XMLPP2::kMaxCopies)
+        return drop(e);
+
     XMLNode *last = e;
     XMLNode *firstCopy = nullptr;
     unsigned iterations = 0;
     // A 64-bit counter cannot wrap past `to`, so the loop ends even for huge steps.
     for (quint64 i = from; i < to; i += step) {
-        if (++iterations > XMLPP2::kMaxForIterations || m_doc.m_copies >= XMLPP2::kMaxCopies) {
+        if (++iterations > XMLPP2::kMaxForIterations) {
             m_doc.warning(kPrefix + QStringLiteral("<for index=\"%1\"> stopped after %2 "
                                                    "iterations")
                                         .arg(text(index))
                                         .arg(iterations - 1));
+            break;
+        }
+        if (m_doc.m_copies >= XMLPP2::kMaxCopies) {
+            m_doc.warning(kPrefix + QStringLiteral("<for index=\"%1\"> stopped after %2 "
+                                                   "iterations: a document may copy at most "
+                                                   "%3 elements")
+                                        .arg(text(index))
+                                        .arg(iterations - 1)
+                                        .arg(XMLPP2::kMaxCopies));
             break;
         }
         const QMap<QString, QString> table = loopTable(text(index), quint32(i), mul, add);

@@ -376,8 +376,6 @@ protected:
 // Inputs this corpus showed the tool still mishandles; each is an open bug, named here so
 // that the rest of the corpus keeps guarding what already works.
 const QMap<QString, const char *> kOpenBugs{
-    {QStringLiteral("map_for_runaway"),
-     "a runaway for loop in a memory map takes seconds and prints 65,560 warnings"},
     {QStringLiteral("read_only_output_directory"),
      "a temporary file that cannot be created gives the message can't create directory \"\" "
      "for \"\""},

@@ -240,6 +240,24 @@ TEST_F(XMLPreprocessor, ARunawayForStopsWithAWarning)
               kPrefix + "<for index=\"i\"> stopped after 65536 iterations");
 }
 
+// Nested runaway loops: the outer one copies the inner one 65536 times, and the copies must end
+// at the document's limit with one warning, not one each.
+TEST_F(XMLPreprocessor, NestedRunawayLoopsStopAtTheCopyLimitWithFewWarnings)
+{
+    const QString tree =
+        process("<r><for index=\"i\" start=\"0\" end=\"0xFFFFFFFF\" incr=\"1\">"
+                "<for index=\"j\" start=\"0\" end=\"0xFFFFFFFF\" incr=\"1\"><x/></for>"
+                "</for></r>");
+    // The outer loop's copies of the inner <for> count too.
+    EXPECT_EQ(tree.count("x") + int(XMLPP2::kMaxForIterations) * 2, int(XMLPP2::kMaxCopies));
+    EXPECT_FALSE(tree.contains("for"));
+    EXPECT_EQ(m_doc.warnings,
+              (QStringList{kPrefix + "<for index=\"i\"> stopped after 65536 iterations",
+                           kPrefix + "<for index=\"j\"> stopped after 65536 iterations",
+                           kPrefix + "<for index=\"j\"> stopped after 3392 iterations: a "
+                                     "document may copy at most 200000 elements"}));
+}
+
 TEST_F(XMLPreprocessor, IncludeInsertsAnotherFile)
 {
     write("envelope.xml", "<envelope><x/><if F=\"1\"><y/></if></envelope>");
