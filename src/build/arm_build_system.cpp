@@ -115,6 +115,18 @@ void ARMBuildSystem::addPropertyGroupDefines(ProjectElement *element, const QStr
         args += propertyValueGroups->defineOptions(element, config);
 }
 
+QString ARMBuildSystem::temporaryFile(ProjectElement *element, const QString &config,
+                                      Builder *builder)
+{
+    QString error;
+    const QString file = createTmpFile(element, config, &error);
+    if (file.isNull()) {
+        builder->error(error);
+        buildFailed = true;
+    }
+    return file;
+}
+
 bool ARMBuildSystem::addOptionsFile(ProjectElement *element, const QString &config,
                                     const PropertyClass *property, QStringList &args,
                                     Builder *builder)
@@ -255,12 +267,18 @@ void ARMBuildSystem::compileCommand(ProjectElement *element, const QString &conf
     builder->beginGroup(element, QStringLiteral("Compiling ") + element->getName(), 0);
     if (!addCompilerOptions(element, config, action, output, args, builder))
         return;
+    // The output directory first: when it cannot be made, that is the message, not the
+    // temporary file that could not be made in it.
+    builder->setOutputFiles({absoluteOutput});
+    if (stopping())
+        return;
     const bool keep = settingIs(element, properties().arm_keep_assembly, config, kYes);
-    const QString assembly =
-        keep ? besideOutput(output, QStringLiteral(".asm")) : createTmpFile(element, config);
+    const QString assembly = keep ? besideOutput(output, QStringLiteral(".asm"))
+                                  : temporaryFile(element, config, builder);
+    if (assembly.isNull())
+        return;
     args << getAbsPath(projectDirectory, input) << QStringLiteral("-o") << assembly;
 
-    builder->setOutputFiles({absoluteOutput});
     if (!keep)
         builder->setTemporaryFiles({assembly});
     builder->setCommand(args);
@@ -285,11 +303,15 @@ void ARMBuildSystem::assembleCommand(ProjectElement *element, const QString &con
         args << QStringLiteral("-P");
     addARMOptions(element, config, args, false);
     addPreprocessorOptions(element, config, output, args);
-    const QString preprocessed = createTmpFile(element, config);
+    builder->setOutputFiles({absoluteOutput});
+    if (stopping())
+        return;
+    const QString preprocessed = temporaryFile(element, config, builder);
+    if (preprocessed.isNull())
+        return;
     args << QStringLiteral("-lang-asm") << getAbsPath(projectDirectory, input)
          << QStringLiteral("-o") << preprocessed;
 
-    builder->setOutputFiles({absoluteOutput});
     builder->setTemporaryFiles({preprocessed});
     builder->setCommand(args);
     builder->doit();
@@ -329,7 +351,12 @@ QString ARMBuildSystem::preprocess(ProjectElement *element, const QString &confi
     if (action != CompileCAction && action != CompileCppAction && action != AssembleAction)
         return QString();
     const QString output = StandardBuildSystem::output(action, element, config, false);
-    const QString preprocessed = createTmpFile(element, config);
+    builder->init();
+    builder->setDirectory(projectDirectory);
+    builder->beginGroup(element, QStringLiteral("Preprocessing ") + element->getName(), 0);
+    const QString preprocessed = temporaryFile(element, config, builder);
+    if (preprocessed.isNull())
+        return QString();
     QStringList args{
         toolPath(action == CompileCppAction ? QStringLiteral("cc1plus") : QStringLiteral("cc1")),
         QStringLiteral("-E")};
@@ -340,9 +367,6 @@ QString ARMBuildSystem::preprocess(ProjectElement *element, const QString &confi
     element->checkDoFileStuff();
     args << element->absolutePath.osPathQString() << QStringLiteral("-o") << preprocessed;
 
-    builder->init();
-    builder->setDirectory(projectDirectory);
-    builder->beginGroup(element, QStringLiteral("Preprocessing ") + element->getName(), 0);
     builder->setTemporaryFiles({preprocessed});
     builder->setCommand(args);
     builder->doit();

@@ -75,6 +75,10 @@ private:
     void linkCommand(ProjectElement *element, const QString &config, const QString &output,
                      const QString &absoluteOutput, const QStringList &inputs, Builder *builder);
 
+    // A temporary file for a pass's intermediate output; null, with the step failed and the
+    // directory named, when it cannot be created, so no tool is handed an empty name.
+    QString temporaryFile(ProjectElement *element, const QString &config, Builder *builder);
+
     // Pieces of the passes, each appending to `args`; false when the build must stop.
     bool addOptionsFile(ProjectElement *element, const QString &config,
                         const PropertyClass *property, QStringList &args, Builder *builder);

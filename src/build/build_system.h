@@ -83,8 +83,10 @@ public:
     QDateTime fileTime(const QString &absolutePath);
     void forgetFileTime(const QString &absolutePath);
 
-    // A fresh temporary file name in the element's intermediate directory.
-    QString createTmpFile(ProjectElement *element, const QString &config);
+    // A fresh temporary file name in the element's intermediate directory; null when the file
+    // cannot be created there, with the reason in `*error` when that is given.
+    QString createTmpFile(ProjectElement *element, const QString &config,
+                          QString *error = nullptr);
 
     // The catalogue of every registered property class, in registration order.
     static void addPropertyClass(PropertyClass *property);

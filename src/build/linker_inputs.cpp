@@ -10,7 +10,9 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <unistd.h>
 
 namespace {
@@ -65,7 +67,8 @@ bool StandardBuildSystem::useSectionPlacementFileForLink(ProjectElement *element
 // The file is created (empty) here, so that no other process can take the same name before the
 // tool writes it; a name from the system's temporary-name functions would give no such
 // guarantee.
-QString BuildSystem::createTmpFile(ProjectElement *element, const QString &config)
+QString BuildSystem::createTmpFile(ProjectElement *element, const QString &config,
+                                   QString *error)
 {
     const auto *standard = dynamic_cast<const StandardBuildSystem *>(this);
     QString directory = standard ? standard->projectDirectory : QDir::currentPath();
@@ -76,8 +79,13 @@ QString BuildSystem::createTmpFile(ProjectElement *element, const QString &confi
     QDir().mkpath(directory);
     QByteArray name = QFile::encodeName(directory + QLatin1String("/kestrel_XXXXXX"));
     const int fd = mkstemp(name.data());
-    if (fd < 0)
+    if (fd < 0) {
+        if (error) {
+            *error = QStringLiteral("cannot create a temporary file in \"%1\": %2")
+                         .arg(directory, QString::fromLocal8Bit(std::strerror(errno)));
+        }
         return QString();
+    }
     ::close(fd);
     return QFile::decodeName(name);
 }

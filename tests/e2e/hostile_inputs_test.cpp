@@ -373,19 +373,9 @@ protected:
     QTemporaryDir m_dir;
 };
 
-// Inputs this corpus showed the tool still mishandles; each is an open bug, named here so
-// that the rest of the corpus keeps guarding what already works.
-const QMap<QString, const char *> kOpenBugs{
-    {QStringLiteral("read_only_output_directory"),
-     "a temporary file that cannot be created gives the message can't create directory \"\" "
-     "for \"\""},
-};
-
 TEST_P(HostileInputs, EndPromptlyWithOneClearMessageAndTouchNothingElse)
 {
     const Hostile &c = GetParam();
-    if (const char *bug = kOpenBugs.value(QString::fromLatin1(c.fixture)))
-        GTEST_SKIP() << "open bug: " << bug;
     const QMap<QString, QString> before = snapshot(path());
     const double cpuBefore = childCpuSeconds();
 
