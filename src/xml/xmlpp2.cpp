@@ -101,7 +101,6 @@ private:
     XMLNode *handleInclude(XMLElement *e);
     XMLElement *loadInclude(const QString &file);
     void processIncluded(XMLElement *e, XMLElement *included, const QString &file);
-    QMap<QString, QString> loopTable(const QString &index, quint32 i, quint32 mul, quint32 add);
     QString expanded(const char *s) const { return macroSystem.replaceMacros(m_macros, text(s)); }
     void processChildren(XMLNode *e, const QMap<QString, QString> &macros, bool expand,
                          const QString &file)
@@ -261,23 +260,54 @@ XMLNode *XMLPP2Walk::handleDefine(XMLElement *e)
     return drop(e);
 }
 
-QMap<QString, QString> XMLPP2Walk::loopTable(const QString &index, quint32 i, quint32 mul,
-                                             quint32 add)
+namespace {
+
+// The names a <for> defines for its body. The keys are made once per loop and only the values
+// change from one iteration to the next: a long loop would otherwise spend most of its time
+// building the same five names again.
+class LoopTable
 {
-    const quint32 progression = i * mul + add;
-    QMap<QString, QString> table;
-    table.insert(index, QString::number(i));
-    table.insert(index + QStringLiteral("_alpha"), QString(QChar(char16_t(65 + i))));
-    table.insert(index + QStringLiteral("_hex"), hexText(i));
-    table.insert(index + QStringLiteral("_ap"), QString::number(progression));
-    table.insert(index + QStringLiteral("_ap_hex"), hexText(progression));
-    return table;
-}
+public:
+    LoopTable(const QString &index, quint32 mul, quint32 add) : m_mul(mul), m_add(add)
+    {
+        const QString names[] = {index, index + QStringLiteral("_alpha"),
+                                 index + QStringLiteral("_hex"), index + QStringLiteral("_ap"),
+                                 index + QStringLiteral("_ap_hex")};
+        for (const QString &name : names)
+            m_table.insert(name, QString());
+        // Found after every insertion: an insertion may move the nodes found before it.
+        for (int slot = 0; slot < 5; ++slot)
+            m_slots[slot] = m_table.find(names[slot]);
+    }
+
+    const QMap<QString, QString> &at(quint32 i)
+    {
+        const quint32 progression = i * m_mul + m_add;
+        m_slots[0].value() = QString::number(i);
+        m_slots[1].value() = QString(QChar(char16_t(65 + i)));
+        m_slots[2].value() = hexText(i);
+        m_slots[3].value() = QString::number(progression);
+        m_slots[4].value() = hexText(progression);
+        return m_table;
+    }
+
+private:
+    QMap<QString, QString> m_table;
+    QMap<QString, QString>::iterator m_slots[5];
+    quint32 m_mul;
+    quint32 m_add;
+};
+
+} // namespace
 
 XMLNode *XMLPP2Walk::handleFor(XMLElement *e)
 {
     static const QString usage =
         kPrefix + QStringLiteral("<for index=\"i\" start=\"0\" end=\"32\" incr=\"1\">");
+    // The loop that reached the document's copy limit said so; the copies of nested loops it
+    // made, thousands of them, end here without a warning or an expression each.
+    if (m_doc.m_copies >= XMLPP2::kMaxCopies)
+        return drop(e);
     const char *index = e->attribute("index");
     const char *start = e->attribute("start");
     const char *end = e->attribute("end");
@@ -312,14 +342,10 @@ XMLNode *XMLPP2Walk::handleFor(XMLElement *e)
     const char *m = e->attribute("mul");
     const quint32 mul = m ? unsignedFromText(expanded(m)) : 1u;
 
-    // The loop that reached the document's copy limit said so; the copies of nested loops it
-    // made, thousands of them, end here without a warning each.
-    if (m_doc.m_copies >= XMLPP2::kMaxCopies)
-        return drop(e);
-
     XMLNode *last = e;
     XMLNode *firstCopy = nullptr;
     unsigned iterations = 0;
+    LoopTable loop(text(index), mul, add);
     // A 64-bit counter cannot wrap past `to`, so the loop ends even for huge steps.
     for (quint64 i = from; i < to; i += step) {
         if (++iterations > XMLPP2::kMaxForIterations) {
@@ -338,7 +364,7 @@ XMLNode *XMLPP2Walk::handleFor(XMLElement *e)
                                         .arg(XMLPP2::kMaxCopies));
             break;
         }
-        const QMap<QString, QString> table = loopTable(text(index), quint32(i), mul, add);
+        const QMap<QString, QString> &table = loop.at(quint32(i));
         for (XMLElement *c = e->firstChildElement(); c; c = c->nextSiblingElement()) {
             XMLElement *copy = m_doc.copyElementAndExpandAttributeMacros(c, table);
             m_parent->insertChainAfter(last, copy);
@@ -512,8 +538,14 @@ XMLElement *XMLPP2::copyElementAndExpandAttributeMacros(XMLElement *e,
     CurrentPoolScope scope(&pool());
     XMLElement *copy = mkXMLElement(e->tagName());
     copy->setLineNumber(e->lineNumber());
-    for (const XMLAttribute &a : e->getAttributeList())
-        copy->setAttribute(a.name, poolCopy(macroSystem.replaceMacros(macros, text(a.value))));
+    // A value without a reference is shared with the original, which lives in the same pool:
+    // a long loop copies the same constant attributes many thousands of times.
+    for (const XMLAttribute &a : e->getAttributeList()) {
+        if (std::strstr(a.value, "$("))
+            copy->setAttribute(a.name, poolCopy(macroSystem.replaceMacros(macros, text(a.value))));
+        else
+            copy->setAttribute(a.name, a.value);
+    }
     for (XMLElement *c = e->firstChildElement(); c; c = c->nextSiblingElement())
         copy->appendChild(copyElementAndExpandAttributeMacros(c, macros));
     ++m_copies;
