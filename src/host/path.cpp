@@ -119,6 +119,9 @@ qsizetype removeParentSegment(QString &path, qsizetype dots)
 
 void collapseSlashes(QString &path)
 {
+    // Nearly every path has no doubled slash; it is then left alone, not rebuilt.
+    if (!path.contains(u"//"))
+        return;
     QString result;
     result.reserve(path.size());
     for (const QChar c : std::as_const(path)) {

@@ -94,8 +94,19 @@ QString relativeInputPath(const ProjectElement *file)
     return stored.startsWith(prefix) ? stored.mid(prefix.size()) : stored;
 }
 
+// The directory part of a path as a file information object gives it: "." for a bare name,
+// "/" for a name in the root.
+QString directoryPart(const QString &path)
+{
+    const qsizetype slash = path.lastIndexOf(u'/');
+    if (slash < 0)
+        return QStringLiteral(".");
+    return slash == 0 ? QStringLiteral("/") : path.left(slash);
+}
+
 // Input names split at the last ".": "main.test.c" is "main.test" with extension "c". False when
-// the element has none (it is no file, or has no name).
+// the element has none (it is no file, or has no name). Worked out on the strings: this runs for
+// every file of every build, and the paths are already normalised.
 bool addInputNames(ProjectElement *e, MacroTable &table)
 {
     if (!e->isFile())
@@ -103,13 +114,16 @@ bool addInputNames(ProjectElement *e, MacroTable &table)
     e->checkDoFileStuff();
     if (e->filePath.isEmpty())
         return false;
-    const QFileInfo stored(e->filePath);
-    const QFileInfo full(e->absolutePath.filePath());
-    table.insert(QStringLiteral("InputDir"), stored.path());
-    table.insert(QStringLiteral("InputName"), full.completeBaseName());
-    table.insert(QStringLiteral("InputFileName"), full.fileName());
-    table.insert(QStringLiteral("InputExt"), full.suffix());
-    table.insert(QStringLiteral("InputPath"), full.absoluteFilePath());
+    QString full = e->absolutePath.filePath();
+    if (!full.startsWith(u'/'))
+        full = QFileInfo(full).absoluteFilePath();
+    const QString fileName = full.mid(full.lastIndexOf(u'/') + 1);
+    const qsizetype dot = fileName.lastIndexOf(u'.');
+    table.insert(QStringLiteral("InputDir"), directoryPart(e->filePath));
+    table.insert(QStringLiteral("InputName"), dot < 0 ? fileName : fileName.left(dot));
+    table.insert(QStringLiteral("InputFileName"), fileName);
+    table.insert(QStringLiteral("InputExt"), dot < 0 ? QStringLiteral("") : fileName.mid(dot + 1));
+    table.insert(QStringLiteral("InputPath"), full);
     table.insert(QStringLiteral("RelInputPath"), relativeInputPath(e));
     return true;
 }
@@ -126,27 +140,51 @@ void addExtensions(MacroTable &table)
     table.insert(QStringLiteral("PackageExt"), QStringLiteral("voz"));
 }
 
+// The directory names with the values they expand to for one element.
+struct Directories
+{
+    QString intDir;
+    QString rootOutDir;
+    QString outDir;
+    QString rootRelativeOutDir; // null when there is none
+};
+
 // Each directory is expanded with the table as it stands, so "$(Configuration)" (their
 // default) and earlier directories can be used.
-void addDirectories(ProjectElement *e, const QString &configuration, MacroTable &table)
+Directories expandDirectories(const QString (&settings)[3], MacroTable &table)
 {
     const QString dot = QStringLiteral(".");
-    QString intDir =
-        macroSystem.replaceMacros(table, setting(e, kIntermediateDirectory, configuration));
-    table.insert(QStringLiteral("IntDir"), intDir.isEmpty() ? dot : intDir);
+    Directories d;
+    d.intDir = macroSystem.replaceMacros(table, settings[0]);
+    if (d.intDir.isEmpty())
+        d.intDir = dot;
+    table.insert(QStringLiteral("IntDir"), d.intDir);
 
-    const QString rootOutDir =
-        macroSystem.replaceMacros(table, setting(e, kRootOutputDirectory, configuration));
-    table.insert(QStringLiteral("RootOutDir"), rootOutDir.isNull() ? QString("") : rootOutDir);
+    d.rootOutDir = macroSystem.replaceMacros(table, settings[1]);
+    if (d.rootOutDir.isNull())
+        d.rootOutDir = QStringLiteral("");
+    table.insert(QStringLiteral("RootOutDir"), d.rootOutDir);
 
-    QString outDir = macroSystem.replaceMacros(table, setting(e, kOutputDirectory, configuration));
-    if (outDir.isEmpty())
-        outDir = dot;
-    table.insert(QStringLiteral("OutDir"), outDir);
+    d.outDir = macroSystem.replaceMacros(table, settings[2]);
+    if (d.outDir.isEmpty())
+        d.outDir = dot;
+    table.insert(QStringLiteral("OutDir"), d.outDir);
 
     QString relative;
-    if (!rootOutDir.isEmpty() && Path::relativeDirPath(outDir, rootOutDir, relative))
+    if (!d.rootOutDir.isEmpty() && Path::relativeDirPath(d.outDir, d.rootOutDir, relative)) {
+        d.rootRelativeOutDir = relative;
         table.insert(QStringLiteral("RootRelativeOutDir"), relative);
+    }
+    return d;
+}
+
+void insertDirectories(const Directories &d, MacroTable &table)
+{
+    table.insert(QStringLiteral("IntDir"), d.intDir);
+    table.insert(QStringLiteral("RootOutDir"), d.rootOutDir);
+    table.insert(QStringLiteral("OutDir"), d.outDir);
+    if (!d.rootRelativeOutDir.isNull())
+        table.insert(QStringLiteral("RootRelativeOutDir"), d.rootRelativeOutDir);
 }
 
 // The part of the table that every element of a project shares: the global macros, the
@@ -229,6 +267,59 @@ const QString kInputNames[] = {QStringLiteral("InputDir"),      QStringLiteral("
 const QString kDirectoryNames[] = {QStringLiteral("IntDir"), QStringLiteral("RootOutDir"),
                                    QStringLiteral("OutDir"), QStringLiteral("RootRelativeOutDir")};
 
+bool isElementName(QStringView name)
+{
+    if (name == u"ProjectNodeName")
+        return true;
+    for (const QString &n : kInputNames) {
+        if (name == n)
+            return true;
+    }
+    for (const QString &n : kDirectoryNames) {
+        if (name == n)
+            return true;
+    }
+    return false;
+}
+
+// True when `text` expands to the same value for every element that shares `shared`: each
+// reference names something other than an element's own names or a date, and what it names
+// refers to nothing further. Anything less plain (nesting, an unclosed reference) is answered
+// false, and the text is then expanded for each element.
+bool expandsAlikeForEveryElement(const QString &text, const MacroTable &shared)
+{
+    const QStringView in(text);
+    qsizetype i = 0;
+    while ((i = in.indexOf(u"$(", i)) >= 0) {
+        const qsizetype close = in.indexOf(u')', i + 2);
+        if (close < 0)
+            return false;
+        const QStringView inner = in.mid(i + 2, close - i - 2);
+        if (inner.contains(u'$') || inner.contains(u'('))
+            return false;
+        const qsizetype colon = inner.indexOf(u':');
+        const QStringView name = colon < 0 ? inner : inner.left(colon);
+        const QString key = QString::fromRawData(name.data(), name.size());
+        if (isElementName(name) || MacroSystem::isDynamicMacro(key))
+            return false;
+        const auto it = shared.constFind(key);
+        if (it != shared.cend() && it->contains(u'$'))
+            return false;
+        i = close + 1;
+    }
+    return true;
+}
+
+// The directories of the last element, kept while they are known to come out the same for the
+// next: in a project whose files do not set their own, every file has the same ones.
+struct DirectoryCache
+{
+    bool valid = false;
+    MacroTable shared;
+    QString settings[3];
+    Directories directories;
+};
+
 } // namespace
 
 QMap<QString, QString> buildMacros(ProjectElement *e, const QString &configuration)
@@ -242,9 +333,30 @@ QMap<QString, QString> buildMacros(ProjectElement *e, const QString &configurati
         for (const QString &name : kInputNames)
             restore(table, shared, name);
     }
+
+    static DirectoryCache cache;
+    const QString settings[3] = {setting(e, kIntermediateDirectory, configuration),
+                                 setting(e, kRootOutputDirectory, configuration),
+                                 setting(e, kOutputDirectory, configuration)};
+    if (cache.valid && cache.shared.isSharedWith(shared) && cache.settings[0] == settings[0]
+        && cache.settings[1] == settings[1] && cache.settings[2] == settings[2]) {
+        insertDirectories(cache.directories, table);
+        if (cache.directories.rootRelativeOutDir.isNull())
+            restore(table, shared, kDirectoryNames[3]);
+        return table;
+    }
     for (const QString &name : kDirectoryNames)
         restore(table, shared, name);
-    addDirectories(e, configuration, table);
+    const Directories directories = expandDirectories(settings, table);
+    cache.valid = expandsAlikeForEveryElement(settings[0], shared)
+                  && expandsAlikeForEveryElement(settings[1], shared)
+                  && expandsAlikeForEveryElement(settings[2], shared);
+    if (cache.valid) {
+        cache.shared = shared;
+        for (int i = 0; i < 3; ++i)
+            cache.settings[i] = settings[i];
+        cache.directories = directories;
+    }
     return table;
 }
 

@@ -183,6 +183,44 @@ TEST_F(BuildMacros, EmptyDirectoriesGiveTheCurrentDirectory)
     EXPECT_EQ(macroSystem.replaceMacros(t, "$(RootRelativeOutDir)/x"), "$(RootRelativeOutDir)/x");
 }
 
+// The directories of one element are kept for the next when they cannot differ; every step
+// here asks in an order that would show a value kept too long.
+TEST_F(BuildMacros, DirectoriesFollowEachElementInTurn)
+{
+    struct Step
+    {
+        ProjectElement *element;
+        const char *intDir;
+    };
+    const auto ask = [&](std::initializer_list<Step> steps) {
+        for (const Step &step : steps) {
+            SCOPED_TRACE(step.element->getName().toStdString());
+            EXPECT_EQ(table(step.element).value("IntDir"), step.intDir);
+        }
+    };
+    projectSystem->setProperty(m_project, "build_intermediate_directory", "Common",
+                               "$(Configuration)/obj", false);
+    ask({{m_file, "Debug/obj"}, {m_folder, "Debug/obj"}});
+
+    projectSystem->setProperty(m_file, "build_intermediate_directory", "Common", "$(InputName)-o",
+                               false);
+    ask({{m_file, "main.test-o"}, {m_folder, "Debug/obj"}, {m_file, "main.test-o"}});
+
+    projectSystem->setProperty(m_project, "build_intermediate_directory", "Common",
+                               "$(InputName:none)/$(ProjectNodeName)", false);
+    ask({{m_folder, "none/src"}, {m_project, "none/app"}, {m_folder, "none/src"}});
+
+    projectSystem->setProperty(m_project, "build_intermediate_directory", "Common", "$(Sub)/obj",
+                               false);
+    macroSystem.setGlobalMacro("Sub", "one");
+    ask({{m_folder, "one/obj"}, {m_project, "one/obj"}});
+    macroSystem.setGlobalMacro("Sub", "two");
+    ask({{m_folder, "two/obj"}});
+    EXPECT_EQ(table(m_folder, "Release").value("IntDir"), "app/obj");
+    EXPECT_EQ(table(m_folder, "Release").value("OutDir"), dir() + "/out/bin/Release");
+    EXPECT_EQ(table(m_folder).value("OutDir"), "Debug");
+}
+
 struct LibExtCase
 {
     ARMLibrarySettings settings;
