@@ -399,23 +399,27 @@ bool ARMBuildSystem::commandUpToDate(ProjectElement *element, const QString &con
     if (!GCCBuildSystem::commandUpToDate(element, config, time, action, builder, quiet))
         return false;
     const BuildPropertyCatalogue &p = properties();
-    std::list<PropertyClass *> compared;
+    bool upToDate = true;
     if (action == CompileCAction || action == CompileCppAction || action == AssembleAction) {
-        compared = {p.arm_instruction_set, p.arm_architecture};
+        upToDate = genericOptionsUpToDate({p.arm_instruction_set, p.arm_architecture}, element,
+                                          config, time, builder, quiet);
     } else if (action == LinkAction) {
-        compared = {p.arm_library_instruction_set,    p.arm_library_check_memory_segment_overflow,
-                    p.build_remove_unused_symbols,    p.arm_use_gcc_libraries,
-                    p.arm_linker_stack_size,          p.arm_linker_irq_stack_size,
-                    p.arm_linker_fiq_stack_size,      p.arm_linker_svc_stack_size,
-                    p.arm_linker_abt_stack_size,      p.arm_linker_und_stack_size,
-                    p.arm_linker_heap_size,           p.arm_linker_treat_warnings_as_errors,
-                    p.arm_linker_no_warn_on_mismatch, p.arm_link_debugio_type,
-                    p.arm_linker_main_stack_size,     p.arm_linker_process_stack_size};
+        upToDate = genericOptionsUpToDate(
+            {p.arm_library_instruction_set,    p.arm_library_check_memory_segment_overflow,
+             p.build_remove_unused_symbols,    p.arm_use_gcc_libraries,
+             p.arm_linker_stack_size,          p.arm_linker_irq_stack_size,
+             p.arm_linker_fiq_stack_size,      p.arm_linker_svc_stack_size,
+             p.arm_linker_abt_stack_size,      p.arm_linker_und_stack_size,
+             p.arm_linker_heap_size,           p.arm_linker_treat_warnings_as_errors,
+             p.arm_linker_no_warn_on_mismatch, p.arm_link_debugio_type,
+             p.arm_linker_main_stack_size,     p.arm_linker_process_stack_size},
+            element, config, time, builder, quiet);
     } else {
         return true;
     }
-    compared.insert(compared.end(), {p.arm_core_type, p.arm_fpu_type, p.arm_fp_abi, p.arm_endian,
-                                     p.arm_long_calls, p.arm_interwork, p.arm_keep_assembly,
-                                     p.arm_module_call_vias, p.build_remove_unused_symbols});
-    return genericOptionsUpToDate(compared, element, config, time, builder, quiet);
+    return upToDate
+           && genericOptionsUpToDate({p.arm_core_type, p.arm_fpu_type, p.arm_fp_abi, p.arm_endian,
+                                      p.arm_long_calls, p.arm_interwork, p.arm_keep_assembly,
+                                      p.arm_module_call_vias, p.build_remove_unused_symbols},
+                                     element, config, time, builder, quiet);
 }

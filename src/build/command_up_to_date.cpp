@@ -173,16 +173,35 @@ bool StandardBuildSystem::commandUpToDate(ProjectElement *element, const QString
     return true;
 }
 
-bool StandardBuildSystem::genericOptionsUpToDate(const std::list<PropertyClass *> &properties,
-                                                 ProjectElement *element, const QString &config,
-                                                 const QDateTime &time, Builder *builder,
-                                                 bool quiet)
+namespace {
+
+template <typename Properties>
+bool allUpToDate(const Properties &properties, ProjectElement *element, const QString &config,
+                 const QDateTime &time, Builder *builder, bool quiet)
 {
     for (const PropertyClass *property : properties) {
         if (!projectSystem->upToDate(element, property, config, time, builder, quiet, false))
             return false;
     }
     return true;
+}
+
+} // namespace
+
+bool StandardBuildSystem::genericOptionsUpToDate(const std::list<PropertyClass *> &properties,
+                                                 ProjectElement *element, const QString &config,
+                                                 const QDateTime &time, Builder *builder,
+                                                 bool quiet)
+{
+    return allUpToDate(properties, element, config, time, builder, quiet);
+}
+
+bool StandardBuildSystem::genericOptionsUpToDate(std::initializer_list<PropertyClass *> properties,
+                                                 ProjectElement *element, const QString &config,
+                                                 const QDateTime &time, Builder *builder,
+                                                 bool quiet)
+{
+    return allUpToDate(properties, element, config, time, builder, quiet);
 }
 
 bool StandardBuildSystem::mapOutputFileUpToDate(ProjectElement *element, const QString &config,

@@ -201,10 +201,12 @@ bool GCCBuildSystem::commandUpToDate(ProjectElement *element, const QString &con
     if (!StandardBuildSystem::commandUpToDate(element, config, time, action, builder, quiet))
         return false;
     const BuildPropertyCatalogue &p = properties();
-    std::list<PropertyClass *> compared;
-    if (action == CompileCAction || action == CompileCppAction || action == AssembleAction)
-        compared = {p.gcc_optimization_level, p.gcc_omit_frame_pointer, p.gcc_emit_assembler_cfi};
-    else if (action == LinkAction)
-        compared = {p.gcc_entry_point};
-    return genericOptionsUpToDate(compared, element, config, time, builder, quiet);
+    if (action == CompileCAction || action == CompileCppAction || action == AssembleAction) {
+        return genericOptionsUpToDate(
+            {p.gcc_optimization_level, p.gcc_omit_frame_pointer, p.gcc_emit_assembler_cfi},
+            element, config, time, builder, quiet);
+    }
+    if (action == LinkAction)
+        return genericOptionsUpToDate({p.gcc_entry_point}, element, config, time, builder, quiet);
+    return true;
 }

@@ -41,6 +41,8 @@ bool hasChangeRecords(const ProjectElement *n)
 bool ProjectSystem::upToDate1(ProjectElement *e, const PropertyClass *p, const QString &config,
                               const QDateTime &time)
 {
+    if (!ProjectElement::changeRecordsMade())
+        return true;
     const QString &name = p->saveName();
     // String lists add up along the hierarchy, so a change at any level counts; for any other
     // type the nearest level holding a record decides alone.

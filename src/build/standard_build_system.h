@@ -86,6 +86,10 @@ public:
     bool genericOptionsUpToDate(const std::list<PropertyClass *> &properties,
                                 ProjectElement *element, const QString &config,
                                 const QDateTime &time, Builder *builder, bool quiet);
+    // The same for a fixed set, without building a list on every check.
+    bool genericOptionsUpToDate(std::initializer_list<PropertyClass *> properties,
+                                ProjectElement *element, const QString &config,
+                                const QDateTime &time, Builder *builder, bool quiet);
     bool propertyGroupsDefinesUpToDate(ProjectElement *element, const QString &config,
                                        const QDateTime &time, Builder *builder, bool quiet);
     bool mapOutputFileUpToDate(ProjectElement *element, const QString &config,

@@ -119,7 +119,7 @@ void ProjectElement::setAttribute(const QString &name, const QString &value, boo
     attributeMap.insert(name, value);
     ++s_valueGeneration;
     modified = true;
-    attributeTimes.insert(name, QDateTime::currentDateTime());
+    recordChange(name, QDateTime::currentDateTime());
     attributeFlags.insert(name, flag);
 }
 
@@ -127,7 +127,7 @@ void ProjectElement::removeAttribute(const QString &name)
 {
     attributeMap.remove(name);
     ++s_valueGeneration;
-    attributeTimes.insert(name, QDateTime::currentDateTime());
+    recordChange(name, QDateTime::currentDateTime());
     modified = true;
 }
 
@@ -136,6 +136,12 @@ void ProjectElement::setAttributesFrom(XMLElement *e)
     for (const XMLAttribute &a : e->getAttributeList())
         attributeMap.insert(QString::fromUtf8(a.name), QString::fromUtf8(a.value));
     ++s_valueGeneration;
+}
+
+void ProjectElement::recordChange(const QString &name, const QDateTime &when)
+{
+    attributeTimes.insert(name, when);
+    s_changeRecordsMade = true;
 }
 
 bool ProjectElement::hasModifiedProperty(const QString &name, QDateTime &when) const

@@ -79,6 +79,10 @@ public:
     static quint64 structureGeneration() { return s_structureGeneration; }
     // Goes up whenever an attribute changes anywhere, for caches of resolved values.
     static quint64 valueGeneration() { return s_valueGeneration; }
+    // Whether any element has ever recorded a change time. Records are made only when a setting
+    // changes in this run, so in a plain build there are none, and the property side of every
+    // up-to-date check is answered without walking the tree.
+    static bool changeRecordsMade() { return s_changeRecordsMade; }
 
     ProjectElement *parent = nullptr;
     ProjectElement *nextSibling = nullptr;
@@ -87,7 +91,10 @@ public:
     qint32 type = NoKind;
     QMap<QString, QString> attributeMap;
     bool modified = false;
+    // When each attribute was last changed in this run. Written through recordChange, which
+    // keeps changeRecordsMade true once any record exists.
     QMap<QString, QDateTime> attributeTimes;
+    void recordChange(const QString &name, const QDateTime &when);
     bool fileInfoValid = false;
     Path absolutePath;
     QFileInfo fileInfo;
@@ -106,6 +113,7 @@ public:
 private:
     static inline quint64 s_structureGeneration = 0;
     static inline quint64 s_valueGeneration = 0;
+    static inline bool s_changeRecordsMade = false;
     ProjectElement *lastChild = nullptr; // keeps appendChild constant-time on big folders
     void computeProjectDirectory();
     void computeFilePaths();

@@ -361,7 +361,7 @@ TEST_F(ARMCommands, ChangedTargetPropertiesMakeTheirActionsOutOfDate)
     for (const Case &c : cases) {
         SCOPED_TRACE(c.property);
         ProjectElement *common = project->getConfigurationElement(QStringLiteral("Common"));
-        common->attributeTimes.insert(QLatin1String(c.property), output.addSecs(5));
+        common->recordChange(QLatin1String(c.property), output.addSecs(5));
         ProjectElement *element =
             c.action == SBS::LinkAction || c.action == SBS::ArchiveAction ? project : file;
         recorder = CommandRecorder();

@@ -45,7 +45,7 @@ protected:
         ProjectElement *c = node(r.level)->getConfigurationElement(r.configuration);
         ASSERT_TRUE(c);
         c->attributeMap.insert(name, "v");
-        c->attributeTimes.insert(name, output.addSecs(r.age == Newer ? 5 : -5));
+        c->recordChange(name, output.addSecs(r.age == Newer ? 5 : -5));
     }
 
     bool current(const PropertyClass *p, const QString &config = "Debug")
