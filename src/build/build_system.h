@@ -97,8 +97,9 @@ public:
     QList<builtStruct> builtList;
     bool stopRequested = false; // set only by an interactive host, between steps
     bool buildFailed = false;   // set by the builder when a command fails, and by the engine
-    // Times of files seen during the run, by absolute path; emptied by build().
-    QMap<QString, QDateTime> fileTimes;
+    // Times of files seen during the run, by absolute path; emptied by build(). Hashed: every
+    // header a build looks at goes in once, thousands of them in a big project.
+    QHash<QString, QDateTime> fileTimes;
 
 protected:
     bool stopping() const { return buildFailed || stopRequested; }

@@ -29,7 +29,9 @@ void addName(QStringList &names, QString &name, const QString &dir)
     name.resize(0);
 }
 
-// The whole file, read with plain system calls: a no-op build reads one per object.
+// The whole file, read with plain system calls: a no-op build reads one per object. A read of a
+// regular file returns less than asked for only at its end, so a file that fits the buffer
+// takes one read, not a second one that returns nothing.
 bool readWhole(const QString &path, QByteArray &bytes)
 {
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
@@ -38,11 +40,12 @@ bool readWhole(const QString &path, QByteArray &bytes)
     char buffer[16384];
     for (;;) {
         const ssize_t got = ::read(fd, buffer, sizeof buffer);
-        if (got <= 0) {
+        if (got > 0)
+            bytes.append(buffer, got);
+        if (got < ssize_t(sizeof buffer)) {
             ::close(fd);
-            return got == 0;
+            return got >= 0;
         }
-        bytes.append(buffer, got);
     }
 }
 
