@@ -108,7 +108,11 @@ template <std::size_t N>
 bool compare(const Compared (&list)[N], BuildPropertyCatalogue &catalogue, ProjectElement *e,
              const QString &config, const QDateTime &time, Builder *b, bool quiet)
 {
+    // Without any recorded change only the settings that name files have anything to compare.
+    const bool changes = ProjectElement::changeRecordsMade();
     for (const Compared &c : list) {
+        if (!changes && !c.isFile)
+            continue;
         const PropertyClass *p = catalogue.*c.member;
         if (p && !projectSystem->upToDate(e, p, config, time, b, quiet, c.isFile))
             return false;
@@ -119,7 +123,8 @@ bool compare(const Compared (&list)[N], BuildPropertyCatalogue &catalogue, Proje
 bool compareOne(const PropertyClass *p, ProjectElement *e, const QString &config,
                 const QDateTime &time, Builder *b, bool quiet)
 {
-    return !p || projectSystem->upToDate(e, p, config, time, b, quiet, false);
+    return !p || !ProjectElement::changeRecordsMade()
+           || projectSystem->upToDate(e, p, config, time, b, quiet, false);
 }
 
 // The file beside `absoluteOutput` with the output's base name and `extension`.
@@ -179,6 +184,8 @@ template <typename Properties>
 bool allUpToDate(const Properties &properties, ProjectElement *element, const QString &config,
                  const QDateTime &time, Builder *builder, bool quiet)
 {
+    if (!ProjectElement::changeRecordsMade())
+        return true;
     for (const PropertyClass *property : properties) {
         if (!projectSystem->upToDate(element, property, config, time, builder, quiet, false))
             return false;

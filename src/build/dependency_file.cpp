@@ -6,12 +6,23 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+// Cut from the string: a no-op build asks for one per object. The object's directory is kept
+// as written ("." for a bare name).
 QString dependencyFileName(const QString &absoluteObject)
 {
-    const QFileInfo info(absoluteObject);
-    const QString name = info.fileName();
+    const qsizetype slash = absoluteObject.lastIndexOf(u'/');
+    const QStringView name = QStringView(absoluteObject).mid(slash + 1);
     const qsizetype dot = name.indexOf(u'.');
-    return info.path() + u'/' + (dot < 0 ? name : name.left(dot)) + u".d";
+    QString result;
+    result.reserve(absoluteObject.size() + 3);
+    if (slash < 0)
+        result.append(u'.');
+    else
+        result.append(QStringView(absoluteObject).left(slash == 0 ? 1 : slash));
+    result.append(u'/');
+    result.append(dot < 0 ? name : name.left(dot));
+    result.append(u".d");
+    return result;
 }
 
 namespace {

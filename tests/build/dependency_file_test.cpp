@@ -15,6 +15,8 @@ TEST(DependencyFile, NameIsTheObjectNameUpToItsFirstDot)
         {"/p/Debug/x.y.o", "/p/Debug/x.d"},
         {"/p/Debug/noext", "/p/Debug/noext.d"},
         {"/p/v1.2/main.o", "/p/v1.2/main.d"},
+        {"main.o", "./main.d"},
+        {"/main.o", "//main.d"},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.object);
