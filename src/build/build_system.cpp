@@ -33,6 +33,14 @@ QString quoted(const QString &text)
     return ldquot() + text + rdquot();
 }
 
+qsizetype countElements(const ProjectElement *element)
+{
+    qsizetype count = 1;
+    for (const ProjectElement *c = element->firstChild; c; c = c->nextSibling)
+        count += countElements(c);
+    return count;
+}
+
 } // namespace
 
 BuildSystem::BuildSystem() = default;
@@ -43,6 +51,11 @@ int BuildSystem::build(ProjectElement *element, const QString &config, Builder *
 {
     fileTimes.clear();
     m_statCache.clear();
+    // A build looks at a source and an object per file, and the headers they share: sized up
+    // front, the tables are not rehashed again and again as a big project fills them.
+    const qsizetype elements = countElements(element);
+    m_statCache.reserve(2 * elements + 64);
+    fileTimes.reserve(elements + 64);
     m_building = true;
     m_inProgress.clear();
     stopRequested = false;

@@ -119,11 +119,16 @@ bool addInputNames(ProjectElement *e, MacroTable &table)
         full = QFileInfo(full).absoluteFilePath();
     const QString fileName = full.mid(full.lastIndexOf(u'/') + 1);
     const qsizetype dot = fileName.lastIndexOf(u'.');
-    table.insert(QStringLiteral("InputDir"), directoryPart(e->filePath));
-    table.insert(QStringLiteral("InputName"), dot < 0 ? fileName : fileName.left(dot));
-    table.insert(QStringLiteral("InputFileName"), fileName);
-    table.insert(QStringLiteral("InputExt"), dot < 0 ? QStringLiteral("") : fileName.mid(dot + 1));
-    table.insert(QStringLiteral("InputPath"), full);
+    // Written in the order of the keys, each from where the last went: they sit side by side in
+    // the table, so each write costs a comparison or two instead of a search. A hint that turns
+    // out wrong (a global macro between them) only costs the search.
+    auto at = table.lowerBound(QStringLiteral("InputDir"));
+    at = table.insert(at, QStringLiteral("InputDir"), directoryPart(e->filePath));
+    at = table.insert(++at, QStringLiteral("InputExt"),
+                      dot < 0 ? QStringLiteral("") : fileName.mid(dot + 1));
+    at = table.insert(++at, QStringLiteral("InputFileName"), fileName);
+    at = table.insert(++at, QStringLiteral("InputName"), dot < 0 ? fileName : fileName.left(dot));
+    table.insert(++at, QStringLiteral("InputPath"), full);
     table.insert(QStringLiteral("RelInputPath"), relativeInputPath(e));
     return true;
 }

@@ -157,7 +157,19 @@ TEST_F(BuildMacros, ComputedMacrosWinOverGlobalAndProjectMacros)
 {
     macroSystem.setGlobalMacro("OutDir", "x");
     macroSystem.setGlobalMacro("MyLibs", "$(StudioDir)/lib");
+    // Global names that sort between the input names, or are one of them.
+    macroSystem.setGlobalMacro("InputE", "between");
+    macroSystem.setGlobalMacro("InputExt", "x");
+    macroSystem.setGlobalMacro("InputN", "between");
     const Table t = table(m_file);
+    EXPECT_EQ(t.value("InputDir"), "src");
+    EXPECT_EQ(t.value("InputE"), "between");
+    EXPECT_EQ(t.value("InputExt"), "c");
+    EXPECT_EQ(t.value("InputFileName"), "main.test.c");
+    EXPECT_EQ(t.value("InputN"), "between");
+    EXPECT_EQ(t.value("InputName"), "main.test");
+    EXPECT_EQ(t.value("InputPath"), dir() + "/src/main.test.c");
+    EXPECT_EQ(table(m_folder).value("InputExt"), "x");
     EXPECT_EQ(t.value("OutDir"), "Debug");
     EXPECT_EQ(t.value("ProjectName"), "app");
     EXPECT_EQ(t.value("MyLibs"), "$(StudioDir)/lib");
