@@ -33,6 +33,11 @@ QMap<QString, QString> ARMBuildSystem::macros(ProjectElement *element, const QSt
     return table;
 }
 
+bool ARMBuildSystem::hasOwnMacros(ProjectElement *element) const
+{
+    return element && element->isProject();
+}
+
 void ARMBuildSystem::createCommandFor(ProjectElement *element, const QString &config,
                                       BuildAction action, const QString &output,
                                       const QString &absoluteOutput, const QStringList &inputs,

@@ -27,6 +27,7 @@ public:
     void setCommandLineGenerationVersion(int version) { m_commandLineGenerationVersion = version; }
 
     QMap<QString, QString> macros(ProjectElement *element, const QString &config) override;
+    bool hasOwnMacros(ProjectElement *element) const override; // projects: $(LibExt), $(LoaderType)
 
     void createCommandFor(ProjectElement *element, const QString &config, BuildAction action,
                           const QString &output, const QString &absoluteOutput,

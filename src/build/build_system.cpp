@@ -268,6 +268,11 @@ QMap<QString, QString> BuildSystem::macros(ProjectElement *element, const QStrin
 
 void BuildSystem::addMacros(ProjectElement *, const QString &, QMap<QString, QString> &) {}
 
+bool BuildSystem::hasOwnMacros(ProjectElement *) const
+{
+    return false;
+}
+
 QString BuildSystem::replaceMacros(ProjectElement *element, const QString &text,
                                    const QString &config)
 {

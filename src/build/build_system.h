@@ -58,10 +58,13 @@ public:
     void buildOrder(ProjectElement *project, const QString &config,
                     QList<ProjectElement *> &order);
 
-    // The build macro table for `element` and the expansions built on it.
+    // The build macro table for `element` and the expansions built on it. A build system that
+    // adds names of its own (overriding macros or addMacros) says for which elements through
+    // hasOwnMacros: the expansions for other elements skip building the table when they can.
     virtual QMap<QString, QString> macros(ProjectElement *element, const QString &config);
     virtual void addMacros(ProjectElement *element, const QString &config,
                            QMap<QString, QString> &table);
+    virtual bool hasOwnMacros(ProjectElement *element) const;
     QString replaceMacros(ProjectElement *element, const QString &text, const QString &config);
     QStringList replaceStringListMacros(ProjectElement *element, const QStringList &items,
                                         const QString &config);

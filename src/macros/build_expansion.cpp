@@ -1,6 +1,7 @@
 #include "macros/build_expansion.h"
 
 #include "build/build_system.h"
+#include "macros/build_macros.h"
 #include "macros/macro_system.h"
 #include "project/project_system.h"
 
@@ -27,6 +28,9 @@ QString replaceMacros(BuildSystem &bs, ProjectElement *e, const QString &text,
 {
     if (!hasReference(text))
         return text;
+    QString expanded;
+    if (!bs.hasOwnMacros(e) && expandBuildMacros(e, configuration, text, expanded))
+        return expanded;
     return macroSystem.replaceMacros(bs.macros(e, configuration), text);
 }
 

@@ -104,10 +104,21 @@ QString directoryPart(const QString &path)
     return slash == 0 ? QStringLiteral("/") : path.left(slash);
 }
 
-// Input names split at the last ".": "main.test.c" is "main.test" with extension "c". False when
-// the element has none (it is no file, or has no name). Worked out on the strings: this runs for
-// every file of every build, and the paths are already normalised.
-bool addInputNames(ProjectElement *e, MacroTable &table)
+// The input names of a file: split at the last ".", "main.test.c" is "main.test" with extension
+// "c". Worked out on the strings: this runs for every file of every build, and the paths are
+// already normalised.
+struct InputNames
+{
+    QString dir;
+    QString ext;
+    QString fileName;
+    QString name;
+    QString path;
+    QString relativePath;
+};
+
+// False when the element has none (it is no file, or has no name).
+bool inputNames(ProjectElement *e, InputNames &names)
 {
     if (!e->isFile())
         return false;
@@ -117,19 +128,31 @@ bool addInputNames(ProjectElement *e, MacroTable &table)
     QString full = e->absolutePath.filePath();
     if (!full.startsWith(u'/'))
         full = QFileInfo(full).absoluteFilePath();
-    const QString fileName = full.mid(full.lastIndexOf(u'/') + 1);
-    const qsizetype dot = fileName.lastIndexOf(u'.');
+    names.fileName = full.mid(full.lastIndexOf(u'/') + 1);
+    const qsizetype dot = names.fileName.lastIndexOf(u'.');
+    names.dir = directoryPart(e->filePath);
+    names.ext = dot < 0 ? QStringLiteral("") : names.fileName.mid(dot + 1);
+    names.name = dot < 0 ? names.fileName : names.fileName.left(dot);
+    names.path = full;
+    names.relativePath = relativeInputPath(e);
+    return true;
+}
+
+bool addInputNames(ProjectElement *e, MacroTable &table)
+{
+    InputNames names;
+    if (!inputNames(e, names))
+        return false;
     // Written in the order of the keys, each from where the last went: they sit side by side in
     // the table, so each write costs a comparison or two instead of a search. A hint that turns
     // out wrong (a global macro between them) only costs the search.
     auto at = table.lowerBound(QStringLiteral("InputDir"));
-    at = table.insert(at, QStringLiteral("InputDir"), directoryPart(e->filePath));
-    at = table.insert(++at, QStringLiteral("InputExt"),
-                      dot < 0 ? QStringLiteral("") : fileName.mid(dot + 1));
-    at = table.insert(++at, QStringLiteral("InputFileName"), fileName);
-    at = table.insert(++at, QStringLiteral("InputName"), dot < 0 ? fileName : fileName.left(dot));
-    table.insert(++at, QStringLiteral("InputPath"), full);
-    table.insert(QStringLiteral("RelInputPath"), relativeInputPath(e));
+    at = table.insert(at, QStringLiteral("InputDir"), names.dir);
+    at = table.insert(++at, QStringLiteral("InputExt"), names.ext);
+    at = table.insert(++at, QStringLiteral("InputFileName"), names.fileName);
+    at = table.insert(++at, QStringLiteral("InputName"), names.name);
+    table.insert(++at, QStringLiteral("InputPath"), names.path);
+    table.insert(QStringLiteral("RelInputPath"), names.relativePath);
     return true;
 }
 
@@ -325,7 +348,137 @@ struct DirectoryCache
     Directories directories;
 };
 
+DirectoryCache directoryCache;
+
+struct DirectorySettings
+{
+    QString values[3];
+};
+
+DirectorySettings directorySettings(ProjectElement *e, const QString &configuration)
+{
+    return {{setting(e, kIntermediateDirectory, configuration),
+             setting(e, kRootOutputDirectory, configuration),
+             setting(e, kOutputDirectory, configuration)}};
+}
+
+// The kept directories when they are the element's; null when they must be expanded for it.
+const Directories *cachedDirectories(const DirectorySettings &settings, const MacroTable &shared)
+{
+    const DirectoryCache &cache = directoryCache;
+    if (cache.valid && cache.shared.isSharedWith(shared) && cache.settings[0] == settings.values[0]
+        && cache.settings[1] == settings.values[1] && cache.settings[2] == settings.values[2])
+        return &cache.directories;
+    return nullptr;
+}
+
+// What the element's table holds under one of the element's own names, found without building
+// the table; false when it cannot be told here (the directories are not kept for it). `found`
+// is false when the table has no such name.
+bool elementValue(ProjectElement *e, const QString &configuration, const MacroTable &shared,
+                  QStringView name, QString &value, bool &found)
+{
+    static const QString kInput = QStringLiteral("Input");
+    found = true;
+    if (name == u"ProjectNodeName") {
+        value = e->getName();
+        return true;
+    }
+    const auto fromShared = [&] {
+        const auto it = shared.constFind(QString::fromRawData(name.data(), name.size()));
+        found = it != shared.cend();
+        if (found)
+            value = *it;
+        return true;
+    };
+    if (name.startsWith(kInput) || name == u"RelInputPath") {
+        InputNames names;
+        if (!inputNames(e, names))
+            return fromShared();
+        value = name == u"InputDir"        ? names.dir
+                : name == u"InputExt"      ? names.ext
+                : name == u"InputFileName" ? names.fileName
+                : name == u"InputName"     ? names.name
+                : name == u"InputPath"     ? names.path
+                                           : names.relativePath;
+        return true;
+    }
+    const Directories *d = cachedDirectories(directorySettings(e, configuration), shared);
+    if (!d)
+        return false;
+    if (name == u"IntDir")
+        value = d->intDir;
+    else if (name == u"RootOutDir")
+        value = d->rootOutDir;
+    else if (name == u"OutDir")
+        value = d->outDir;
+    else if (d->rootRelativeOutDir.isNull())
+        return fromShared();
+    else
+        value = d->rootRelativeOutDir;
+    return true;
+}
+
 } // namespace
+
+bool expandBuildMacros(ProjectElement *e, const QString &configuration, const QString &text,
+                       QString &result)
+{
+    if (!e)
+        return false;
+    const MacroTable &shared = sharedPart(e, configuration);
+    const QStringView in(text);
+    QString out;
+    qsizetype copied = 0;
+    qsizetype i = in.indexOf(u"$(");
+    while (i >= 0) {
+        // Only references the whole table would resolve in one pass: no "$" or "(" inside.
+        qsizetype close = i + 2;
+        while (close < in.size() && in[close] != u')') {
+            if (in[close] == u'$' || in[close] == u'(')
+                return false;
+            ++close;
+        }
+        if (close == in.size())
+            break; // unclosed: the rest is copied as it is
+        out += in.mid(copied, i - copied);
+        const QStringView inner = in.mid(i + 2, close - i - 2);
+        const qsizetype colon = inner.indexOf(u':');
+        const QStringView name = colon < 0 ? inner : inner.left(colon);
+        QStringView fallback = colon < 0 ? QStringView() : inner.mid(colon + 1);
+        if (fallback.startsWith(u':'))
+            fallback = fallback.mid(1);
+        const QString key = QString::fromRawData(name.data(), name.size());
+        if (MacroSystem::isDynamicMacro(key))
+            return false;
+        QString value;
+        bool found = false;
+        if (isElementName(name)) {
+            if (!elementValue(e, configuration, shared, name, value, found))
+                return false;
+        } else {
+            const auto it = shared.constFind(key);
+            found = it != shared.cend();
+            if (found)
+                value = *it;
+        }
+        if (found)
+            out += value;
+        else if (colon >= 0)
+            out += fallback;
+        else
+            out += in.mid(i, close + 1 - i);
+        copied = close + 1;
+        i = in.indexOf(u"$(", copied);
+    }
+    if (copied == 0) {
+        result = text;
+        return true;
+    }
+    out += in.mid(copied);
+    result = out;
+    return true;
+}
 
 QMap<QString, QString> buildMacros(ProjectElement *e, const QString &configuration)
 {
@@ -339,14 +492,12 @@ QMap<QString, QString> buildMacros(ProjectElement *e, const QString &configurati
             restore(table, shared, name);
     }
 
-    static DirectoryCache cache;
-    const QString settings[3] = {setting(e, kIntermediateDirectory, configuration),
-                                 setting(e, kRootOutputDirectory, configuration),
-                                 setting(e, kOutputDirectory, configuration)};
-    if (cache.valid && cache.shared.isSharedWith(shared) && cache.settings[0] == settings[0]
-        && cache.settings[1] == settings[1] && cache.settings[2] == settings[2]) {
-        insertDirectories(cache.directories, table);
-        if (cache.directories.rootRelativeOutDir.isNull())
+    DirectoryCache &cache = directoryCache;
+    const DirectorySettings directory = directorySettings(e, configuration);
+    const QString(&settings)[3] = directory.values;
+    if (const Directories *kept = cachedDirectories(directory, shared)) {
+        insertDirectories(*kept, table);
+        if (kept->rootRelativeOutDir.isNull())
             restore(table, shared, kDirectoryNames[3]);
         return table;
     }

@@ -13,6 +13,13 @@ class ProjectElement;
 // afresh on every call so that settings changed before the build are seen.
 QMap<QString, QString> buildMacros(ProjectElement *e, const QString &configuration);
 
+// `text` expanded with buildMacros(e, configuration) without building that table, when the
+// result is known to be the same: every reference is plain (no "$" or "(" inside it, no date
+// or time name) and the element's own names it uses can be told directly. False otherwise, and
+// the caller expands with the table. A file's object name is expanded this way.
+bool expandBuildMacros(ProjectElement *e, const QString &configuration, const QString &text,
+                       QString &result);
+
 // Adds $(LibExt) (the run-time library variant, e.g. "_v4t_a_le") and $(LoaderType) when `e`
 // is a project; leaves the table alone for any other element.
 void addARMBuildMacros(ProjectElement *e, const QString &configuration,

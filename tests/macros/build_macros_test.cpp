@@ -233,6 +233,54 @@ TEST_F(BuildMacros, DirectoriesFollowEachElementInTurn)
     EXPECT_EQ(table(m_folder).value("OutDir"), "Debug");
 }
 
+// The expansion that skips building the table must give what the table gives, for every kind
+// of element and reference; where it cannot be sure it must decline.
+TEST_F(BuildMacros, ExpansionWithoutTheTableAgreesWithTheTable)
+{
+    macroSystem.setGlobalMacro("InputE", "between");
+    macroSystem.setGlobalMacro("InputExt", "global");
+    macroSystem.setGlobalMacro("RootRelativeOutDir", "global-rel");
+    const char *texts[] = {
+        "$(IntDir)/$(InputName)$(OBJ)", "$(OutDir)/$(ProjectName)$(EXE)",
+        "$(InputDir)|$(InputExt)|$(InputFileName)|$(InputPath)|$(RelInputPath)|$(InputE)",
+        "$(ProjectNodeName)", "$(RootRelativeOutDir)/$(RootOutDir)", "$(Undefined)",
+        "$(Undefined:fall back)", "$(Undefined::$(literal)", "$(InputName:none)", "$(Mine)",
+        "plain", "a$(Configuration)b$(SolutionName)c$(unclosed", "$(HostOS)$(StudioDir)",
+        "$(Configuration::x)", "", "$()", "$(:)",
+    };
+    int quick = 0;
+    for (ProjectElement *e : {m_file, m_folder, m_project, m_file}) {
+        for (const char *configuration : {"Debug", "Release", "Flat", "Debug"}) {
+            // The table first, which keeps the directories the next expansion may use.
+            const Table t = buildMacros(e, configuration);
+            for (const char *text : texts) {
+                SCOPED_TRACE(e->getName().toStdString() + " " + configuration + " " + text);
+                QString expanded;
+                if (!expandBuildMacros(e, configuration, text, expanded))
+                    continue;
+                ++quick;
+                EXPECT_EQ(expanded, macroSystem.replaceMacros(t, text));
+            }
+        }
+    }
+    EXPECT_GT(quick, 100);
+
+    QString expanded;
+    for (const char *declined : {"$($(X))", "$(Date)", "$(a(b))"})
+        EXPECT_FALSE(expandBuildMacros(m_file, "Debug", declined, expanded)) << declined;
+    // Directories are not known for an element whose settings differ from the kept ones.
+    projectSystem->setProperty(m_file, "build_intermediate_directory", "Common", "own", false);
+    EXPECT_FALSE(expandBuildMacros(m_file, "Debug", "$(IntDir)", expanded));
+    EXPECT_EQ(replaceMacros(*buildSystem, m_file, "$(IntDir)/$(InputName)$(OBJ)", "Debug"),
+              "own/main.test.o");
+    EXPECT_TRUE(expandBuildMacros(m_file, "Debug", "$(IntDir)", expanded));
+    EXPECT_EQ(expanded, "own");
+    // A project's table has names of the target's own; its settings use the whole table.
+    EXPECT_TRUE(buildSystem->hasOwnMacros(m_project));
+    EXPECT_FALSE(buildSystem->hasOwnMacros(m_file));
+    EXPECT_EQ(replaceMacros(*buildSystem, m_project, "$(LibExt)", "Debug"), "_v4t_vfp_a_le");
+}
+
 struct LibExtCase
 {
     ARMLibrarySettings settings;
