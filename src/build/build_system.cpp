@@ -2,6 +2,7 @@
 
 #include "build/build_flags.h"
 #include "build/builder.h"
+#include "host/qtx.h"
 #include "macros/build_expansion.h"
 #include "macros/build_macros.h"
 #include "project/project_element.h"
@@ -55,7 +56,7 @@ int BuildSystem::build(ProjectElement *element, const QString &config, Builder *
     // front, the tables are not rehashed again and again as a big project fills them.
     const qsizetype elements = countElements(element);
     m_statCache.reserve(2 * elements + 64);
-    fileTimes.reserve(elements + 64);
+    fileTimes.reserve(2 * elements + 64);
     m_building = true;
     m_inProgress.clear();
     stopRequested = false;
@@ -313,7 +314,7 @@ QString resolve(const QString &dir, const QString &name)
 QDateTime modificationTime(const QString &absolutePath)
 {
     struct stat info;
-    if (::stat(QFile::encodeName(absolutePath).constData(), &info) != 0)
+    if (::stat(QTx::NativePath(absolutePath).c_str(), &info) != 0)
         return QDateTime();
     const qint64 msecs = qint64(info.st_mtim.tv_sec) * 1000 + info.st_mtim.tv_nsec / 1000000;
     // In UTC: comparing two local times asks the C library for the time zone each time.

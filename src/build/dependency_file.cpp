@@ -1,5 +1,7 @@
 #include "build/dependency_file.h"
 
+#include "host/qtx.h"
+
 #include <QFile>
 #include <QFileInfo>
 
@@ -45,7 +47,7 @@ void addName(QStringList &names, QString &name, const QString &dir)
 // takes one read, not a second one that returns nothing.
 bool readWhole(const QString &path, QByteArray &bytes)
 {
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    const int fd = ::open(QTx::NativePath(path).c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         return false;
     char buffer[16384];

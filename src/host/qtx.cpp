@@ -37,6 +37,26 @@ QByteArray encoded(const QString &path)
 
 namespace QTx {
 
+NativePath::NativePath(const QString &path)
+{
+    const qsizetype size = path.size();
+    if (size < qsizetype(sizeof m_buffer)) {
+        const QChar *text = path.constData();
+        qsizetype i = 0;
+        while (i < size && text[i].unicode() < 0x80) {
+            m_buffer[i] = char(text[i].unicode());
+            ++i;
+        }
+        if (i == size) {
+            m_buffer[size] = '\0';
+            m_data = m_buffer;
+            return;
+        }
+    }
+    m_encoded = QFile::encodeName(path);
+    m_data = m_encoded.constData();
+}
+
 void setApplicationPath(const char *argv0, int levelsUp)
 {
     const QString program = QFile::decodeName(argv0);

@@ -119,3 +119,25 @@ TEST_F(HostFiles, CopyFileFailures)
     // The target directory is not created without being asked.
     EXPECT_FALSE(QTx::copyFile(at("src"), at("no/such/dir/dst"), false));
 }
+
+// The short cut for plain paths must give the bytes the codec gives, at every length around
+// the buffer's size and with characters outside ASCII anywhere.
+TEST(NativePath, GivesTheBytesOfTheFileNameCodec)
+{
+    QStringList paths{"",
+                      "/",
+                      "/tmp/kb/p0/Debug/f1.o",
+                      "rel/a b.c",
+                      QString::fromUtf8("/caf\xc3\xa9/x.c"),
+                      QString::fromUtf8("\xc3\xa9"),
+                      QString::fromUtf8("/a/\xe6\x97\xa5.h")};
+    for (int length : {510, 511, 512, 513, 2000}) {
+        paths << QString(length, u'a');
+        paths << QString(length - 1, u'a') + QChar(0xfc);
+    }
+    for (const QString &path : paths) {
+        SCOPED_TRACE(path.left(40).toStdString());
+        const QTx::NativePath native(path);
+        EXPECT_EQ(QByteArray(native.c_str()), QFile::encodeName(path));
+    }
+}
