@@ -309,16 +309,20 @@ QString resolve(const QString &dir, const QString &name)
     return dir + u'/' + name;
 }
 
-// The modification time, read with one stat() call: QFileInfo costs several times as much, and
-// a no-op build asks for every source, header and object once.
-QDateTime modificationTime(const QString &absolutePath)
+// The modification time (and the finer identity the dependency log keeps), read with one
+// stat() call: QFileInfo costs several times as much, and a no-op build asks for every source,
+// header and object once.
+void readStat(const QString &absolutePath, QDateTime &time, FileIdentity &identity)
 {
     struct stat info;
     if (::stat(QTx::NativePath(absolutePath).c_str(), &info) != 0)
-        return QDateTime();
+        return;
     const qint64 msecs = qint64(info.st_mtim.tv_sec) * 1000 + info.st_mtim.tv_nsec / 1000000;
     // In UTC: comparing two local times asks the C library for the time zone each time.
-    return QDateTime::fromMSecsSinceEpoch(msecs, Qt::UTC);
+    time = QDateTime::fromMSecsSinceEpoch(msecs, Qt::UTC);
+    identity.modifiedNs = qint64(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
+    identity.changedNs = qint64(info.st_ctim.tv_sec) * 1000000000 + info.st_ctim.tv_nsec;
+    identity.size = qint64(info.st_size);
 }
 
 } // namespace
@@ -370,7 +374,8 @@ BuildSystem::Stat &BuildSystem::stat(const QString &absolutePath)
         if (cached != m_statCache.end())
             return *cached;
     }
-    const Stat fresh{modificationTime(absolutePath), false};
+    Stat fresh;
+    readStat(absolutePath, fresh.time, fresh.identity);
     if (!m_building) {
         m_uncached = fresh;
         return m_uncached;
@@ -381,6 +386,11 @@ BuildSystem::Stat &BuildSystem::stat(const QString &absolutePath)
 QDateTime BuildSystem::fileTime(const QString &absolutePath)
 {
     return stat(absolutePath).time;
+}
+
+FileIdentity BuildSystem::fileIdentity(const QString &absolutePath)
+{
+    return stat(absolutePath).identity;
 }
 
 void BuildSystem::forgetFileTime(const QString &absolutePath)

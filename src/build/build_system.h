@@ -3,6 +3,8 @@
 // step shares.
 #pragma once
 
+#include "build/dependency_log.h"
+
 #include <QDateTime>
 #include <QHash>
 #include <QList>
@@ -84,6 +86,8 @@ public:
     // file does not exist). Stats are remembered until the next build or until forgotten,
     // because a build looks at the same headers again for every source that includes them.
     QDateTime fileTime(const QString &absolutePath);
+    // The same file's time to the nanosecond and its size, from the same look.
+    FileIdentity fileIdentity(const QString &absolutePath);
     void forgetFileTime(const QString &absolutePath);
 
     // A fresh temporary file name in the element's intermediate directory; null when the file
@@ -120,6 +124,7 @@ private:
     {
         QDateTime time;        // invalid: the file does not exist
         bool recorded = false; // entered into fileTimes already
+        FileIdentity identity;
     };
     Stat &stat(const QString &absolutePath);
     // Stats are only remembered while a build runs: between builds files change under us.

@@ -81,6 +81,7 @@ bool StandardBuildSystem::platformBuild(ProjectElement *element, const QString &
     m_outputs.clear();
     m_cacheOutputs = true;
     const bool rebuilt = platformBuild1(element, config, builder, flags);
+    dependencyLog.save();
     m_cacheOutputs = false;
     m_outputs.clear();
     return rebuilt;
@@ -314,5 +315,11 @@ QStringList StandardBuildSystem::getObjectFileDependencies(const QString &projec
                                                            const QString &,
                                                            const QString &absoluteObject)
 {
-    return readDependencyFile(dependencyFileName(absoluteObject), projectDir);
+    const FileIdentity object = fileIdentity(absoluteObject);
+    QStringList dependencies;
+    if (dependencyLog.find(absoluteObject, projectDir, object, dependencies))
+        return dependencies;
+    dependencies = readDependencyFile(dependencyFileName(absoluteObject), projectDir);
+    dependencyLog.record(absoluteObject, projectDir, object, dependencies);
+    return dependencies;
 }

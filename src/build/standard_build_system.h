@@ -141,6 +141,8 @@ public:
     QString projectDirectory;
     // Per absolute object path, the dependency list with which it was last found up to date.
     QMap<QString, QStringList> dependencyCache;
+    // What the objects' dependency files said, kept between runs (saved after each project).
+    DependencyLog dependencyLog;
     // Properties added to the compile and link comparisons (nothing adds any in the tool).
     std::list<PropertyClass *> additionalCompilerProperties;
     std::list<PropertyClass *> additionalLinkerProperties;

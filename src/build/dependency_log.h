@@ -1,0 +1,63 @@
+// What the dependency files (".d") of the objects in a directory said, kept between runs in one
+// file beside those objects. A build that finds everything up to date then reads one file per
+// object directory instead of one per object.
+#pragma once
+
+#include <QHash>
+#include <QString>
+#include <QStringList>
+
+// The state of an object file when its dependencies were read: its modification and status
+// change times to the nanosecond and its size. The compiler writes the ".d" file together with
+// the object, so while the object is as it was, its ".d" file has nothing new to say; a
+// recompiled object no longer matches and its ".d" file is read again. The status change time
+// moves on every write and cannot be set back, so even a copy restored with its old
+// modification time does not pass for the logged object.
+struct FileIdentity
+{
+    qint64 modifiedNs = -1;
+    qint64 changedNs = -1;
+    qint64 size = -1;
+
+    bool isValid() const { return modifiedNs >= 0 && changedNs >= 0 && size >= 0; }
+    bool operator==(const FileIdentity &other) const = default;
+};
+
+class DependencyLog
+{
+public:
+    // The name of the log in each object directory.
+    static const QString kFileName;
+
+    // The dependencies logged for the absolute `object` when it is still `identity` and they
+    // were resolved against `dir`; false when there is no such entry.
+    bool find(const QString &object, const QString &dir, const FileIdentity &identity,
+              QStringList &dependencies);
+    // Logs what the object's ".d" file said (a non-empty list).
+    void record(const QString &object, const QString &dir, const FileIdentity &identity,
+                const QStringList &dependencies);
+    // Writes each log that gained entries, whole, through a temporary file renamed over it. A
+    // log that cannot be written stays as it was: the next build reads the ".d" files again.
+    void save();
+
+    // The text of a log and back; a text that is not a well-formed log gives no entries.
+    struct Entry
+    {
+        FileIdentity identity;
+        QString dir;
+        QStringList dependencies;
+    };
+    using Entries = QHash<QString, Entry>; // by the object's file name
+    static QByteArray format(const Entries &entries);
+    static Entries parse(const QByteArray &text);
+
+private:
+    struct Directory
+    {
+        bool dirty = false;
+        Entries entries;
+    };
+    Directory &directory(const QString &path);
+
+    QHash<QString, Directory> m_directories;
+};
