@@ -372,7 +372,7 @@ BuildSystem::Stat &BuildSystem::stat(const QString &absolutePath)
     if (m_building) {
         auto cached = m_statCache.find(absolutePath);
         if (cached != m_statCache.end())
-            return *cached;
+            return cached->second;
     }
     Stat fresh;
     readStat(absolutePath, fresh.time, fresh.identity);
@@ -380,7 +380,18 @@ BuildSystem::Stat &BuildSystem::stat(const QString &absolutePath)
         m_uncached = fresh;
         return m_uncached;
     }
-    return *m_statCache.insert(absolutePath, fresh);
+    return m_statCache.insert_or_assign(absolutePath, fresh).first->second;
+}
+
+// FNV-1a over the UTF-16 code units.
+size_t BuildSystem::PathHash::operator()(const QString &path) const noexcept
+{
+    quint64 hash = 14695981039346656037ull;
+    for (const QChar c : path) {
+        hash ^= c.unicode();
+        hash *= 1099511628211ull;
+    }
+    return size_t(hash);
 }
 
 QDateTime BuildSystem::fileTime(const QString &absolutePath)
@@ -395,7 +406,7 @@ FileIdentity BuildSystem::fileIdentity(const QString &absolutePath)
 
 void BuildSystem::forgetFileTime(const QString &absolutePath)
 {
-    m_statCache.remove(absolutePath);
+    m_statCache.erase(absolutePath);
 }
 
 void BuildSystem::addPropertyClass(PropertyClass *property)

@@ -199,7 +199,9 @@ private:
         bool operator==(const OutputKey &) const = default;
         friend size_t qHash(const OutputKey &key, size_t seed = 0)
         {
-            return qHashMulti(seed, key.element, key.config, key.action, key.absolute);
+            // Not the configuration: a build asks in one at a time, and hashing its name for
+            // every output costs more than the rest of the lookup.
+            return qHashMulti(seed, key.element, key.action, key.absolute);
         }
     };
     QHash<OutputKey, QString> m_outputs;
