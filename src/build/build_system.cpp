@@ -383,17 +383,6 @@ BuildSystem::Stat &BuildSystem::stat(const QString &absolutePath)
     return m_statCache.insert_or_assign(absolutePath, fresh).first->second;
 }
 
-// FNV-1a over the UTF-16 code units.
-size_t BuildSystem::PathHash::operator()(const QString &path) const noexcept
-{
-    quint64 hash = 14695981039346656037ull;
-    for (const QChar c : path) {
-        hash ^= c.unicode();
-        hash *= 1099511628211ull;
-    }
-    return size_t(hash);
-}
-
 QDateTime BuildSystem::fileTime(const QString &absolutePath)
 {
     return stat(absolutePath).time;

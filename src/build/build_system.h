@@ -4,6 +4,7 @@
 #pragma once
 
 #include "build/dependency_log.h"
+#include "host/path.h"
 
 #include <QDateTime>
 #include <QHash>
@@ -131,13 +132,6 @@ private:
     Stat &stat(const QString &absolutePath);
     // Stats are only remembered while a build runs: between builds files change under us.
     bool m_building = false;
-    // Paths hashed with a plain byte-wise function: the library's vectorised string hash costs
-    // more than the whole lookup on the short paths a build asks about tens of thousands of
-    // times.
-    struct PathHash
-    {
-        size_t operator()(const QString &path) const noexcept;
-    };
     std::unordered_map<QString, Stat, PathHash> m_statCache;
     Stat m_uncached;
 };

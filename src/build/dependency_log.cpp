@@ -126,7 +126,7 @@ DependencyLog::Entries DependencyLog::parse(const QByteArray &text)
             }
             if (entry.dependencies.isEmpty())
                 return {};
-            entries.insert(object, entry);
+            entries.insert_or_assign(object, entry);
             object = QString();
             break;
         }
@@ -140,20 +140,19 @@ DependencyLog::Entries DependencyLog::parse(const QByteArray &text)
 QByteArray DependencyLog::format(const Entries &entries)
 {
     QByteArray text = kHeader + '\n';
-    QHash<QString, qint64> indices;
+    std::unordered_map<QString, qint64, PathHash> indices;
     const auto indexOf = [&](const QString &path) {
-        const auto it = indices.constFind(path);
-        if (it != indices.cend())
-            return *it;
-        const qint64 index = indices.size();
-        indices.insert(path, index);
+        const auto it = indices.find(path);
+        if (it != indices.end())
+            return it->second;
+        const qint64 index = qint64(indices.size());
+        indices.emplace(path, index);
         text += "p " + path.toUtf8() + '\n';
         return index;
     };
     const auto hasLineEnd = [](const QString &s) { return s.contains(u'\n'); };
-    for (auto it = entries.cbegin(); it != entries.cend(); ++it) {
-        const Entry &e = it.value();
-        if (hasLineEnd(it.key()) || hasLineEnd(e.dir)
+    for (const auto &[object, e] : entries) {
+        if (hasLineEnd(object) || hasLineEnd(e.dir)
             || std::any_of(e.dependencies.cbegin(), e.dependencies.cend(), hasLineEnd))
             continue; // cannot be written line by line: read from its ".d" file next time
         QByteArray dependencies = "d";
@@ -162,21 +161,27 @@ QByteArray DependencyLog::format(const Entries &entries)
         text += "o " + QByteArray::number(e.identity.modifiedNs) + ' '
                 + QByteArray::number(e.identity.changedNs) + ' '
                 + QByteArray::number(e.identity.size) + ' ' + QByteArray::number(indexOf(e.dir))
-                + ' ' + it.key().toUtf8() + '\n' + dependencies + '\n';
+                + ' ' + object.toUtf8() + '\n' + dependencies + '\n';
     }
     return text;
 }
 
 DependencyLog::Directory &DependencyLog::directory(const QString &path)
 {
+    if (m_last && path == m_lastPath)
+        return *m_last;
     auto it = m_directories.find(path);
-    if (it != m_directories.end())
-        return *it;
-    Directory loaded;
-    QByteArray text;
-    if (readWhole(path + u'/' + kFileName, text))
-        loaded.entries = parse(text);
-    return *m_directories.insert(path, loaded);
+    if (it == m_directories.end()) {
+        Directory loaded;
+        QByteArray text;
+        if (readWhole(path + u'/' + kFileName, text))
+            loaded.entries = parse(text);
+        it = m_directories.emplace(path, std::move(loaded)).first;
+    }
+    // Elements of an unordered_map stay where they are as it grows.
+    m_lastPath = path;
+    m_last = &it->second;
+    return *m_last;
 }
 
 bool DependencyLog::find(const QString &object, const QString &dir, const FileIdentity &identity,
@@ -185,10 +190,10 @@ bool DependencyLog::find(const QString &object, const QString &dir, const FileId
     if (!identity.isValid())
         return false;
     const Directory &d = directory(directoryOf(object));
-    const auto it = d.entries.constFind(fileNameOf(object));
-    if (it == d.entries.cend() || !(it->identity == identity) || it->dir != dir)
+    const auto it = d.entries.find(fileNameOf(object));
+    if (it == d.entries.end() || !(it->second.identity == identity) || it->second.dir != dir)
         return false;
-    dependencies = it->dependencies;
+    dependencies = it->second.dependencies;
     return true;
 }
 
@@ -198,19 +203,19 @@ void DependencyLog::record(const QString &object, const QString &dir, const File
     if (!identity.isValid() || dependencies.isEmpty())
         return;
     Directory &d = directory(directoryOf(object));
-    d.entries.insert(fileNameOf(object), Entry{identity, dir, dependencies});
+    d.entries.insert_or_assign(fileNameOf(object), Entry{identity, dir, dependencies});
     d.dirty = true;
 }
 
 void DependencyLog::save()
 {
-    for (auto it = m_directories.begin(); it != m_directories.end(); ++it) {
-        if (!it->dirty)
+    for (auto &[directory, d] : m_directories) {
+        if (!d.dirty)
             continue;
-        it->dirty = false;
-        const QString path = it.key() + u'/' + kFileName;
+        d.dirty = false;
+        const QString path = directory + u'/' + kFileName;
         const QString temporary = path + QStringLiteral(".tmp");
-        const QByteArray text = format(it->entries);
+        const QByteArray text = format(d.entries);
         QFile file(temporary);
         const bool written = file.open(QIODevice::WriteOnly | QIODevice::Truncate)
                              && file.write(text) == text.size() && file.flush();

@@ -3,9 +3,12 @@
 // object directory instead of one per object.
 #pragma once
 
-#include <QHash>
+#include "host/path.h"
+
 #include <QString>
 #include <QStringList>
+
+#include <unordered_map>
 
 // The state of an object file when its dependencies were read: its modification and status
 // change times to the nanosecond and its size. The compiler writes the ".d" file together with
@@ -47,7 +50,7 @@ public:
         QString dir;
         QStringList dependencies;
     };
-    using Entries = QHash<QString, Entry>; // by the object's file name
+    using Entries = std::unordered_map<QString, Entry, PathHash>; // by the object's file name
     static QByteArray format(const Entries &entries);
     static Entries parse(const QByteArray &text);
 
@@ -59,5 +62,8 @@ private:
     };
     Directory &directory(const QString &path);
 
-    QHash<QString, Directory> m_directories;
+    std::unordered_map<QString, Directory, PathHash> m_directories;
+    // The directory asked for last: the objects of a project come one directory after another.
+    QString m_lastPath;
+    Directory *m_last = nullptr;
 };

@@ -17,21 +17,23 @@ const FileIdentity kObject{1765012345123456789, 1765012345123456790, 2048};
 DependencyLog::Entries someEntries()
 {
     DependencyLog::Entries entries;
-    entries.insert("main.o", {kObject, "/p", {"/p/main.c", "/p/inc/a b.h", "/usr/x.h"}});
-    entries.insert("util.o", {{1, 2, 3}, "/p", {"/p/util.c", "/p/inc/a b.h"}});
-    entries.insert("other dir.o", {{4, 5, 0}, "/q r", {"/q r/other.c"}});
+    entries.emplace("main.o", DependencyLog::Entry{
+                                  kObject, "/p", {"/p/main.c", "/p/inc/a b.h", "/usr/x.h"}});
+    entries.emplace("util.o", DependencyLog::Entry{{1, 2, 3}, "/p", {"/p/util.c", "/p/inc/a b.h"}});
+    entries.emplace("other dir.o", DependencyLog::Entry{{4, 5, 0}, "/q r", {"/q r/other.c"}});
     return entries;
 }
 
 void expectSame(const DependencyLog::Entries &a, const DependencyLog::Entries &b)
 {
-    ASSERT_EQ(a.keys().size(), b.keys().size());
-    for (auto it = a.cbegin(); it != a.cend(); ++it) {
-        SCOPED_TRACE(it.key().toStdString());
-        ASSERT_TRUE(b.contains(it.key()));
-        EXPECT_TRUE(it->identity == b[it.key()].identity);
-        EXPECT_EQ(it->dir, b[it.key()].dir);
-        EXPECT_EQ(it->dependencies, b[it.key()].dependencies);
+    ASSERT_EQ(a.size(), b.size());
+    for (const auto &[object, entry] : a) {
+        SCOPED_TRACE(object.toStdString());
+        const auto other = b.find(object);
+        ASSERT_TRUE(other != b.end());
+        EXPECT_TRUE(entry.identity == other->second.identity);
+        EXPECT_EQ(entry.dir, other->second.dir);
+        EXPECT_EQ(entry.dependencies, other->second.dependencies);
     }
 }
 
@@ -70,7 +72,7 @@ TEST(DependencyLog, AnythingButAWellFormedLogGivesNoEntries)
     };
     for (const QByteArray &text : bad) {
         SCOPED_TRACE(text.toStdString());
-        EXPECT_TRUE(DependencyLog::parse(text).isEmpty());
+        EXPECT_TRUE(DependencyLog::parse(text).empty());
     }
 }
 

@@ -3,6 +3,7 @@
 #include "support/qt_printers.h"
 
 #include <QDir>
+#include <QSet>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -123,4 +124,26 @@ TEST(EnsureDirExists, CreatesEveryMissingParentOfAFile)
     EXPECT_TRUE(QDir(dir.path() + "/a/b/c").exists());
     EXPECT_FALSE(QFileInfo::exists(file));
     EXPECT_TRUE(Path::ensureDirExists(file)); // already there
+}
+
+// Every character counts, the last few too: paths that differ only at the end (f1.o, f2.o) or
+// only in length must not share hashes, or the build's tables degrade into lists.
+TEST(PathHash, SpreadsPathsThatDifferAnywhere)
+{
+    const PathHash hash;
+    QSet<size_t> seen;
+    int paths = 0;
+    for (int i = 0; i < 2000; ++i) {
+        for (const QString &path : {QString("/tmp/p0/Debug/f%1.o").arg(i), QString("a%1").arg(i),
+                                    QString("/src/f%1.c").arg(i).repeated(3)}) {
+            seen.insert(hash(path));
+            ++paths;
+        }
+    }
+    for (int length = 0; length < 20; ++length) {
+        seen.insert(hash(QString(length, u'x')));
+        ++paths;
+    }
+    EXPECT_EQ(seen.size(), paths);
+    EXPECT_EQ(hash(QString("same")), hash(QString("sa") + QString("me")));
 }
