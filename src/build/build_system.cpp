@@ -55,8 +55,8 @@ int BuildSystem::build(ProjectElement *element, const QString &config, Builder *
     // A build looks at a source and an object per file, and the headers they share: sized up
     // front, the tables are not rehashed again and again as a big project fills them.
     const qsizetype elements = countElements(element);
-    m_statCache.reserve(2 * elements + 64);
-    fileTimes.reserve(2 * elements + 64);
+    m_statCache.reserve(size_t(2 * elements + 64));
+    fileTimes.reserve(size_t(2 * elements + 64));
     m_building = true;
     m_inProgress.clear();
     stopRequested = false;
@@ -354,7 +354,7 @@ bool BuildSystem::upToDate(const QString &dir, const QString &name, const QDateT
         }
         // Headers are seen again for every source that includes them: record each once.
         if (!seen.recorded) {
-            fileTimes.insert(path, seen.time);
+            fileTimes.insert_or_assign(path, seen.time);
             seen.recorded = true;
         }
         if (seen.time > time) {

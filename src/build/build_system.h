@@ -109,7 +109,7 @@ public:
     bool buildFailed = false;   // set by the builder when a command fails, and by the engine
     // Times of files seen during the run, by absolute path; emptied by build(). Hashed: every
     // header a build looks at goes in once, thousands of them in a big project.
-    QHash<QString, QDateTime> fileTimes;
+    std::unordered_map<QString, QDateTime, PathHash> fileTimes;
 
 protected:
     bool stopping() const { return buildFailed || stopRequested; }
