@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <limits>
+#include <unistd.h>
 
 const QString DependencyLog::kFileName = QStringLiteral(".kestrel_deps");
 
@@ -214,7 +215,10 @@ void DependencyLog::save()
             continue;
         d.dirty = false;
         const QString path = directory + u'/' + kFileName;
-        const QString temporary = path + QStringLiteral(".tmp");
+        // A name of this process's own: two builds of the same directory at once must not
+        // write into one temporary file, or a log mixed from both could be renamed into place.
+        const QString temporary =
+            path + u'.' + QString::number(::getpid()) + QStringLiteral(".tmp");
         const QByteArray text = format(d.entries);
         QFile file(temporary);
         const bool written = file.open(QIODevice::WriteOnly | QIODevice::Truncate)
