@@ -63,10 +63,8 @@ BuildPropertyCatalogue::BuildPropertyCatalogue(const QStringList &loadFileTypes,
 
 BuildPropertyCatalogue::~BuildPropertyCatalogue()
 {
-    // The registry finds the first class of a name, and ours are the only build classes, so
-    // removing by name once per registered class takes out exactly ours.
     for (const PropertyClass *property : std::as_const(m_registered))
-        BuildSystem::removePropertyClass(property->saveName());
+        BuildSystem::removePropertyClass(property);
     qDeleteAll(m_classes);
     if (buildPropertyCatalogue == this)
         buildPropertyCatalogue = nullptr;

@@ -423,6 +423,11 @@ void BuildSystem::removePropertyClass(const QString &name)
     }
 }
 
+void BuildSystem::removePropertyClass(const PropertyClass *property)
+{
+    registry().removeOne(const_cast<PropertyClass *>(property));
+}
+
 const QList<PropertyClass *> &BuildSystem::propertyClasses()
 {
     return registry();

@@ -102,6 +102,8 @@ public:
     static void addPropertyClass(PropertyClass *property);
     static PropertyClass *findPropertyClass(const QString &name);
     static void removePropertyClass(const QString &name);
+    // Takes out exactly this class, whatever else is registered under its name.
+    static void removePropertyClass(const PropertyClass *property);
     static const QList<PropertyClass *> &propertyClasses();
 
     QList<builtStruct> builtList;

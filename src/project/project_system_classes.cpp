@@ -70,20 +70,12 @@ ProjectSystem::~ProjectSystem()
         projectSystem = nullptr;
 }
 
-// The catalogue must not keep pointers to classes that die with us. It removes by name only,
-// and another project system (or a later owner) may have registered the same names, so take
-// everything out in order (each removal then finds the class we mean) and put back the others.
+// The catalogue must not keep pointers to classes that die with us; another project system
+// (or a later owner) may have registered the same names, so ours are taken out one by one.
 void ProjectSystem::unregisterPropertyClasses()
 {
-    if (m_registered.isEmpty())
-        return;
-    const QList<PropertyClass *> all = BuildSystem::propertyClasses();
-    for (const PropertyClass *c : all)
-        BuildSystem::removePropertyClass(c->saveName());
-    for (PropertyClass *c : all) {
-        if (!m_registered.contains(c))
-            BuildSystem::addPropertyClass(c);
-    }
+    for (const PropertyClass *c : std::as_const(m_registered))
+        BuildSystem::removePropertyClass(c);
     m_registered.clear();
 }
 

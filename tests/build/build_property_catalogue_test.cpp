@@ -292,6 +292,24 @@ TEST(BuildPropertyCatalogue, DestroyingTheCatalogueUnregistersItsClasses)
     EXPECT_EQ(BuildSystem::findPropertyClass("build_output_file_name"), nullptr);
 }
 
+// Two catalogues alive at once register the same names; the one that goes first must take out
+// its own classes, not the other's, which stays whole and first in every lookup.
+TEST(BuildPropertyCatalogue, DestroyingOneOfTwoCataloguesLeavesTheOtherRegistered)
+{
+    const qsizetype before = BuildSystem::propertyClasses().size();
+    BuildPropertyCatalogue first(QStringList(), "");
+    const PropertyClass *output = BuildSystem::findPropertyClass("build_output_file_name");
+    const qsizetype withFirst = BuildSystem::propertyClasses().size();
+    {
+        BuildPropertyCatalogue second(QStringList(), "");
+        EXPECT_EQ(BuildSystem::propertyClasses().size(), 2 * withFirst - before);
+    }
+    EXPECT_EQ(BuildSystem::propertyClasses().size(), withFirst);
+    EXPECT_EQ(BuildSystem::findPropertyClass("build_output_file_name"), output);
+    for (const PropertyClass *p : BuildSystem::propertyClasses())
+        EXPECT_FALSE(p->saveName().isEmpty()); // no dangling class
+}
+
 TEST(BuildPropertyCatalogue, BuildOptionsFileSortsItsClassesByTool)
 {
     QTemporaryDir dir;
