@@ -6,6 +6,8 @@
 #include "build/build_property_catalogue.h"
 #include "build/builder.h"
 #include "build/dependency_file.h"
+#include "build/linker/memory_map.h"
+#include "build/linker/memory_map_open_files.h"
 #include "host/dequotify.h"
 #include "macros/macro_system.h"
 #include "project/project_element.h"
@@ -274,8 +276,17 @@ void StandardBuildSystem::addLinkerScriptInputs(ProjectElement *element, const Q
         return;
     }
     QString path;
-    if (useMemoryMapFileForLink(element, config, path))
+    if (useMemoryMapFileForLink(element, config, path)) {
         dependencies.append(path);
+        // A file the map imports shapes the generated script as much as the map itself. The
+        // map is loaded as the script step loads it, so it is read once per run.
+        const QString directory =
+            projectSystem->projectDirectoryPath(projectSystem->projectContaining(element));
+        const QString macros = setting(element, properties().linker_memory_map_macros, config);
+        if (MemoryMap *map =
+                MemoryMapOpenFiles::getMemoryMapFile(getAbsPath(directory, path), macros, true))
+            dependencies += map->importedFiles();
+    }
     if (useSectionPlacementFileForLink(element, config, path))
         dependencies.append(path);
 }

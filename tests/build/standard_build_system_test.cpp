@@ -232,3 +232,53 @@ TEST_F(ProjectWalk, QueriesForAHostNameDependenciesAndIncludeFiles)
                   c.expected);
     }
 }
+
+namespace {
+
+class MemoryMapImports : public EngineTest
+{
+protected:
+    void SetUp() override
+    {
+        EngineTest::SetUp();
+        source("main.c");
+        source("board.xml", R"(<!DOCTYPE Board_Memory_Definition_File>
+<Root name="board">
+  <Import filename="sub/chip.xml"/>
+</Root>
+)");
+        source("sub/chip.xml", R"(<Root name="chip">
+  <MemorySegment name="FLASH" start="0" size="0x1000"/>
+</Root>
+)");
+        load(R"(
+<solution Name="s" version="2">
+  <configuration Name="Debug"/>
+  <project Name="app">
+    <configuration Name="Common" linker_map_file="No" linker_memory_map_file="board.xml"/>
+    <file file_name="main.c"/>
+  </project>
+</solution>)");
+        ASSERT_EQ(build(), 1);
+        ASSERT_EQ(build(), 0);
+    }
+};
+
+} // namespace
+
+// The generated linker script comes from the map and the files it imports: a change to either
+// relinks, and nothing else is rebuilt.
+TEST_F(MemoryMapImports, AChangedImportRelinks)
+{
+    for (const char *changed : {"sub/chip.xml", "board.xml"}) {
+        SCOPED_TRACE(changed);
+        touch(changed);
+        EXPECT_EQ(build(0), 1);
+        EXPECT_EQ(made(), QStringList{"Debug/app.elf"});
+        const QStringList reasons = builder.lines("message ").filter("is newer than");
+        ASSERT_EQ(reasons.size(), 1);
+        EXPECT_TRUE(reasons[0].endsWith(QString(changed) + " is newer than Debug/app.elf."))
+            << reasons[0].toStdString();
+        EXPECT_EQ(build(), 0);
+    }
+}

@@ -178,6 +178,18 @@ bool MemoryMap::upToDate() const
     return true;
 }
 
+QStringList MemoryMap::importedFiles() const
+{
+    QStringList files;
+    const MemoryMapElement *top = rootElement();
+    for (const MemoryMapElement *child = top ? top->firstChildElement() : nullptr; child;
+         child = child->nextSiblingElement()) {
+        if (const MemoryMapElement *import = child->importedBy())
+            files.append(resolveFileName(import->attributeText("filename")));
+    }
+    return files;
+}
+
 MemoryMapElement *MemoryMap::rootElement() const
 {
     return static_cast<MemoryMapElement *>(root);

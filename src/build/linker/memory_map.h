@@ -23,6 +23,8 @@ public:
     // `file` is expanded with the global macros; `baseFile` becomes the path that was read.
     // True while neither the file nor any file it imports has a different time than at load.
     bool upToDate() const;
+    // The files this map imported, as their paths were read.
+    QStringList importedFiles() const;
 
     MemoryMapElement *rootElement() const;
     QList<MemoryMapElement *> getSegments(bool documentOrder) const;
