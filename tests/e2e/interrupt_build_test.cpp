@@ -5,6 +5,7 @@
 #include "arm_firmware.h"
 
 #include "support/qt_printers.h"
+#include "support/run_kestrel.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
@@ -38,23 +39,6 @@ if [ "$tool" = "$KESTREL_SLOW_TOOL" ]; then
 fi
 exec "$KESTREL_REAL_TOOLS/$tool" "$@"
 )sh";
-
-// Processes of a process group that have not ended yet (zombies have).
-QStringList livingMembers(qint64 group)
-{
-    QStringList living;
-    const QStringList entries = QDir("/proc").entryList(QDir::Dirs | QDir::NoDotAndDotDot);
-    for (const QString &entry : entries) {
-        QFile stat("/proc/" + entry + "/stat");
-        if (!stat.open(QIODevice::ReadOnly))
-            continue;
-        const QString text = QString::fromLatin1(stat.readAll());
-        const QStringList fields = text.mid(text.lastIndexOf(u')') + 2).split(u' ');
-        if (fields.size() > 2 && fields.at(2).toLongLong() == group && fields.at(0) != u"Z")
-            living.append(text.left(text.indexOf(u')') + 1));
-    }
-    return living;
-}
 
 template <typename Condition> bool within(int milliseconds, Condition condition)
 {

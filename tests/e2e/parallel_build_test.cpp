@@ -19,19 +19,6 @@ namespace {
 
 constexpr int kFiles = 40;
 
-bool copyTree(const QString &source, const QString &destination)
-{
-    QDirIterator it(source, QDir::Files | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString file = it.next();
-        const QString target = destination + u'/' + QDir(source).relativeFilePath(file);
-        QDir().mkpath(QFileInfo(target).absolutePath());
-        if (!QFile::copy(file, target))
-            return false;
-    }
-    return true;
-}
-
 // The temporary assembly files are named at random; nothing else may differ between runs.
 QString withoutTemporaryNames(QString text)
 {

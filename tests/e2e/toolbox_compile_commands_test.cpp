@@ -45,19 +45,6 @@ QList<Entry> readEntries(const QString &path, QString *problem)
     return entries;
 }
 
-bool copyTree(const QString &source, const QString &destination)
-{
-    QDirIterator it(source, QDir::Files | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString file = it.next();
-        const QString target = destination + u'/' + QDir(source).relativeFilePath(file);
-        QDir().mkpath(QFileInfo(target).absolutePath());
-        if (!QFile::copy(file, target))
-            return false;
-    }
-    return true;
-}
-
 // The entry's command with its object sent to `scratch`: only checking C and C++ needs no
 // object, but the driver assembles assembly whatever it is told.
 QStringList checkingCommand(const Entry &entry, const QString &scratch)

@@ -13,19 +13,6 @@
 
 namespace {
 
-bool copyTree(const QString &source, const QString &destination)
-{
-    QDirIterator it(source, QDir::Files | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString file = it.next();
-        const QString target = destination + u'/' + QDir(source).relativeFilePath(file);
-        QDir().mkpath(QFileInfo(target).absolutePath());
-        if (!QFile::copy(file, target))
-            return false;
-    }
-    return true;
-}
-
 // The group lines of the projects' steps (one level inside the project's line).
 QStringList stepLines(const QString &out)
 {

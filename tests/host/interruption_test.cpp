@@ -4,6 +4,7 @@
 #include "host/qtx.h"
 
 #include "support/qt_printers.h"
+#include "support/run_kestrel.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
@@ -18,24 +19,6 @@
 #include <unistd.h>
 
 namespace {
-
-// Processes of process group `group` that have not ended (zombies have ended).
-QStringList livingMembers(qint64 group)
-{
-    QStringList living;
-    const QStringList entries = QDir("/proc").entryList(QDir::Dirs | QDir::NoDotAndDotDot);
-    for (const QString &entry : entries) {
-        QFile stat("/proc/" + entry + "/stat");
-        if (!stat.open(QIODevice::ReadOnly))
-            continue;
-        // "pid (name) state ppid pgrp ...": the name may hold blanks, so split after ")".
-        const QString text = QString::fromLatin1(stat.readAll());
-        const QStringList fields = text.mid(text.lastIndexOf(u')') + 2).split(u' ');
-        if (fields.size() > 2 && fields.at(2).toLongLong() == group && fields.at(0) != u"Z")
-            living.append(text.left(text.indexOf(u')') + 1));
-    }
-    return living;
-}
 
 // A killed process ends a moment after kill() returns; wait for that with a deadline.
 QStringList livingMembersAfterAWhile(qint64 group)

@@ -55,9 +55,8 @@ RunResult runKestrel(const QStringList &args, const QString &workDir, const QStr
     return runProgram(kestrelBinary(), args, workDir, env, timeoutMs);
 }
 
-bool copyFixture(const QString &name, const QString &destination)
+bool copyTree(const QString &source, const QString &destination)
 {
-    const QString source = kestrelTestsDir() + QStringLiteral("/e2e/fixtures/") + name;
     if (!QFileInfo(source).isDir())
         return false;
     QDirIterator it(source, QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot,
@@ -72,6 +71,28 @@ bool copyFixture(const QString &name, const QString &destination)
         QFile(target).setPermissions(QFile(file).permissions() | QFileDevice::WriteOwner);
     }
     return true;
+}
+
+bool copyFixture(const QString &name, const QString &destination)
+{
+    return copyTree(kestrelTestsDir() + QStringLiteral("/e2e/fixtures/") + name, destination);
+}
+
+QStringList livingMembers(qint64 group)
+{
+    QStringList living;
+    const QStringList entries = QDir("/proc").entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    for (const QString &entry : entries) {
+        QFile stat("/proc/" + entry + "/stat");
+        if (!stat.open(QIODevice::ReadOnly))
+            continue;
+        // "pid (name) state ppid pgrp ...": the name may hold blanks, so split after ")".
+        const QString text = QString::fromLatin1(stat.readAll());
+        const QStringList fields = text.mid(text.lastIndexOf(u')') + 2).split(u' ');
+        if (fields.size() > 2 && fields.at(2).toLongLong() == group && fields.at(0) != u"Z")
+            living.append(text.left(text.indexOf(u')') + 1));
+    }
+    return living;
 }
 
 bool writeTextFile(const QString &path, const QString &text)

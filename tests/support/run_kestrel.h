@@ -22,12 +22,19 @@ RunResult runKestrel(const QStringList &args, const QString &workDir,
 RunResult runProgram(const QString &program, const QStringList &args, const QString &workDir,
                      const QStringList &extraEnv = {}, int timeoutMs = 120000);
 
-// Copies the fixture folder tests/e2e/fixtures/<name> (recursively) into `destination`.
+// Copies the folder `source` (recursively, hidden files too) into `destination`, each copy
+// writable by its owner; false when `source` is no folder or a copy fails.
+bool copyTree(const QString &source, const QString &destination);
+// Copies the fixture folder tests/e2e/fixtures/<name> into `destination`.
 bool copyFixture(const QString &name, const QString &destination);
 
 // Writes `text` to `path`, creating parent directories.
 bool writeTextFile(const QString &path, const QString &text);
 QString readTextFile(const QString &path);
+
+// The processes of process group `group` that have not ended yet (zombies have), each as
+// "pid (name)"; read from /proc.
+QStringList livingMembers(qint64 group);
 
 // Sets a file's modification time to `secondsSinceEpoch` (tests never sleep for file times).
 bool setFileTime(const QString &path, qint64 secondsSinceEpoch);
