@@ -310,30 +310,59 @@ bool isElementName(QStringView name)
     return false;
 }
 
+// One reference of the kind the whole table resolves in a single pass: "$(", a name, an
+// optional ":" fallback (with "::", taken literally), ")", and no "$" or "(" inside.
+struct PlainReference
+{
+    enum Kind { None, Plain, Unclosed, NotPlain };
+    qsizetype start = 0; // of the "$("
+    qsizetype end = 0;   // just after the ")"
+    QStringView name;
+    QStringView fallback;
+    bool hasFallback = false;
+};
+
+// The next reference at or after `from` in `in`, and what kind it is.
+PlainReference::Kind nextReference(QStringView in, qsizetype from, PlainReference &ref)
+{
+    ref.start = in.indexOf(u"$(", from);
+    if (ref.start < 0)
+        return PlainReference::None;
+    qsizetype close = ref.start + 2;
+    for (; close < in.size() && in[close] != u')'; ++close) {
+        if (in[close] == u'$' || in[close] == u'(')
+            return PlainReference::NotPlain;
+    }
+    if (close == in.size())
+        return PlainReference::Unclosed;
+    ref.end = close + 1;
+    const QStringView inner = in.mid(ref.start + 2, close - ref.start - 2);
+    const qsizetype colon = inner.indexOf(u':');
+    ref.hasFallback = colon >= 0;
+    ref.name = ref.hasFallback ? inner.left(colon) : inner;
+    ref.fallback = ref.hasFallback ? inner.mid(colon + 1) : QStringView();
+    if (ref.fallback.startsWith(u':'))
+        ref.fallback = ref.fallback.mid(1);
+    return PlainReference::Plain;
+}
+
 // True when `text` expands to the same value for every element that shares `shared`: each
-// reference names something other than an element's own names or a date, and what it names
-// refers to nothing further. Anything less plain (nesting, an unclosed reference) is answered
-// false, and the text is then expanded for each element.
+// reference is plain and names something other than an element's own names or a date, and what
+// it names refers to nothing further. Otherwise the text is expanded for each element.
 bool expandsAlikeForEveryElement(const QString &text, const MacroTable &shared)
 {
-    const QStringView in(text);
-    qsizetype i = 0;
-    while ((i = in.indexOf(u"$(", i)) >= 0) {
-        const qsizetype close = in.indexOf(u')', i + 2);
-        if (close < 0)
+    PlainReference ref;
+    PlainReference::Kind kind;
+    for (qsizetype from = 0; (kind = nextReference(text, from, ref)) != PlainReference::None;
+         from = ref.end) {
+        if (kind != PlainReference::Plain)
             return false;
-        const QStringView inner = in.mid(i + 2, close - i - 2);
-        if (inner.contains(u'$') || inner.contains(u'('))
-            return false;
-        const qsizetype colon = inner.indexOf(u':');
-        const QStringView name = colon < 0 ? inner : inner.left(colon);
-        const QString key = QString::fromRawData(name.data(), name.size());
-        if (isElementName(name) || MacroSystem::isDynamicMacro(key))
+        const QString key = QString::fromRawData(ref.name.data(), ref.name.size());
+        if (isElementName(ref.name) || MacroSystem::isDynamicMacro(key))
             return false;
         const auto it = shared.constFind(key);
         if (it != shared.cend() && it->contains(u'$'))
             return false;
-        i = close + 1;
     }
     return true;
 }
@@ -430,31 +459,17 @@ bool expandBuildMacros(ProjectElement *e, const QString &configuration, const QS
     const QStringView in(text);
     QString out;
     qsizetype copied = 0;
-    qsizetype i = in.indexOf(u"$(");
-    while (i >= 0) {
-        // Only references the whole table would resolve in one pass: no "$" or "(" inside.
-        qsizetype close = i + 2;
-        while (close < in.size() && in[close] != u')') {
-            if (in[close] == u'$' || in[close] == u'(')
-                return false;
-            ++close;
-        }
-        if (close == in.size())
-            break; // unclosed: the rest is copied as it is
-        out += in.mid(copied, i - copied);
-        const QStringView inner = in.mid(i + 2, close - i - 2);
-        const qsizetype colon = inner.indexOf(u':');
-        const QStringView name = colon < 0 ? inner : inner.left(colon);
-        QStringView fallback = colon < 0 ? QStringView() : inner.mid(colon + 1);
-        if (fallback.startsWith(u':'))
-            fallback = fallback.mid(1);
-        const QString key = QString::fromRawData(name.data(), name.size());
+    PlainReference ref;
+    PlainReference::Kind kind;
+    while ((kind = nextReference(in, copied, ref)) == PlainReference::Plain) {
+        out += in.mid(copied, ref.start - copied);
+        const QString key = QString::fromRawData(ref.name.data(), ref.name.size());
         if (MacroSystem::isDynamicMacro(key))
             return false;
         QString value;
         bool found = false;
-        if (isElementName(name)) {
-            if (!elementValue(e, configuration, shared, name, value, found))
+        if (isElementName(ref.name)) {
+            if (!elementValue(e, configuration, shared, ref.name, value, found))
                 return false;
         } else {
             const auto it = shared.constFind(key);
@@ -464,13 +479,15 @@ bool expandBuildMacros(ProjectElement *e, const QString &configuration, const QS
         }
         if (found)
             out += value;
-        else if (colon >= 0)
-            out += fallback;
+        else if (ref.hasFallback)
+            out += ref.fallback;
         else
-            out += in.mid(i, close + 1 - i);
-        copied = close + 1;
-        i = in.indexOf(u"$(", copied);
+            out += in.mid(ref.start, ref.end - ref.start);
+        copied = ref.end;
     }
+    // An unclosed reference and the rest after it are copied as they are.
+    if (kind == PlainReference::NotPlain)
+        return false;
     if (copied == 0) {
         result = text;
         return true;
