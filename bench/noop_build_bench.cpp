@@ -7,9 +7,9 @@
 //
 // For each size prints the wall-clock and processor time of the fastest of three builds, in
 // total and per file; the per-file time should stay flat as the project grows.
-#include "build/arm_build_system.h"
-#include "build/build_flags.h"
-#include "build/builder.h"
+#include "engine/arm_build_system.h"
+#include "engine/build_flags.h"
+#include "engine/builder.h"
 #include "project/arm_project_system.h"
 #include "project/project_element.h"
 

@@ -63,7 +63,7 @@ endforeach()
 # The end-to-end tests run firmware builds against this tree; the test targets are defined
 # after this file is read, so the dependency is added once the whole tree is configured.
 function(kestrel_installation_for_tests)
-    foreach(test e2e_tests build_tests tools_tests)
+    foreach(test e2e_tests engine_tests tools_tests)
         if(TARGET ${test})
             add_dependencies(${test} kestrel_installation)
         endif()

@@ -1,5 +1,5 @@
 // Reading a compiler dependency file (".d") of arbitrary contents.
-#include "build/dependency_file.h"
+#include "engine/dependency_file.h"
 
 #include <QDir>
 #include <QString>

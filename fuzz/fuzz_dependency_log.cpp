@@ -1,6 +1,6 @@
 // Reading a dependency log (".kestrel_deps") of arbitrary contents: a damaged log must give no
 // entries or well-formed ones, and whatever it gives must write and read back the same.
-#include "build/dependency_log.h"
+#include "engine/dependency_log.h"
 
 #include <QByteArray>
 

@@ -1,8 +1,8 @@
 // Loading a memory map and a section placement file and generating a linker script from them.
 // The input is the memory map, a NUL byte and the placement; both are loaded through the
 // preprocessor when the input's length is even, plainly when odd, so both readers are reached.
-#include "build/linker/linker_script.h"
-#include "build/linker/memory_map.h"
+#include "engine/linker/linker_script.h"
+#include "engine/linker/memory_map.h"
 #include "fuzz_support.h"
 
 #include <QDir>

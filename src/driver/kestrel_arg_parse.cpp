@@ -1,6 +1,6 @@
 #include "driver/kestrel_arg_parse.h"
 
-#include "build/build_flags.h"
+#include "engine/build_flags.h"
 #include "driver/help_text.h"
 #include "host/user_data_dir.h"
 

@@ -1,8 +1,8 @@
 #include "driver/kestrel_build.h"
 
-#include "build/arm_build_system.h"
-#include "build/compile_commands_recorder.h"
-#include "build/standard_build_system.h"
+#include "engine/arm_build_system.h"
+#include "engine/compile_commands_recorder.h"
+#include "engine/standard_build_system.h"
 #include "driver/kestrel_arg_parse.h"
 #include "driver/kestrel_builder.h"
 #include "driver/kestrel_main.h"

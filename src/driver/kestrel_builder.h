@@ -1,7 +1,7 @@
 // KestrelBuilder: the console builder of the command-line tool.
 #pragma once
 
-#include "build/builder.h"
+#include "engine/builder.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,6 +1,6 @@
 #include "macros/build_macros.h"
 
-#include "build/build_system.h"
+#include "engine/build_system.h"
 #include "host/path.h"
 #include "macros/macro_system.h"
 #include "project/project_element.h"

@@ -1,7 +1,7 @@
 #include "project/arm_project_system.h"
 
-#include "build/arm_build_system.h"
-#include "build/build_property_catalogue.h"
+#include "engine/arm_build_system.h"
+#include "engine/build_property_catalogue.h"
 #include "project/munge.h"
 #include "project/property_value_list.h"
 

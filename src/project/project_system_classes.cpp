@@ -2,7 +2,7 @@
 // build system's catalogue.
 #include "project/project_system.h"
 
-#include "build/build_system.h"
+#include "engine/build_system.h"
 #include "host/product.h"
 #include "project/property_class.h"
 #include "project/property_value_list.h"

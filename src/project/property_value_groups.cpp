@@ -1,6 +1,6 @@
 #include "project/property_value_groups.h"
 
-#include "build/build_system.h"
+#include "engine/build_system.h"
 #include "macros/build_macros.h"
 #include "macros/macro_system.h"
 #include "project/project_element.h"

@@ -1,6 +1,6 @@
 #include "project/standard_project_system.h"
 
-#include "build/build_property_catalogue.h"
+#include "engine/build_property_catalogue.h"
 #include "project/dynamic_folders.h"
 #include "project/project_templates.h"
 #include "project/property_value_groups.h"

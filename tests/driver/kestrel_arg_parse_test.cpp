@@ -1,6 +1,6 @@
 #include "driver/kestrel_arg_parse.h"
 
-#include "build/build_flags.h"
+#include "engine/build_flags.h"
 #include "driver/error_report.h"
 #include "host/user_data_dir.h"
 #include "support/qt_printers.h"

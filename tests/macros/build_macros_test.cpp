@@ -1,6 +1,6 @@
 #include "macros/build_macros.h"
 
-#include "build/arm_build_system.h"
+#include "engine/arm_build_system.h"
 #include "macros/build_expansion.h"
 #include "macros/macro_system.h"
 #include "project/arm_project_system.h"

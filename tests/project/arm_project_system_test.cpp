@@ -1,6 +1,6 @@
 #include "project/arm_project_system.h"
 
-#include "build/build_property_catalogue.h"
+#include "engine/build_property_catalogue.h"
 #include "project/property_class.h"
 #include "project/property_value.h"
 #include "project/property_value_list.h"

@@ -1,6 +1,6 @@
 #include "project/project_system.h"
 
-#include "build/build_system.h"
+#include "engine/build_system.h"
 #include "project/property_class.h"
 #include "support/qt_printers.h"
 

@@ -1,6 +1,6 @@
 #include "project/project_templates.h"
 
-#include "build/build_property_catalogue.h"
+#include "engine/build_property_catalogue.h"
 #include "macros/macro_system.h"
 #include "project/arm_project_system.h"
 #include "project/property_value_groups.h"

@@ -200,7 +200,7 @@ TEST_F(PropertyValueGroupsTest, AFileIsReadAgainOnlyWhenItsTimeChanged)
 
 } // namespace
 
-#include "build/build_property_catalogue.h"
+#include "engine/build_property_catalogue.h"
 #include "project/property_value_list.h"
 
 namespace {

@@ -5,7 +5,7 @@
 
 #include "register_header.h"
 
-#include "build/linker/memory_map.h"
+#include "engine/linker/memory_map.h"
 
 #include <QFile>
 #include <QStringList>

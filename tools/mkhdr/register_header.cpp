@@ -1,7 +1,7 @@
 #include "register_header.h"
 
-#include "build/linker/memory_map.h"
-#include "build/linker/memory_map_element.h"
+#include "engine/linker/memory_map.h"
+#include "engine/linker/memory_map_element.h"
 
 #include <QFileInfo>
 #include <QTextStream>

@@ -1,0 +1,357 @@
+#include "engine/build_property_catalogue.h"
+
+#include "engine/build_system.h"
+#include "project/property_class.h"
+#include "support/qt_printers.h"
+#include "support/run_kestrel.h"
+
+#include <QSet>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+// Every test gets a fresh catalogue with no build options file, registered in the process
+// registry and taken out again when the test ends.
+class BuildPropertyCatalogueTest : public ::testing::Test
+{
+protected:
+    void SetUp() override { catalogue = std::make_unique<BuildPropertyCatalogue>(QStringList(), ""); }
+
+    QList<const PropertyClass *> registered(const QString &name) const
+    {
+        QList<const PropertyClass *> found;
+        for (const PropertyClass *p : BuildSystem::propertyClasses())
+            if (p->saveName() == name)
+                found.append(p);
+        return found;
+    }
+
+    std::unique_ptr<BuildPropertyCatalogue> catalogue;
+};
+
+struct Entry
+{
+    const char *name;
+    PropertyClass::Type type;
+    const char *page;
+    const char *group;
+    const char *title;
+    const char *defaultValue;
+};
+
+TEST_F(BuildPropertyCatalogueTest, RepresentativeEntriesHaveTheirTypePageGroupTitleAndDefault)
+{
+    const Entry entries[] = {
+        {"build_intermediate_directory", PropertyClass::FileName, "Build", "Build Options",
+         "Intermediate Directory", "$(Configuration)"},
+        {"build_output_directory", PropertyClass::FileName, "Build", "Build Options",
+         "Output Directory", "$(Configuration)"},
+        {"build_quietly", PropertyClass::Boolean, "Build", "Build Options", "Build Quietly", "Yes"},
+        {"property_groups_file_path", PropertyClass::ProjFileName, "Build", "Build Options",
+         "Property Groups File", "None"},
+        {"c_system_include_directories", PropertyClass::StringList, "C/C++",
+         "Preprocessor Options", "System Include Directories",
+         "$(StudioDir)/include;$(PackagesDir)/include"},
+        {"c_user_include_directories", PropertyClass::StringList, "C/C++", "Preprocessor Options",
+         "User Include Directories", "."},
+        {"build_object_file_name", PropertyClass::FileName, "C/C++", "Compiler Options",
+         "Object File Name", "$(IntDir)/$(InputName)$(OBJ)"},
+        {"c_enforce_ansi_checking", PropertyClass::Boolean, "C/C++", "Compiler Options",
+         "Enforce ANSI Checking", "Yes"},
+        {"arm_keep_assembly", PropertyClass::Boolean, "C/C++", "Compiler Options",
+         "Keep Assembly Source", "No"},
+        {"arm_interwork", PropertyClass::Boolean, "C/C++", "Code Generation Options",
+         "ARM/Thumb Interworking", "Yes"},
+        {"arm_fp_abi", PropertyClass::Enumeration, "C/C++", "Code Generation Options",
+         "ARM FP ABI Type", "Soft"},
+        {"default_vector_section", PropertyClass::String, "C/C++", "Section Options",
+         "Vector Section Name", ".vectors"},
+        {"compile_post_build_command_wd", PropertyClass::String, "C/C++",
+         "User Build Step Options", "Post-Compile Working Directory", "$(ProjectDir)"},
+        {"linker_keep_symbols", PropertyClass::StringList, "Linker", "Linker Options",
+         "Keep Symbols", "_vectors"},
+        {"linker_section_placement_file", PropertyClass::ProjFileName, "Linker",
+         "Linker Options", "Section Placement File",
+         "$(StudioDir)/targets/section_placement.xml"},
+        {"gcc_entry_point", PropertyClass::String, "Linker", "Linker Options", "Entry Point",
+         "reset_handler"},
+        {"arm_linker_treat_warnings_as_errors", PropertyClass::Boolean, "Linker",
+         "Linker Options", "Treat Linker Warnings as Errors", "Yes"},
+        {"link_standard_libraries_directory", PropertyClass::String, "Linker", "Library Options",
+         "Standard Libraries Directory", "$(StudioDir)/lib"},
+        {"link_IOLibraryName", PropertyClass::Enumeration, "Linker", "Library Options",
+         "I/O Library Name", "target"},
+        {"linker_scanf_character_group_matching_enabled", PropertyClass::Boolean, "Linker",
+         "Printf/Scanf Options", "Scanf Classes Supported", "No"},
+        {"arm_linker_irq_stack_size", PropertyClass::IntegerRange, "Linker",
+         "Runtime Memory Area Options", "Stack Size (IRQ Mode)", "256"},
+        {"linker_patch_build_command_wd", PropertyClass::String, "Linker",
+         "User Build Step Options", "Link Patch Working Directory", "$(ProjectDir)"},
+        {"stage_command", PropertyClass::String, "Staging", "Staging Options", "Stage Command",
+         "cp \"$(RelInputPath)\" \"$(StageOutputFilePath)\""},
+        {"stage_output_filepath", PropertyClass::String, "Staging", "Staging Options",
+         "Output File Path", "$(OutDir)/$(RelInputPath)"},
+        {"combine_command_wd", PropertyClass::String, "Combining", "Combining Options",
+         "Combine Command Working Directory", "$(ProjectDir)"},
+        {"external_build_file_name", PropertyClass::ProjFileName, "External Build",
+         "External Build Options", "Executable File", ""},
+        {"build_action", PropertyClass::String, "(Information)", "(Information)", "Build Action",
+         ""},
+        {"debug_working_directory", PropertyClass::DirPath, "Debugger", "Debugger Options",
+         "Working Directory", "$(ProjectDir)"},
+        {"debug_command_arguments", PropertyClass::String, "Debugger", "Debugger Options",
+         "Command Arguments", "$(ProjectName)$(EXE)"},
+        {"arm_target_loader_can_only_verify_with_download", PropertyClass::Boolean, "Debugger",
+         "Target Loader Options", "Can Only Verify With Download", "No"},
+        {"arm_target_loader_can_peek", PropertyClass::Boolean, "Debugger",
+         "Target Loader Options", "Can Peek", "Yes"},
+        {"arm_simulator_run_target_loader", PropertyClass::Boolean, "Debugger",
+         "Simulator Options", "Run Target Loader", "No"},
+    };
+    for (const Entry &e : entries) {
+        SCOPED_TRACE(e.name);
+        const PropertyClass *p = BuildSystem::findPropertyClass(e.name);
+        ASSERT_NE(p, nullptr);
+        EXPECT_EQ(p->type(), e.type);
+        EXPECT_EQ(p->page(), e.page);
+        EXPECT_EQ(p->group(), e.group);
+        EXPECT_EQ(p->shortDescription(), e.title);
+        EXPECT_EQ(p->defaultValue(), e.defaultValue);
+        EXPECT_FALSE(p->defaultValue().isNull());
+        EXPECT_TRUE(p->perConfiguration());
+        EXPECT_FALSE(p->readOnly());
+    }
+}
+
+TEST_F(BuildPropertyCatalogueTest, EnumerationsOfferExactlyTheirValuesInOrder)
+{
+    struct Case
+    {
+        const char *name;
+        QStringList values;
+        const char *defaultValue;
+    };
+    const Case cases[] = {
+        {"linker_output_format", {"None", "bin", "srec", "hex"}, "None"},
+        {"gcc_optimization_level",
+         {"None", "Level 1", "Level 2", "Level 3", "Optimize For Size"},
+         "None"},
+        {"arm_architecture", {"v4T", "v5TE", "v6", "v6T2", "v6M", "v7M"}, "v4T"},
+        {"arm_core_type",
+         {"ARM7TDMI", "ARM7TDMI-S", "ARM720T", "ARM920T", "ARM946E-S", "ARM966E-S",
+          "ARM926EJ-S", "Cortex-M1", "Cortex-M3", "XScale", "None"},
+         "None"},
+        {"arm_link_debugio_type", {"Default", "Breakpoint", "DCC", "Memory Poll"}, "Default"},
+        {"linker_printf_fmt_level", {"int", "long", "long long"}, "int"},
+        {"arm_target_debug_interface_type",
+         {"ARM7DI", "ARM7TDI", "ARM9TDI", "XScale", "XScale7BitIR", "ADIv5"},
+         "ARM7TDI"},
+        {"arm_target_flash_loader_type",
+         {"Comms Channel Loader", "Fast Comms Channel Loader", "RAM Loader",
+          "Flash Library RPC Loader"},
+         "Comms Channel Loader"},
+        {"arm_target_use_debug_handler", {"Default", "No", "Yes"}, "Default"},
+        {"arm_target_read_write_software_breakpoints",
+         {"Disabled", "Permanent", "Dynamic"},
+         "Dynamic"},
+        {"external_load_file_type", {"Detect"}, "Detect"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        const PropertyClass *p = BuildSystem::findPropertyClass(c.name);
+        ASSERT_NE(p, nullptr);
+        EXPECT_EQ(p->type(), PropertyClass::Enumeration);
+        EXPECT_EQ(p->enumerates(), c.values);
+        EXPECT_EQ(p->defaultValue(), c.defaultValue);
+    }
+}
+
+TEST_F(BuildPropertyCatalogueTest, DuplicatedNamesHaveTwoClassesAndLookupFindsTheFirst)
+{
+    const auto outputs = registered("build_output_file_name");
+    ASSERT_EQ(outputs.size(), 2);
+    EXPECT_EQ(BuildSystem::findPropertyClass("build_output_file_name"), outputs[0]);
+    EXPECT_EQ(outputs[0], catalogue->build_output_file_name);
+    EXPECT_EQ(outputs[0]->page(), "Linker");
+    EXPECT_EQ(outputs[0]->defaultValue(), "$(OutDir)/$(ProjectName)$(EXE)");
+    EXPECT_EQ(outputs[1], catalogue->build_output_file_name_library);
+    EXPECT_EQ(outputs[1]->page(), "Library");
+    EXPECT_EQ(outputs[1]->shortDescription(), "Library File Name");
+    EXPECT_EQ(outputs[1]->defaultValue(), "$(OutDir)/$(ProjectName)$(LIB)");
+
+    const auto stacks = registered("arm_linker_stack_size");
+    ASSERT_EQ(stacks.size(), 2);
+    EXPECT_EQ(stacks[0]->shortDescription(), "Stack Size (User/System Mode)");
+    EXPECT_EQ(stacks[1]->shortDescription(), "Main Stack Size");
+    EXPECT_EQ(stacks[1], catalogue->arm_linker_main_stack_size);
+
+    const auto keeps = registered("linker_keep_symbols");
+    ASSERT_EQ(keeps.size(), 2);
+    EXPECT_NE(keeps[0], keeps[1]);
+    EXPECT_EQ(keeps[0]->shortDescription(), keeps[1]->shortDescription());
+    EXPECT_EQ(keeps[0]->longDescription(), keeps[1]->longDescription());
+    EXPECT_EQ(keeps[0]->defaultValue(), keeps[1]->defaultValue());
+}
+
+TEST_F(BuildPropertyCatalogueTest, NoOtherNameIsRegisteredTwiceAndEveryClassIsDescribed)
+{
+    const QSet<QString> duplicated{"build_output_file_name", "arm_linker_stack_size",
+                                   "linker_keep_symbols"};
+    QSet<QString> seen;
+    for (const PropertyClass *p : catalogue->classes()) {
+        SCOPED_TRACE(p->saveName().toStdString());
+        EXPECT_FALSE(p->page().isEmpty());
+        EXPECT_FALSE(p->group().isEmpty());
+        EXPECT_FALSE(p->shortDescription().isEmpty());
+        EXPECT_FALSE(p->longDescription().isEmpty());
+        if (seen.contains(p->saveName())) {
+            EXPECT_TRUE(duplicated.contains(p->saveName()));
+        }
+        seen.insert(p->saveName());
+    }
+    EXPECT_EQ(catalogue->classes().size(), seen.size() + duplicated.size());
+}
+
+TEST_F(BuildPropertyCatalogueTest, ExpandedPropertiesSayInTheirHelpThatMacrosAreExpanded)
+{
+    const char *expanded[] = {
+        "build_intermediate_directory", "build_output_directory", "c_preprocessor_definitions",
+        "c_preprocessor_undefinitions", "c_system_include_directories",
+        "c_user_include_directories", "c_additional_options", "c_additional_options_from_file",
+        "c_only_additional_options", "c_only_additional_options_from_file",
+        "cpp_only_additional_options", "cpp_only_additional_options_from_file",
+        "asm_additional_options", "asm_additional_options_from_file",
+        "compile_pre_build_command", "compile_pre_build_command_wd",
+        "compile_post_build_command", "compile_post_build_command_wd",
+        "linker_pre_build_command", "linker_pre_build_command_wd", "linker_patch_build_command",
+        "linker_patch_build_command_wd", "linker_post_build_command",
+        "linker_post_build_command_wd", "stage_output_filepath", "stage_command",
+        "stage_command_wd", "stage_post_build_command", "stage_post_build_command_wd",
+        "combine_output_filepath", "combine_command", "combine_command_wd",
+        "external_build_file_name", "external_debug_symbols_file_name",
+        "debug_additional_load_file", "debug_command_arguments",
+        "arm_target_flash_loader_file_path", "arm_target_debug_handler_file_path",
+        "arm_simulator_memory_simulation_filename"};
+    for (const char *name : expanded) {
+        SCOPED_TRACE(name);
+        const PropertyClass *p = BuildSystem::findPropertyClass(name);
+        ASSERT_NE(p, nullptr);
+        EXPECT_TRUE(p->longDescription().contains(
+            "This property will have macro expansion applied to it."));
+    }
+    EXPECT_EQ(BuildSystem::findPropertyClass("build_intermediate_directory")->longDescription(),
+              "Specifies a relative path to the intermediate file directory. This property will "
+              "have macro expansion applied to it. The macro $(IntDir) is set to this value.");
+    EXPECT_FALSE(BuildSystem::findPropertyClass("linker_additional_options")
+                     ->longDescription()
+                     .contains("macro expansion"));
+}
+
+TEST_F(BuildPropertyCatalogueTest, StackSizesAreByteRangesAndUnusedSymbolRemovalIsUnset)
+{
+    const PropertyClass *heap = catalogue->arm_linker_heap_size;
+    EXPECT_EQ(heap->type(), PropertyClass::IntegerRange);
+    EXPECT_EQ(heap->minimum(), 0);
+    EXPECT_EQ(heap->maximum(), 2147483647);
+    EXPECT_EQ(heap->suffix(), "bytes");
+    EXPECT_EQ(heap->defaultValue(), "1024");
+    EXPECT_EQ(catalogue->arm_linker_svc_stack_size->defaultValue(), "0");
+    EXPECT_EQ(catalogue->arm_linker_jtag_pad_post_dr->maximum(), 1024);
+    EXPECT_EQ(catalogue->arm_linker_jtag_pad_post_dr->suffix(), "bits");
+
+    const PropertyClass *unused = catalogue->build_remove_unused_symbols;
+    EXPECT_EQ(unused->type(), PropertyClass::Boolean);
+    EXPECT_TRUE(unused->defaultValue().isEmpty());
+    EXPECT_FALSE(unused->defaultValue().isNull());
+}
+
+TEST(BuildPropertyCatalogue, LoadFileTypesFollowDetectInBothEnumerationsAndTheirHelp)
+{
+    BuildPropertyCatalogue catalogue({"Intel Hex", "Binary"}, "");
+    for (const PropertyClass *p :
+         {catalogue.external_load_file_type, catalogue.debug_additional_load_file_type}) {
+        SCOPED_TRACE(p->saveName().toStdString());
+        EXPECT_EQ(p->enumerates(), QStringList({"Detect", "Intel Hex", "Binary"}));
+        EXPECT_EQ(p->defaultValue(), "Detect");
+        EXPECT_TRUE(p->longDescription().endsWith(
+            "The options are <b>Detect, Intel Hex, Binary</b>."));
+    }
+}
+
+TEST(BuildPropertyCatalogue, DestroyingTheCatalogueUnregistersItsClasses)
+{
+    const qsizetype before = BuildSystem::propertyClasses().size();
+    {
+        BuildPropertyCatalogue catalogue(QStringList(), "");
+        EXPECT_GT(BuildSystem::propertyClasses().size(), before + 150);
+    }
+    EXPECT_EQ(BuildSystem::propertyClasses().size(), before);
+    EXPECT_EQ(BuildSystem::findPropertyClass("build_output_file_name"), nullptr);
+}
+
+// Two catalogues alive at once register the same names; the one that goes first must take out
+// its own classes, not the other's, which stays whole and first in every lookup.
+TEST(BuildPropertyCatalogue, DestroyingOneOfTwoCataloguesLeavesTheOtherRegistered)
+{
+    const qsizetype before = BuildSystem::propertyClasses().size();
+    BuildPropertyCatalogue first(QStringList(), "");
+    const PropertyClass *output = BuildSystem::findPropertyClass("build_output_file_name");
+    const qsizetype withFirst = BuildSystem::propertyClasses().size();
+    {
+        BuildPropertyCatalogue second(QStringList(), "");
+        EXPECT_EQ(BuildSystem::propertyClasses().size(), 2 * withFirst - before);
+    }
+    EXPECT_EQ(BuildSystem::propertyClasses().size(), withFirst);
+    EXPECT_EQ(BuildSystem::findPropertyClass("build_output_file_name"), output);
+    for (const PropertyClass *p : BuildSystem::propertyClasses())
+        EXPECT_FALSE(p->saveName().isEmpty()); // no dangling class
+}
+
+TEST(BuildPropertyCatalogue, BuildOptionsFileSortsItsClassesByTool)
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath("build_options.xml");
+    ASSERT_TRUE(writeTextFile(
+        file, "<options>\n"
+              "  <property name=\"x_compiler_flag\" tool=\"compiler\" type=\"String\"/>\n"
+              "  <property name=\"x_linker_flag\" tool=\"linker\" type=\"StringList\"/>\n"
+              "  <property name=\"x_other\" tool=\"debugger\" type=\"Enumeration\"\n"
+              "            enumeration=\"a;b\" default=\"b\" group=\"Extras\"/>\n"
+              "  <property name=\"x_untooled\" type=\"String\"/>\n"
+              "</options>\n"));
+    BuildPropertyCatalogue catalogue(QStringList(), file);
+
+    ASSERT_EQ(catalogue.compilerToolProperties.size(), 1);
+    EXPECT_EQ(catalogue.compilerToolProperties[0]->saveName(), "x_compiler_flag");
+    EXPECT_EQ(catalogue.compilerToolProperties[0]->type(), PropertyClass::String);
+    ASSERT_EQ(catalogue.linkerToolProperties.size(), 1);
+    EXPECT_EQ(catalogue.linkerToolProperties[0]->type(), PropertyClass::StringList);
+    EXPECT_EQ(BuildSystem::findPropertyClass("x_compiler_flag"), nullptr);
+    EXPECT_EQ(BuildSystem::findPropertyClass("x_linker_flag"), nullptr);
+    EXPECT_EQ(BuildSystem::findPropertyClass("x_untooled"), nullptr);
+
+    const PropertyClass *other = BuildSystem::findPropertyClass("x_other");
+    ASSERT_NE(other, nullptr);
+    EXPECT_EQ(other->enumerates(), QStringList({"a", "b"}));
+    EXPECT_EQ(other->defaultValue(), "b");
+    EXPECT_EQ(BuildSystem::propertyClasses().last(), other);
+}
+
+TEST(BuildPropertyCatalogue, MissingOrBrokenBuildOptionsFileIsIgnored)
+{
+    QTemporaryDir dir;
+    const QString broken = dir.filePath("broken.xml");
+    ASSERT_TRUE(writeTextFile(broken, "<options><property name='single quotes'/></options>"));
+    for (const QString &file : {dir.filePath("missing.xml"), broken}) {
+        SCOPED_TRACE(file.toStdString());
+        BuildPropertyCatalogue catalogue(QStringList(), file);
+        EXPECT_TRUE(catalogue.compilerToolProperties.isEmpty());
+        EXPECT_EQ(BuildSystem::propertyClasses().last()->saveName(),
+                  "arm_simulator_run_target_loader");
+    }
+}
+
+} // namespace

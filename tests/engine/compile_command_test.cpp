@@ -1,0 +1,149 @@
+#include "engine/compile_command.h"
+#include "engine/compile_commands_recorder.h"
+
+#include "support/qt_printers.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+QStringList words(const char *text)
+{
+    return QString::fromLatin1(text).split(u' ', Qt::SkipEmptyParts);
+}
+
+TEST(CompileCommandFromPass, TranslatesThePassIntoTheDriverForm)
+{
+    struct Case
+    {
+        const char *pass;
+        const char *object;
+        const char *expected; // driver arguments
+    };
+    const Case cases[] = {
+        // Target, preprocessor and language options pass unchanged; the pass's console,
+        // dependency file and temporary output go; the object comes from the step.
+        {"/gcc/bin/cc1 -fmessage-length=0 -mcpu=cortex-m3 -mthumb -nostdinc -DDEBUG "
+         "-isystem/inc -I. -MD Debug/a.d -MQ Debug/a.o -quiet -gdwarf-2 -std=c99 /p/a.c "
+         "-o /p/Debug/kestrel_x",
+         "Debug/a.o",
+         "arm-none-eabi-gcc -fmessage-length=0 -mcpu=cortex-m3 -mthumb -nostdinc -DDEBUG "
+         "-isystem/inc -I. -gdwarf-2 -std=c99 -c /p/a.c -o /p/Debug/a.o"},
+        {"/gcc/bin/cc1plus -fno-exceptions -v -Os b.cpp -o t", "/o/b.o",
+         "arm-none-eabi-g++ -fno-exceptions -Os -c b.cpp -o /o/b.o"},
+        // Preprocessed assembly is assembly with the preprocessor for the driver.
+        {"cc1 -E -P -mthumb -lang-asm /s/start.s -o t", "start.o",
+         "arm-none-eabi-gcc -mthumb -c -x assembler-with-cpp /s/start.s -o /p/start.o"},
+        // Options written apart keep their argument, even one that looks like a source.
+        {"cc1 -I inc -isystem sys -include cfg.h -D X=1 -U Y a.c -o t", "a.o",
+         "arm-none-eabi-gcc -I inc -isystem sys -include cfg.h -D X=1 -U Y -c a.c -o /p/a.o"},
+        {"cc1 -mthumb -mthumb-interwork a.c -o t", "a.o",
+         "arm-none-eabi-gcc -mthumb -c a.c -o /p/a.o"},
+        // Without a known object the entry has no -o.
+        {"cc1 a.c -o t", "", "arm-none-eabi-gcc -c a.c"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.pass);
+        const auto command = compileCommandFromPass("/p", words(c.pass), c.object);
+        ASSERT_TRUE(command.has_value());
+        EXPECT_EQ(command->arguments, words(c.expected));
+    }
+}
+
+TEST(CompileCommandFromPass, NamesTheSourceAndObjectAbsolutely)
+{
+    const auto command =
+        compileCommandFromPass("/work/app/", words("cc1 -I. ../lib/x.c -o t"), "Debug/x.o");
+    ASSERT_TRUE(command.has_value());
+    EXPECT_EQ(command->directory, "/work/app");
+    EXPECT_EQ(command->file, "/work/lib/x.c");
+    EXPECT_EQ(command->output, "/work/app/Debug/x.o");
+    // The relative names stay relative to the directory, as the build wrote them.
+    EXPECT_TRUE(command->arguments.contains("../lib/x.c"));
+}
+
+TEST(CompileCommandFromPass, IgnoresWhatIsNotACompilation)
+{
+    const char *passes[] = {"/gcc/bin/as -mthumb a.s -o a.o", "rm /tmp/kestrel_x",
+                            "/bin/mungeas t .text .data .bss .rodata", "cc1 -quiet -o t", ""};
+    for (const char *pass : passes) {
+        SCOPED_TRACE(pass);
+        EXPECT_FALSE(compileCommandFromPass("/p", words(pass), "a.o").has_value());
+    }
+}
+
+TEST(CompileCommandFromPass, PrefersTheDriverBesideThePasses)
+{
+    QTemporaryDir bin;
+    ASSERT_TRUE(bin.isValid());
+    QFile driver(bin.filePath("arm-none-eabi-g++"));
+    ASSERT_TRUE(driver.open(QIODevice::WriteOnly));
+    driver.close();
+    driver.setPermissions(QFile::ReadOwner | QFile::ExeOwner);
+
+    const auto cpp = compileCommandFromPass("/p", {bin.filePath("cc1plus"), "a.cpp"}, "a.o");
+    ASSERT_TRUE(cpp.has_value());
+    EXPECT_EQ(cpp->arguments.first(), bin.filePath("arm-none-eabi-g++"));
+    // No C driver there: the search path finds it.
+    const auto c = compileCommandFromPass("/p", {bin.filePath("cc1"), "a.c"}, "a.o");
+    ASSERT_TRUE(c.has_value());
+    EXPECT_EQ(c->arguments.first(), "arm-none-eabi-gcc");
+}
+
+TEST(CompileCommandsJson, WritesOneObjectPerCompilation)
+{
+    const CompileCommand withOutput{"/p", "/p/a.c", {"arm-none-eabi-gcc", "-c", "a.c"}, "/p/a.o"};
+    const CompileCommand withoutOutput{"/q", "/q/b.c", {"arm-none-eabi-gcc", "-c", "b.c"}, ""};
+    const QJsonDocument document =
+        QJsonDocument::fromJson(compileCommandsJson({withOutput, withoutOutput}));
+    ASSERT_TRUE(document.isArray());
+    const QJsonArray entries = document.array();
+    ASSERT_EQ(entries.size(), 2);
+    const QJsonObject first = entries.at(0).toObject();
+    EXPECT_EQ(first.value("directory").toString(), "/p");
+    EXPECT_EQ(first.value("file").toString(), "/p/a.c");
+    EXPECT_EQ(first.value("output").toString(), "/p/a.o");
+    QStringList arguments;
+    for (const QJsonValue &value : first.value("arguments").toArray())
+        arguments.append(value.toString());
+    EXPECT_EQ(arguments, withOutput.arguments);
+    EXPECT_FALSE(entries.at(1).toObject().contains("output"));
+    EXPECT_EQ(compileCommandsJson({}).trimmed(), "[\n]");
+}
+
+// The recorder sees a compile step as the engine hands it over: the object first, then the
+// passes; only the compiler pass is a compilation.
+TEST(CompileCommandsRecorder, RecordsEachCompilerPassWithItsStepsObject)
+{
+    CompileCommandsRecorder recorder;
+    const auto step = [&](const QString &object, const QStringList &passes) {
+        recorder.init();
+        recorder.setDirectory("/p");
+        recorder.beginGroup(nullptr, "Compiling", 0);
+        recorder.setOutputFiles({object});
+        for (const QString &pass : passes) {
+            recorder.setCommand(words(pass.toLatin1().constData()));
+            recorder.doit();
+        }
+        recorder.endGroup(nullptr);
+    };
+    step("/p/Debug/a.o", {"cc1 a.c -o t1", "as t1 -o Debug/a.o", "rm t1"});
+    step("/p/Debug/b.o", {"cc1plus b.cpp -o t2", "as t2 -o Debug/b.o", "rm t2"});
+    recorder.init();
+    recorder.setCommand(words("ld -o app.elf a.o b.o"));
+    recorder.doit();
+    recorder.error("memory map file does not exist: m.xml");
+
+    ASSERT_EQ(recorder.commands().size(), 2);
+    EXPECT_EQ(recorder.commands().at(0).output, "/p/Debug/a.o");
+    EXPECT_EQ(recorder.commands().at(1).file, "/p/b.cpp");
+    EXPECT_EQ(recorder.commands().at(1).arguments.first(), "arm-none-eabi-g++");
+    EXPECT_EQ(recorder.errors(), QStringList{"memory map file does not exist: m.xml"});
+}
+
+} // namespace

@@ -1,0 +1,62 @@
+#include "engine/dependency_file.h"
+
+#include "support/qt_printers.h"
+#include "support/run_kestrel.h"
+
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+TEST(DependencyFile, NameIsTheObjectNameUpToItsFirstDot)
+{
+    struct Case { const char *object; const char *expected; };
+    const Case cases[] = {
+        {"/p/Debug/main.o", "/p/Debug/main.d"},
+        {"/p/Debug/x.y.o", "/p/Debug/x.d"},
+        {"/p/Debug/noext", "/p/Debug/noext.d"},
+        {"/p/v1.2/main.o", "/p/v1.2/main.d"},
+        {"main.o", "./main.d"},
+        {"/main.o", "//main.d"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.object);
+        EXPECT_EQ(dependencyFileName(c.object), QString(c.expected));
+    }
+}
+
+TEST(DependencyFile, ParsesOneMakeRule)
+{
+    struct Case { const char *text; QStringList expected; };
+    const Case cases[] = {
+        {"main.o: main.c inc/a.h\n", {"/p/main.c", "/p/inc/a.h"}},
+        {"main.o: /abs/main.c \\\n  /usr/include/stdio.h\n",
+         {"/abs/main.c", "/usr/include/stdio.h"}},
+        {"main.o: my\\ file.c b.h", {"/p/my file.c", "/p/b.h"}},
+        {"main.o: dir\\x.h", {"/p/dir\\x.h"}},
+        {"main.o:   a.h    b.h   ", {"/p/a.h", "/p/b.h"}},
+        {"no rule here", {}},
+        {"main.o:", {}},
+        {"main.o: a.h\\", {"/p/a.h\\"}},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.text);
+        EXPECT_EQ(parseDependencyText(c.text, "/p"), c.expected);
+    }
+}
+
+TEST(DependencyFile, OnlyTheFirstColonEndsTheTarget)
+{
+    // A prerequisite may itself contain a colon (a drive-like or odd file name).
+    EXPECT_EQ(parseDependencyText("o: a:b.h", "/p"), QStringList{"/p/a:b.h"});
+}
+
+TEST(DependencyFile, ReadsAFileAndGivesNothingForAMissingOne)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString path = dir.path() + "/main.d";
+    ASSERT_TRUE(writeTextFile(path, "Debug/main.o: src/main.c \\\n src/main.h\n"));
+    EXPECT_EQ(readDependencyFile(path, "/proj"),
+              (QStringList{"/proj/src/main.c", "/proj/src/main.h"}));
+    EXPECT_TRUE(readDependencyFile(dir.path() + "/missing.d", "/proj").isEmpty());
+}

@@ -1,0 +1,177 @@
+#include "engine/dependency_log.h"
+
+#include "engine_harness.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+
+namespace {
+
+const FileIdentity kObject{1765012345123456789, 1765012345123456790, 2048};
+
+DependencyLog::Entries someEntries()
+{
+    DependencyLog::Entries entries;
+    entries.emplace("main.o", DependencyLog::Entry{
+                                  kObject, "/p", {"/p/main.c", "/p/inc/a b.h", "/usr/x.h"}});
+    entries.emplace("util.o", DependencyLog::Entry{{1, 2, 3}, "/p", {"/p/util.c", "/p/inc/a b.h"}});
+    entries.emplace("other dir.o", DependencyLog::Entry{{4, 5, 0}, "/q r", {"/q r/other.c"}});
+    return entries;
+}
+
+void expectSame(const DependencyLog::Entries &a, const DependencyLog::Entries &b)
+{
+    ASSERT_EQ(a.size(), b.size());
+    for (const auto &[object, entry] : a) {
+        SCOPED_TRACE(object.toStdString());
+        const auto other = b.find(object);
+        ASSERT_TRUE(other != b.end());
+        EXPECT_TRUE(entry.identity == other->second.identity);
+        EXPECT_EQ(entry.dir, other->second.dir);
+        EXPECT_EQ(entry.dependencies, other->second.dependencies);
+    }
+}
+
+} // namespace
+
+TEST(DependencyLog, FormatAndParseRoundTrip)
+{
+    const DependencyLog::Entries entries = someEntries();
+    const QByteArray text = DependencyLog::format(entries);
+    // Each path is written once however many objects name it.
+    EXPECT_EQ(text.count("p /p/inc/a b.h\n"), 1);
+    expectSame(DependencyLog::parse(text), entries);
+}
+
+// A log that is damaged in any way is no log at all: the ".d" files are read instead.
+TEST(DependencyLog, AnythingButAWellFormedLogGivesNoEntries)
+{
+    const QByteArray good = "kestrel dependency log 1\np /p\np /p/a.c\no 1 2 3 0 a.o\nd 1\n";
+    ASSERT_EQ(DependencyLog::parse(good).size(), 1);
+    const QByteArray bad[] = {
+        "",
+        "kestrel dependency log 2\np /p\np /p/a.c\no 1 2 3 0 a.o\nd 1\n",
+        "kestrel dependency log 1\np /p\np /p/a.c\no 1 2 3 0 a.o\nd 1",  // no final line end
+        "kestrel dependency log 1\np /p\np /p/a.c\no 1 2 3 0 a.o\nd 2\n", // index past the table
+        "kestrel dependency log 1\np /p\np /p/a.c\no 1 2 3 5 a.o\nd 1\n", // directory past it
+        "kestrel dependency log 1\np /p\no 1 2 3 0 a.o\n",                // object without "d"
+        "kestrel dependency log 1\np /p\nd 0\n",                          // "d" without object
+        "kestrel dependency log 1\np /p\no 1 2 3 0 a.o\nd\n",             // no dependencies
+        "kestrel dependency log 1\np /p\no 1 2 0 a.o\nd 0\n",             // a number missing
+        "kestrel dependency log 1\np /p\no 1 2 3 0\nd 0\n",               // no object name
+        "kestrel dependency log 1\np /p\no 1 x 3 0 a.o\nd 0\n",
+        "kestrel dependency log 1\np /p\no 99999999999999999999 2 3 0 a.o\nd 0\n",
+        "kestrel dependency log 1\np /p\no 1 2 3 0 a.o\nd 0 -1\n",
+        "kestrel dependency log 1\nx /p\n",
+        "kestrel dependency log 1\np/p\n",
+    };
+    for (const QByteArray &text : bad) {
+        SCOPED_TRACE(text.toStdString());
+        EXPECT_TRUE(DependencyLog::parse(text).empty());
+    }
+}
+
+TEST(DependencyLog, FindsOnlyTheObjectAsItWasWithTheSameDirectory)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString object = dir.path() + "/Debug/main.o";
+    ASSERT_TRUE(QDir().mkpath(dir.path() + "/Debug"));
+    const QStringList dependencies{"/p/main.c", "/p/main.h"};
+    {
+        DependencyLog log;
+        QStringList found;
+        EXPECT_FALSE(log.find(object, "/p", kObject, found));
+        log.record(object, "/p", kObject, dependencies);
+        log.record(dir.path() + "/Debug/none.o", "/p", kObject, {}); // nothing to log
+        log.record(dir.path() + "/Debug/gone.o", "/p", FileIdentity(), dependencies);
+        log.save();
+    }
+    ASSERT_TRUE(QFileInfo::exists(dir.path() + "/Debug/" + DependencyLog::kFileName));
+    EXPECT_EQ(QDir(dir.path() + "/Debug").entryList(QDir::Files | QDir::Hidden),
+              QStringList{DependencyLog::kFileName});
+
+    DependencyLog log; // a later run
+    QStringList found;
+    EXPECT_TRUE(log.find(object, "/p", kObject, found));
+    EXPECT_EQ(found, dependencies);
+    for (const FileIdentity &changed :
+         {FileIdentity{kObject.modifiedNs + 1, kObject.changedNs, kObject.size},
+          FileIdentity{kObject.modifiedNs, kObject.changedNs + 1, kObject.size},
+          FileIdentity{kObject.modifiedNs, kObject.changedNs, kObject.size + 1}, FileIdentity()})
+        EXPECT_FALSE(log.find(object, "/p", changed, found));
+    EXPECT_FALSE(log.find(object, "/elsewhere", kObject, found));
+    EXPECT_FALSE(log.find(dir.path() + "/Debug/none.o", "/p", kObject, found));
+    EXPECT_FALSE(log.find(dir.path() + "/Debug/gone.o", "/p", FileIdentity(), found));
+}
+
+// A directory in the log's place: the write goes to a temporary file, the rename over the
+// directory fails, and the temporary file must not be left behind.
+TEST(DependencyLog, ALogThatCannotBeWrittenLeavesNothingBehind)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString debug = dir.path() + "/Debug";
+    ASSERT_TRUE(QDir().mkpath(debug + "/" + DependencyLog::kFileName));
+    DependencyLog log;
+    log.record(debug + "/main.o", "/p", kObject, {"/p/main.c"});
+    log.save();
+    EXPECT_EQ(QDir(debug).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+              QStringList{DependencyLog::kFileName});
+    EXPECT_TRUE(QFileInfo(debug + "/" + DependencyLog::kFileName).isDir());
+}
+
+namespace {
+
+// The engine reads an object's ".d" file while the object is new to the log, and the log after.
+class LoggedDependencies : public EngineTest
+{
+protected:
+    void SetUp() override
+    {
+        EngineTest::SetUp();
+        source("main.c", "#include \"a.h\"\n");
+        source("a.h");
+        source("b.h");
+        load(R"(
+<solution Name="s" version="2">
+  <configuration Name="Debug"/>
+  <project Name="app">
+    <configuration Name="Common" linker_map_file="No"/>
+    <file file_name="main.c"/>
+  </project>
+</solution>)");
+        ASSERT_EQ(build(), 1);
+    }
+
+    QString dependencyFile() const { return root + "/Debug/main.d"; }
+};
+
+} // namespace
+
+TEST_F(LoggedDependencies, AnUnchangedObjectIsJudgedByTheLogAndARecompiledOneByItsDotDFile)
+{
+    EXPECT_EQ(build(), 0); // logs what main.d says
+    ASSERT_TRUE(QFileInfo::exists(root + "/Debug/" + DependencyLog::kFileName));
+
+    // While the object stays as it is, the log answers, even with its ".d" file gone.
+    ASSERT_TRUE(QFile::remove(dependencyFile()));
+    touch("a.h");
+    EXPECT_EQ(build(), 1);
+    EXPECT_EQ(made(), (QStringList{"Debug/main.o", "Debug/app.elf"}));
+
+    // Recompiled to include another header: the new ".d" file is read, so that header counts.
+    source("main.c", "#include \"b.h\"\n");
+    touch("main.c");
+    EXPECT_EQ(build(), 1);
+    EXPECT_EQ(build(), 0);
+    touch("b.h");
+    EXPECT_EQ(build(), 1);
+    EXPECT_EQ(made(), (QStringList{"Debug/main.o", "Debug/app.elf"}));
+    touch("a.h");
+    EXPECT_EQ(build(), 0);
+}

@@ -1,0 +1,243 @@
+#include "engine/builder.h"
+#include "engine/linker/linker_script_step.h"
+#include "engine/linker/memory_map_open_files.h"
+#include "support/qt_printers.h"
+#include "support/run_kestrel.h"
+
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <functional>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// Records what the step tells the builder; it never runs commands.
+class RecordingBuilder : public Builder
+{
+public:
+    void beginGroup(ProjectElement *, const QString &text, int) override
+    {
+        log << u"begin " + text;
+    }
+    void endGroup(ProjectElement *) override { log << QStringLiteral("end"); }
+    void init() override {}
+    void setDirectory(const QString &) override {}
+    void setCommand(const QStringList &) override {}
+    void setEnvironment(const QStringList &) override {}
+    void setOutputFiles(const QStringList &) override {}
+    void setTemporaryFiles(const QStringList &) override {}
+    void doit() override {}
+    void error(const QString &text) override { log << u"error " + text; }
+    void note(const QString &text) override { log << u"note " + text; }
+
+    QStringList log;
+};
+
+const char kMap[] =
+    R"x(<Root><MemorySegment name="FLASH" start="0" size="0x1000" access="ReadOnly"/>
+<MemorySegment name="RAM" start="0x20000000" size="0x100"/></Root>)x";
+const char kPlacement[] =
+    R"x(<Root><MemorySegment name="FLASH"><ProgramSection name=".text" load="Yes"/>
+</MemorySegment></Root>)x";
+
+class LinkerScriptStepTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        writeTextFile(m_dir.filePath(QStringLiteral("board/map.xml")), QString::fromLatin1(kMap));
+        writeTextFile(m_dir.filePath(QStringLiteral("placement.xml")),
+                      QString::fromLatin1(kPlacement));
+        m_script.projectDirectory = m_dir.path();
+        m_script.scriptPath = m_dir.filePath(QStringLiteral("Debug/Obj/app.ld"));
+        m_script.memoryMapFile = QStringLiteral("board/map.xml");
+        m_script.sectionPlacementFile = m_dir.filePath(QStringLiteral("placement.xml"));
+        m_script.settings.architecture = QStringLiteral("v7M");
+        setFileTime(m_dir.filePath(QStringLiteral("board/map.xml")), kInputTime);
+        setFileTime(m_script.sectionPlacementFile, kInputTime);
+    }
+    void TearDown() override { MemoryMapOpenFiles::clear(); }
+
+    QStringList run(const LinkerScriptPropertiesCurrent &current = {})
+    {
+        RecordingBuilder builder;
+        m_result = updateGeneratedLinkerScript(m_script, nullptr, &builder, current);
+        return builder.log;
+    }
+
+    static constexpr qint64 kInputTime = 1600000000;
+    QTemporaryDir m_dir;
+    GeneratedLinkerScript m_script;
+    bool m_result = false;
+};
+
+const QStringList kGenerated = {QStringLiteral("begin Generating linker script"),
+                                QStringLiteral("end")};
+
+TEST_F(LinkerScriptStepTest, GeneratesAMissingScriptAndThenLeavesItAlone)
+{
+    EXPECT_EQ(run(), kGenerated);
+    EXPECT_TRUE(m_result);
+    const QString script = readTextFile(m_script.scriptPath);
+    EXPECT_TRUE(script.contains(u"  RAM (wx) : ORIGIN = 0x20000000, LENGTH = 0x00000100\n"))
+        << qPrintable(script);
+    EXPECT_TRUE(script.contains(u"  .text __FLASH_segment_start__ :\n")) << qPrintable(script);
+
+    setFileTime(m_script.scriptPath, kInputTime + 10);
+    EXPECT_EQ(run(), QStringList());
+    EXPECT_TRUE(m_result);
+}
+
+TEST_F(LinkerScriptStepTest, RegeneratesWhenAnInputIsNewerOrAPropertyChanged)
+{
+    const QString map = m_dir.filePath(QStringLiteral("board/map.xml"));
+    EXPECT_EQ(run(), kGenerated);
+    struct Case
+    {
+        const char *what;
+        qint64 mapTime;
+        qint64 placementTime;
+        bool propertiesCurrent;
+        bool regenerates;
+    };
+    const Case cases[] = {
+        {"all current", kInputTime, kInputTime, true, false},
+        {"same second as the script", kInputTime + 10, kInputTime, true, false},
+        {"memory map newer", kInputTime + 11, kInputTime, true, true},
+        {"placement newer", kInputTime, kInputTime + 11, true, true},
+        {"a property changed", kInputTime, kInputTime, false, true},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        setFileTime(map, c.mapTime);
+        setFileTime(m_script.sectionPlacementFile, c.placementTime);
+        setFileTime(m_script.scriptPath, kInputTime + 10);
+        QDateTime asked;
+        const QStringList log = run([&](const QDateTime &scriptTime) {
+            asked = scriptTime;
+            return c.propertiesCurrent;
+        });
+        EXPECT_EQ(log, c.regenerates ? kGenerated : QStringList());
+        EXPECT_TRUE(m_result);
+        if (asked.isValid()) { // the properties are compared with the script's own time
+            EXPECT_EQ(asked.toSecsSinceEpoch(), kInputTime + 10);
+        }
+    }
+}
+
+TEST_F(LinkerScriptStepTest, ChangedMemoryMapContentReachesTheScript)
+{
+    EXPECT_EQ(run(), kGenerated);
+    const QString map = m_dir.filePath(QStringLiteral("board/map.xml"));
+    writeTextFile(map, QString::fromLatin1(kMap).replace(QStringLiteral("0x100\""),
+                                                         QStringLiteral("0x200\"")));
+    setFileTime(map, kInputTime + 100);
+    setFileTime(m_script.scriptPath, kInputTime + 10);
+    EXPECT_EQ(run(), kGenerated);
+    EXPECT_TRUE(readTextFile(m_script.scriptPath).contains(u"LENGTH = 0x00000200"));
+}
+
+TEST_F(LinkerScriptStepTest, ReportsMissingAndUnreadableInputs)
+{
+    writeTextFile(m_dir.filePath(QStringLiteral("broken.xml")),
+                  QStringLiteral("<Root><a></b></Root>"));
+    const QString broken = m_dir.filePath(QStringLiteral("broken.xml"));
+    const QString absent = m_dir.filePath(QStringLiteral("absent.xml"));
+    struct Case
+    {
+        QString memoryMap;
+        QString placement;
+        QStringList log;
+    };
+    const Case cases[] = {
+        {QString(),
+         m_script.sectionPlacementFile,
+         {QStringLiteral("error no linker script or memory map file specified")}},
+        {QStringLiteral("absent.xml"),
+         m_script.sectionPlacementFile,
+         {QString(u"error memory map file does not exist: " + absent)}},
+        {m_script.memoryMapFile,
+         absent,
+         {QString(u"error section placement file does not exist: " + absent)}},
+        {broken,
+         m_script.sectionPlacementFile,
+         {kGenerated[0], QString(u"error cannot load memory map file: " + broken),
+          QStringLiteral("end")}},
+        {m_script.memoryMapFile,
+         broken,
+         {kGenerated[0], QString(u"error cannot load section placement file: " + broken),
+          QStringLiteral("end")}},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(qPrintable(c.log.join(u'|')));
+        m_script.memoryMapFile = c.memoryMap;
+        m_script.sectionPlacementFile = c.placement;
+        EXPECT_EQ(run(), c.log);
+        EXPECT_FALSE(m_result);
+    }
+}
+
+TEST_F(LinkerScriptStepTest, LayoutFailuresAreReportedAndFailTheStep)
+{
+    writeTextFile(m_script.sectionPlacementFile,
+                  QStringLiteral("<Root><MemorySegment name=\"FLASH\"><ProgramSection name=\".a\" "
+                                 "runin=\".b\"/></MemorySegment></Root>"));
+    EXPECT_EQ(run(),
+              QStringList({kGenerated[0],
+                           QStringLiteral("error cannot find run section .b referenced in .a"),
+                           QStringLiteral("end")}));
+    EXPECT_FALSE(m_result);
+}
+
+// A script whose time says current but whose text does not match the inputs (left half written
+// by a failed generation, or made from other settings) is written again.
+TEST_F(LinkerScriptStepTest, RegeneratesAScriptWhoseTextNoLongerMatches)
+{
+    EXPECT_EQ(run(), kGenerated);
+    const QString generated = readTextFile(m_script.scriptPath);
+    struct Case
+    {
+        const char *what;
+        std::function<void()> change;
+    };
+    const Case cases[] = {
+        {"half written", [&] { writeTextFile(m_script.scriptPath, generated.left(40)); }},
+        {"heap size changed", [&] { m_script.settings.heapSize = QStringLiteral("4096"); }},
+        {"overflow checks off", [&] { m_script.checkOverflow = false; }},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        c.change();
+        setFileTime(m_script.scriptPath, kInputTime + 10);
+        EXPECT_EQ(run(), kGenerated);
+        EXPECT_TRUE(m_result);
+        setFileTime(m_script.scriptPath, kInputTime + 10);
+        EXPECT_EQ(run(), QStringList()); // and then it is current again
+    }
+    EXPECT_TRUE(readTextFile(m_script.scriptPath).contains(u"  __HEAPSIZE__ = 4096;\n"));
+}
+
+TEST_F(LinkerScriptStepTest, PreprocessorWarningsAreNotedAndStopNothing)
+{
+    writeTextFile(
+        m_script.sectionPlacementFile,
+        QString::fromLatin1(kPlacement)
+            .replace(QStringLiteral("</Root>"), QStringLiteral("<if A=\"1\" B=\"2\"/></Root>")));
+    const QStringList log = run();
+    ASSERT_EQ(log.size(), 3) << qPrintable(log.join(u'\n'));
+    EXPECT_TRUE(log[1].startsWith(u"note " + m_script.sectionPlacementFile + u": "));
+    EXPECT_TRUE(log[1].contains(u"one condition required")) << qPrintable(log[1]);
+    EXPECT_TRUE(m_result);
+}
+
+TEST_F(LinkerScriptStepTest, WorksWithoutASectionPlacement)
+{
+    m_script.sectionPlacementFile.clear();
+    EXPECT_EQ(run(), kGenerated);
+    EXPECT_TRUE(m_result);
+    EXPECT_TRUE(QFileInfo::exists(m_script.scriptPath));
+}
+
+} // namespace

@@ -1,0 +1,409 @@
+#include "engine/linker/linker_script.h"
+#include "engine/linker/memory_map.h"
+#include "support/qt_printers.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+class LinkerScriptTest : public ::testing::Test
+{
+protected:
+    std::unique_ptr<MemoryMap> map(const char *name, const char *xml)
+    {
+        const QString path = m_dir.filePath(QString::fromLatin1(name));
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(xml);
+        file.close();
+        auto loaded = std::make_unique<MemoryMap>();
+        EXPECT_TRUE(loaded->load(path, QString(), false)) << name;
+        return loaded;
+    }
+
+    // The script text, or the message the generator threw prefixed with "thrown: ".
+    QString generate(const LinkerScriptSettings &settings, bool checkOverflow, MemoryMap *memoryMap,
+                     MemoryMap *placement)
+    {
+        const QString path = m_dir.filePath(QStringLiteral("out.ld"));
+        try {
+            createLinkerScript(settings, path, checkOverflow, memoryMap, placement);
+        } catch (const QString &message) {
+            return QStringLiteral("thrown: ") + message;
+        }
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::ReadOnly));
+        return QString::fromUtf8(file.readAll());
+    }
+
+    QTemporaryDir m_dir;
+};
+
+LinkerScriptSettings armSettings()
+{
+    LinkerScriptSettings s;
+    s.architecture = QStringLiteral("v4T");
+    s.stackSize = QStringLiteral("1024");
+    s.irqStackSize = QStringLiteral("256");
+    s.fiqStackSize = QStringLiteral("256");
+    s.svcStackSize = QStringLiteral("0");
+    s.abtStackSize = QString();
+    s.undStackSize = QStringLiteral("0");
+    s.heapSize = QString();
+    s.processStackSize = QStringLiteral("999"); // not written for ARM7 cores
+    return s;
+}
+
+LinkerScriptSettings cortexSettings()
+{
+    LinkerScriptSettings s;
+    s.architecture = QStringLiteral("v7M");
+    s.stackSize = QStringLiteral("2048");
+    s.processStackSize = QString();
+    s.irqStackSize = QStringLiteral("256"); // mode stacks do not exist on Cortex-M
+    s.heapSize = QStringLiteral("1024");
+    return s;
+}
+
+const char kFlashSramMap[] = R"x(<!DOCTYPE Board_Memory_Definition_File>
+<Root name="Test board">
+  <MemorySegment name="FLASH" start="0x0" size="0x40000" access="ReadOnly" address_symbol="__flash_base"/>
+  <MemorySegment name="SRAM" start="0x20000000" size="0x10000" access="Read/Write" size_symbol="__sram_size"/>
+</Root>
+)x";
+
+const char kRunInPlacement[] = R"x(<!DOCTYPE Linker_Placement_File>
+<Root name="Flash Section Placement">
+  <MemorySegment name="FLASH">
+    <ProgramSection name=".vectors" load="Yes"/>
+    <ProgramSection name=".text" load="Yes" alignment="4"/>
+    <ProgramSection name=".data" load="Yes" runin=".data_run"/>
+    <ProgramSection name=".rodata" load="Yes" fill="0xff" inputsections="*(.rodata .rodata.*)"/>
+  </MemorySegment>
+  <MemorySegment name="RAM;SRAM">
+    <ProgramSection name=".data_run" load="No"/>
+    <ProgramSection name=".bss" load="No"/>
+    <ProgramSection name=".stack" load="No" size="__STACKSIZE__" alignment="8"/>
+  </MemorySegment>
+  <MemorySegment name="EXTERNAL">
+    <ProgramSection name=".ignored" load="Yes"/>
+  </MemorySegment>
+</Root>
+)x";
+
+const char kRunInScript[] = R"x(MEMORY
+{
+  UNPLACED_SECTIONS (wx) : ORIGIN = 0x100000000, LENGTH = 0
+  FLASH (rx) : ORIGIN = 0x00000000, LENGTH = 0x00040000
+  SRAM (wx) : ORIGIN = 0x20000000, LENGTH = 0x00010000
+}
+
+  __flash_base = 0x0;
+  __sram_size = 0x10000;
+SECTIONS
+{
+  __FLASH_segment_start__ = 0x00000000;
+  __FLASH_segment_end__ = 0x00040000;
+  __SRAM_segment_start__ = 0x20000000;
+  __SRAM_segment_end__ = 0x20010000;
+
+  __STACKSIZE__ = 1024;
+  __STACKSIZE_IRQ__ = 256;
+  __STACKSIZE_FIQ__ = 256;
+  __STACKSIZE_SVC__ = 0;
+  __STACKSIZE_ABT__ = 0;
+  __STACKSIZE_UND__ = 0;
+  __HEAPSIZE__ = 0;
+
+  .vectors __FLASH_segment_start__ :
+  {
+    __vectors_start__ = .;
+    *(.vectors)
+  }
+  __vectors_end__ = __vectors_start__ + SIZEOF(.vectors);
+
+  . = ASSERT(__vectors_end__ >= __FLASH_segment_start__ && __vectors_end__ <= (__FLASH_segment_start__ + 0x00040000) , "error: .vectors is too large to fit in FLASH memory segment");
+
+  .text ALIGN(__vectors_end__ , 4) :
+  {
+    __text_start__ = .;
+    *(.text)
+  }
+  __text_end__ = __text_start__ + SIZEOF(.text);
+
+  . = ASSERT(__text_end__ >= __FLASH_segment_start__ && __text_end__ <= (__FLASH_segment_start__ + 0x00040000) , "error: .text is too large to fit in FLASH memory segment");
+
+  __data_load_start__ = __text_end__;
+  .data __SRAM_segment_start__ : AT(__data_load_start__)
+  {
+    __data_start__ = .;
+    *(.data)
+  }
+  __data_end__ = __data_start__ + SIZEOF(.data);
+
+  __data_load_end__ = __data_load_start__ + SIZEOF(.data);
+
+  . = ASSERT((__data_load_start__ + SIZEOF(.data)) >= __FLASH_segment_start__ && (__data_load_start__ + SIZEOF(.data)) <= (__FLASH_segment_start__ + 0x00040000) , "error: .data is too large to fit in FLASH memory segment");
+
+  .rodata __data_load_start__ + SIZEOF(.data) :
+  {
+    __rodata_start__ = .;
+    *(.rodata .rodata.*)
+  } =0xff
+  __rodata_end__ = __rodata_start__ + SIZEOF(.rodata);
+
+  __FLASH_segment_used_end__ = __data_load_start__ + SIZEOF(.data) + SIZEOF(.rodata);
+
+  . = ASSERT(__rodata_end__ >= __FLASH_segment_start__ && __rodata_end__ <= (__FLASH_segment_start__ + 0x00040000) , "error: .rodata is too large to fit in FLASH memory segment");
+
+  .data_run __SRAM_segment_start__ (NOLOAD) :
+  {
+    __data_run_start__ = .;
+    *(.data_run)
+    . = MAX(__data_run_start__ + SIZEOF(.data), .);
+  }
+  __data_run_end__ = __data_run_start__ + SIZEOF(.data_run);
+
+  . = ASSERT(__data_run_end__ >= __SRAM_segment_start__ && __data_run_end__ <= (__SRAM_segment_start__ + 0x00010000) , "error: .data_run is too large to fit in SRAM memory segment");
+
+  .bss __data_run_end__ (NOLOAD) :
+  {
+    __bss_start__ = .;
+    *(.bss)
+  }
+  __bss_end__ = __bss_start__ + SIZEOF(.bss);
+
+  . = ASSERT(__bss_end__ >= __SRAM_segment_start__ && __bss_end__ <= (__SRAM_segment_start__ + 0x00010000) , "error: .bss is too large to fit in SRAM memory segment");
+
+  .stack ALIGN(__bss_end__ , 8) (NOLOAD) :
+  {
+    __stack_start__ = .;
+    *(.stack)
+    . = ALIGN(MAX(__stack_start__ + __STACKSIZE__ , .), 8);
+  }
+  __stack_end__ = __stack_start__ + SIZEOF(.stack);
+
+  __SRAM_segment_used_end__ = ALIGN(__bss_end__ , 8) + SIZEOF(.stack);
+
+  . = ASSERT(__stack_end__ >= __SRAM_segment_start__ && __stack_end__ <= (__SRAM_segment_start__ + 0x00010000) , "error: .stack is too large to fit in SRAM memory segment");
+
+}
+
+)x";
+
+TEST_F(LinkerScriptTest, RunInPlacementLoadsInFlashAndRunsInRam)
+{
+    auto memoryMap = map("map.xml", kFlashSramMap);
+    auto placement = map("placement.xml", kRunInPlacement);
+    EXPECT_EQ(generate(armSettings(), true, memoryMap.get(), placement.get()),
+              QString::fromLatin1(kRunInScript));
+}
+
+// Without overflow checks the same script loses the unplaced region and every assertion
+// (each assertion line is followed by an empty line), and nothing else.
+TEST_F(LinkerScriptTest, NoOverflowChecksWritesNoAssertions)
+{
+    QStringList expected;
+    const QStringList lines = QString::fromLatin1(kRunInScript).split(QLatin1Char('\n'));
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        if (lines[i].contains(u"UNPLACED_SECTIONS"))
+            continue;
+        if (lines[i].contains(u"ASSERT(")) {
+            ++i; // and its empty line
+            continue;
+        }
+        expected.append(lines[i]);
+    }
+    auto memoryMap = map("map.xml", kFlashSramMap);
+    auto placement = map("placement.xml", kRunInPlacement);
+    const QString script = generate(armSettings(), false, memoryMap.get(), placement.get());
+    EXPECT_EQ(script, expected.join(QLatin1Char('\n')));
+    EXPECT_FALSE(script.contains(u"too large to fit"));
+}
+
+const char kAbsoluteMap[] = R"x(<Root name="Board">
+  <MemorySegment name="Internal RAM" start="0x20000000" size="0x1000">
+    <ProgramSection name=".fast" load="Yes"/>
+    <ProgramSection name=".fixed" start="+0x800" size="0x100"/>
+  </MemorySegment>
+</Root>
+)x";
+
+const char kAbsoluteScript[] = R"x(MEMORY
+{
+  UNPLACED_SECTIONS (wx) : ORIGIN = 0x100000000, LENGTH = 0
+  Internal_RAM (wx) : ORIGIN = 0x20000000, LENGTH = 0x00001000
+}
+
+SECTIONS
+{
+  __Internal_RAM_segment_start__ = 0x20000000;
+  __Internal_RAM_segment_end__ = 0x20001000;
+
+  __STACKSIZE__ = 2048;
+  __STACKSIZE_PROCESS__ = 0;
+  __STACKSIZE_IRQ__ = 0;
+  __STACKSIZE_FIQ__ = 0;
+  __STACKSIZE_SVC__ = 0;
+  __STACKSIZE_ABT__ = 0;
+  __STACKSIZE_UND__ = 0;
+  __HEAPSIZE__ = 1024;
+
+  .fast __Internal_RAM_segment_start__ :
+  {
+    __fast_start__ = .;
+    *(.fast)
+  }
+  __fast_end__ = __fast_start__ + SIZEOF(.fast);
+
+  . = ASSERT(__fast_end__ >= __Internal_RAM_segment_start__ && __fast_end__ <= (__Internal_RAM_segment_start__ + 0x00001000) , "error: .fast is too large to fit in Internal_RAM memory segment");
+
+  .fixed 0x20000800 (NOLOAD) :
+  {
+    __fixed_start__ = .;
+    *(.fixed)
+    . = MAX(__fixed_start__ + 0x100 , .);
+  }
+  __fixed_end__ = __fixed_start__ + SIZEOF(.fixed);
+
+  __Internal_RAM_segment_used_end__ = 0x20000800 + SIZEOF(.fixed);
+
+  . = ASSERT(__fixed_end__ >= __Internal_RAM_segment_start__ && __fixed_end__ <= (__Internal_RAM_segment_start__ + 0x00001000) , "error: .fixed is too large to fit in Internal_RAM memory segment");
+
+  . = ASSERT(__fast_end__ <= __fixed_start__ , "error: section .fast overlaps absolute placed section .fixed");
+
+}
+
+)x";
+
+TEST_F(LinkerScriptTest, AbsolutePlacementInMapWithBlankInSegmentName)
+{
+    auto memoryMap = map("map.xml", kAbsoluteMap);
+    EXPECT_EQ(generate(cortexSettings(), true, memoryMap.get(), nullptr),
+              QString::fromLatin1(kAbsoluteScript));
+}
+
+// Sections the memory map places itself come first; placement sections for the same segment
+// are chained after the last of them.
+TEST_F(LinkerScriptTest, PlacementSectionsFollowTheMapsOwnSections)
+{
+    auto memoryMap = map("map.xml", R"x(<Root>
+  <MemorySegment name="RAM" start="0x1000" size="0x100">
+    <ProgramSection name=".first" load="Yes"/>
+  </MemorySegment>
+</Root>)x");
+    auto placement = map("placement.xml", R"x(<Root>
+  <MemorySegment name="RAM"><ProgramSection name=".second" load="Yes"/></MemorySegment>
+</Root>)x");
+    const QString script = generate(cortexSettings(), false, memoryMap.get(), placement.get());
+    EXPECT_TRUE(script.contains(u"  .first __RAM_segment_start__ :\n")) << qPrintable(script);
+    EXPECT_TRUE(script.contains(u"  .second __first_end__ :\n")) << qPrintable(script);
+    EXPECT_TRUE(script.contains(u"  __RAM_segment_used_end__ = __first_end__ + SIZEOF(.second);\n"))
+        << qPrintable(script);
+    EXPECT_EQ(script.count(u"_segment_used_end__"), 1);
+}
+
+// A placement that gives its segments a start and a size describes the memory itself: its
+// segments become the regions and the memory map's own sections are not placed.
+TEST_F(LinkerScriptTest, PlacementWithItsOwnRegionsReplacesTheMapsSegments)
+{
+    auto memoryMap = map("map.xml", R"x(<Root>
+  <MemorySegment name="ROM" start="0x0" size="0x100" access="ReadOnly">
+    <ProgramSection name=".mapped" load="Yes"/>
+  </MemorySegment>
+</Root>)x");
+    auto placement = map("placement.xml", R"x(<Root>
+  <MemorySegment name="ROM" start="0x80" size="0x40" access="ReadOnly">
+    <ProgramSection name=".text" load="Yes"/>
+  </MemorySegment>
+</Root>)x");
+    const QString script = generate(cortexSettings(), false, memoryMap.get(), placement.get());
+    EXPECT_TRUE(
+        script.startsWith(u"MEMORY\n{\n  ROM (rx) : ORIGIN = 0x00000080, LENGTH = 0x00000040\n}\n"))
+        << qPrintable(script);
+    EXPECT_TRUE(script.contains(u"  __ROM_segment_end__ = 0x000000c0;\n")) << qPrintable(script);
+    EXPECT_FALSE(script.contains(u".mapped")) << qPrintable(script);
+    EXPECT_TRUE(script.contains(u"  .text __ROM_segment_start__ :\n")) << qPrintable(script);
+}
+
+TEST_F(LinkerScriptTest, RunAddressFollowsTheRunSectionsPredecessorWithItsAlignment)
+{
+    auto memoryMap = map("map.xml", kFlashSramMap);
+    auto placement = map("placement.xml", R"x(<Root>
+  <MemorySegment name="FLASH">
+    <ProgramSection name=".fast" load="Yes" runin=".fast_run"/>
+  </MemorySegment>
+  <MemorySegment name="SRAM">
+    <ProgramSection name=".bss" load="No"/>
+    <ProgramSection name=".fast_run" load="No" alignment="16"/>
+  </MemorySegment>
+</Root>)x");
+    const QString script = generate(cortexSettings(), false, memoryMap.get(), placement.get());
+    // The run section's predecessor is written before the section that runs after it.
+    EXPECT_LT(script.indexOf(u"  .bss "), script.indexOf(u"  .fast "));
+    EXPECT_TRUE(script.contains(u"  __fast_load_start__ = __FLASH_segment_start__;\n"
+                                u"  .fast ALIGN(__bss_end__ , 16) : AT(__fast_load_start__)\n"))
+        << qPrintable(script);
+    EXPECT_TRUE(script.contains(
+        u"  __FLASH_segment_used_end__ = __FLASH_segment_start__ + SIZEOF(.fast);\n"))
+        << qPrintable(script);
+}
+
+TEST_F(LinkerScriptTest, LayoutErrorsAreThrownAsMessages)
+{
+    struct Case
+    {
+        const char *placement;
+        const char *message;
+    };
+    const Case cases[] = {
+        {R"x(<Root><MemorySegment name="SRAM">
+             <ProgramSection name=".fixed" start="0x20010000"/></MemorySegment></Root>)x",
+         "The .fixed section has been placed at an absolute address outside of its segment range."},
+        {R"x(<Root><MemorySegment name="SRAM">
+             <ProgramSection name=".fixed" start="0x1fffffff"/></MemorySegment></Root>)x",
+         "The .fixed section has been placed at an absolute address outside of its segment range."},
+        {R"x(<Root><MemorySegment name="FLASH">
+             <ProgramSection name=".data" runin=".nowhere"/></MemorySegment></Root>)x",
+         "cannot find run section .nowhere referenced in .data"},
+        {R"x(<Root><MemorySegment name="FLASH">
+             <ProgramSection name=".a" runin=".b"/></MemorySegment>
+             <MemorySegment name="SRAM"><ProgramSection name=".b"/>
+             <ProgramSection name=".c" runin=".a"/></MemorySegment></Root>)x",
+         "run section .a cannot have run in sections"},
+        {R"x(<Root><MemorySegment name="FLASH">
+             <ProgramSection name=".a" runin=".d"/><ProgramSection name=".b"/></MemorySegment>
+             <MemorySegment name="SRAM"><ProgramSection name=".c" runin=".b"/>
+             <ProgramSection name=".d"/></MemorySegment></Root>)x",
+         "cyclic memory section dependency with section .a"},
+    };
+    auto memoryMap = map("map.xml", kFlashSramMap);
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.message);
+        auto placement = map("placement.xml", c.placement);
+        EXPECT_EQ(generate(armSettings(), true, memoryMap.get(), placement.get()),
+                  QStringLiteral("thrown: ") + QString::fromLatin1(c.message));
+    }
+}
+
+TEST_F(LinkerScriptTest, SectionNameSymbolFormDropsOnlyALeadingDot)
+{
+    auto memoryMap = map("map.xml", R"x(<Root><MemorySegment name="RAM" start="0" size="16">
+      <ProgramSection name=".text"/><ProgramSection name="my data"/></MemorySegment></Root>)x");
+    const QList<MemoryMapElement *> sections =
+        memoryMap->getSections(memoryMap->getSegment(QStringLiteral("RAM")), true);
+    ASSERT_EQ(sections.size(), 2);
+    const Section text(nullptr, sections[0], nullptr);
+    const Section data(nullptr, sections[1], nullptr);
+    EXPECT_EQ(text.name(true), QStringLiteral("text"));
+    EXPECT_EQ(text.name(false), QStringLiteral(".text"));
+    EXPECT_EQ(data.name(true), QStringLiteral("my_data"));
+    EXPECT_EQ(data.name(false), QStringLiteral("my_data"));
+}
+
+} // namespace

@@ -1,0 +1,256 @@
+#include "engine/linker/memory_map.h"
+#include "engine/linker/memory_map_element.h"
+#include "engine/linker/memory_map_open_files.h"
+#include "macros/macro_system.h"
+#include "support/qt_printers.h"
+#include "support/run_kestrel.h"
+
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+class MemoryMapTest : public ::testing::Test
+{
+protected:
+    void TearDown() override { MemoryMapOpenFiles::clear(); }
+
+    QString write(const QString &name, const char *xml)
+    {
+        const QString path = m_dir.filePath(name);
+        EXPECT_TRUE(writeTextFile(path, QString::fromUtf8(xml)));
+        return path;
+    }
+
+    std::unique_ptr<MemoryMap> load(const char *xml, const QString &macros = QString(),
+                                    bool preprocess = false)
+    {
+        auto map = std::make_unique<MemoryMap>();
+        EXPECT_TRUE(map->load(write(QStringLiteral("map.xml"), xml), macros, preprocess));
+        return map;
+    }
+
+    static QStringList names(const QList<MemoryMapElement *> &elements)
+    {
+        QStringList list;
+        for (const MemoryMapElement *e : elements)
+            list.append(e->name());
+        return list;
+    }
+
+    QTemporaryDir m_dir;
+};
+
+const char kPeripherals[] = R"x(<!DOCTYPE Board_Memory_Definition_File>
+<Root name="Chip">
+  <MemorySegment name="SRAM" start="0x20000000" size="0x1000 * 4">
+    <ProgramSection name="relative" start="+0x100" size="0x10"/>
+    <ProgramSection name="absolute" start="0x100"/>
+    <ProgramSection name="symbolic" size="__STACKSIZE__"/>
+  </MemorySegment>
+  <MemorySegment name="Peripherals" start="0x40000000" size="0x100000">
+    <RegisterGroup name="UART" start="+0x10" size="0x20">
+      <Register name="DATA" start="+4" size="0x4">
+        <BitField name="READY" start="3" size="1"/>
+      </Register>
+      <Register name="STATUS" start="+(2 + 6)" size="010"/>
+    </RegisterGroup>
+  </MemorySegment>
+</Root>
+)x";
+
+TEST_F(MemoryMapTest, AddressesAndSizesAreComputedRelativeToTheEnclosingElement)
+{
+    auto map = load(kPeripherals);
+    struct Case
+    {
+        const char *name;
+        quint32 address;
+        quint32 size;
+    };
+    const Case cases[] = {
+        {"SRAM", 0x20000000, 0x4000},
+        {"relative", 0x20000100, 0x10},
+        {"absolute", 0x100, 0},
+        {"symbolic", 0, 0},
+        {"UART", 0x40000010, 0x20},
+        {"DATA", 0x40000014, 4},
+        {"READY", 3, 1},
+        {"STATUS", 0x40000018, 8},
+    };
+    QMap<QString, MemoryMapElement *> byName;
+    for (MemoryMapElement *e : map->getAllElements())
+        byName.insert(e->name(), e);
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        const MemoryMapElement *e = byName.value(QString::fromLatin1(c.name));
+        ASSERT_NE(e, nullptr);
+        EXPECT_EQ(e->address(), c.address);
+        EXPECT_EQ(e->size(), c.size);
+    }
+    EXPECT_EQ(byName.value(QStringLiteral("symbolic"))->sizeAsString(),
+              QStringLiteral("__STACKSIZE__"));
+    // A relative start is meaningless out of its context, so its text form is the result.
+    EXPECT_EQ(byName.value(QStringLiteral("relative"))->addressAsString(),
+              QStringLiteral("0x20000100"));
+    EXPECT_EQ(byName.value(QStringLiteral("absolute"))->addressAsString(), QStringLiteral("0x100"));
+}
+
+TEST_F(MemoryMapTest, ListsWalkDepthFirstInOrRevertedDocumentOrder)
+{
+    auto map = load(kPeripherals);
+    EXPECT_EQ(names(map->getSegments(true)), QStringList({"SRAM", "Peripherals"}));
+    EXPECT_EQ(names(map->getSegments(false)), QStringList({"Peripherals", "SRAM"}));
+    const MemoryMapElement *sram = map->getSegment(QStringLiteral("SRAM"));
+    ASSERT_NE(sram, nullptr);
+    EXPECT_EQ(names(map->getSections(sram, true)),
+              QStringList({"relative", "absolute", "symbolic"}));
+    EXPECT_EQ(names(map->getSections(sram, false)),
+              QStringList({"symbolic", "absolute", "relative"}));
+    EXPECT_EQ(names(map->getAllElements()),
+              QStringList({"Chip", "SRAM", "relative", "absolute", "symbolic", "Peripherals",
+                           "UART", "DATA", "READY", "STATUS"}));
+    EXPECT_EQ(map->getSegment(QStringLiteral("UART")), nullptr); // a register group, not a segment
+    EXPECT_EQ(map->getSegment(QStringLiteral("sram")), nullptr);
+}
+
+TEST_F(MemoryMapTest, AttributeAccessors)
+{
+    auto map = load(R"x(<Root>
+  <MemorySegment name="Internal RAM" access="ReadOnly" start="0" size="4">
+    <ProgramSection name="a" load="Yes" inputsections="" alignment="2*4" runin="b" fill="0xff"/>
+    <ProgramSection name="b" load="yes" inputsections="*(.b)" alignment="x"/>
+    <ProgramSection name="c"/>
+  </MemorySegment>
+  <MemorySegment name="W" access="WriteOnly"/>
+  <MemorySegment name="N" access="None"/>
+</Root>)x");
+    const QList<MemoryMapElement *> segments = map->getSegments(true);
+    ASSERT_EQ(segments.size(), 3);
+    EXPECT_EQ(getMemoryMapElementName(segments[0]), QStringLiteral("Internal_RAM"));
+    EXPECT_TRUE(segments[0]->isReadOnly());
+    EXPECT_FALSE(segments[0]->isWriteOnly());
+    EXPECT_TRUE(segments[1]->isWriteOnly());
+    EXPECT_TRUE(segments[2]->isNone());
+    EXPECT_FALSE(segments[2]->isReadOnly());
+
+    const QList<MemoryMapElement *> sections = map->getSections(segments[0], true);
+    ASSERT_EQ(sections.size(), 3);
+    const MemoryMapElement *a = sections[0], *b = sections[1], *c = sections[2];
+    EXPECT_TRUE(a->load());
+    EXPECT_FALSE(b->load()); // only "Yes" loads
+    EXPECT_TRUE(b->hasLoad());
+    EXPECT_FALSE(c->load());
+    EXPECT_FALSE(c->hasLoad());
+    EXPECT_TRUE(c->loadAsString().isNull());
+    EXPECT_FALSE(a->hasInputSections()); // present but empty
+    EXPECT_TRUE(b->hasInputSections());
+    EXPECT_EQ(a->alignment(), 8u);
+    EXPECT_EQ(a->alignmentAsString(), QStringLiteral("2*4"));
+    EXPECT_EQ(b->alignment(), 0u);
+    EXPECT_EQ(a->runIn(), QStringLiteral("b"));
+    EXPECT_FALSE(b->hasRunIn());
+    EXPECT_EQ(a->fill(), QStringLiteral("0xff"));
+    EXPECT_FALSE(c->hasFill());
+    EXPECT_TRUE(c->addressSymbol().isNull());
+}
+
+TEST_F(MemoryMapTest, ImportsAreResolvedOneLevelDeepAndWatchedForChanges)
+{
+    write(QStringLiteral("inner.xml"),
+          R"x(<Root name="inner"><MemorySegment name="DEEP"/></Root>)x");
+    const QString imported = write(QStringLiteral("sub/imported.xml"), R"x(<Root name="imported">
+  <MemorySegment name="FLASH" start="0x8000000" size="0x1000"><ProgramSection name="s" start="+4"/></MemorySegment>
+  <Import filename="../inner.xml"/>
+</Root>)x");
+    auto map = load(R"x(<Root name="top">
+  <MemorySegment name="SRAM"/>
+  <Import filename="sub/imported.xml"/>
+  <Import filename="missing.xml"/>
+</Root>)x",
+                    QString(), true);
+    EXPECT_EQ(names(map->getSegments(true)), QStringList({"SRAM", "FLASH"}));
+    const MemoryMapElement *flash = map->getSegment(QStringLiteral("FLASH"));
+    ASSERT_NE(flash, nullptr);
+    EXPECT_EQ(flash->parentElement()->name(), QStringLiteral("imported"));
+    EXPECT_EQ(flash->parentElement()->parentElement(), map->rootElement());
+    ASSERT_NE(flash->parentElement()->importedBy(), nullptr);
+    EXPECT_EQ(map->getSections(flash, true).value(0)->address(), 0x8000004u);
+    EXPECT_TRUE(map->upToDate());
+
+    ASSERT_TRUE(setFileTime(imported, 1000000000));
+    EXPECT_FALSE(map->upToDate());
+}
+
+TEST_F(MemoryMapTest, UpToDateFollowsTheBaseFilesTimeInBothDirections)
+{
+    auto map = load(R"x(<Root><MemorySegment name="A"/></Root>)x");
+    EXPECT_TRUE(map->upToDate());
+    const QString path = map->baseFile();
+    const qint64 now = QFileInfo(path).lastModified().toSecsSinceEpoch();
+    ASSERT_TRUE(setFileTime(path, now - 100)); // older counts as changed too
+    EXPECT_FALSE(map->upToDate());
+}
+
+TEST_F(MemoryMapTest, FailedLoadsKeepThePreviousRoot)
+{
+    auto map = load(R"x(<Root name="first"/>)x");
+    EXPECT_FALSE(map->load(m_dir.filePath(QStringLiteral("absent.xml")), QString(), false));
+    write(QStringLiteral("bad.xml"), "<Root><a></b></Root>");
+    EXPECT_FALSE(map->load(m_dir.filePath(QStringLiteral("bad.xml")), QString(), false));
+    ASSERT_NE(map->rootElement(), nullptr);
+    EXPECT_EQ(map->rootElement()->name(), QStringLiteral("first"));
+}
+
+TEST_F(MemoryMapTest, FileNamesAreExpandedWithTheGlobalMacros)
+{
+    write(QStringLiteral("board.xml"), R"x(<Root><MemorySegment name="A"/></Root>)x");
+    macroSystem.setSystemMacro(QStringLiteral("LinkerTestBoardDir"), m_dir.path());
+    MemoryMap map;
+    EXPECT_TRUE(map.load(QStringLiteral("$(LinkerTestBoardDir)/board.xml"), QString(), false));
+    EXPECT_EQ(map.baseFile(), m_dir.filePath(QStringLiteral("board.xml")));
+    EXPECT_TRUE(map.upToDate());
+}
+
+TEST_F(MemoryMapTest, PreprocessingUsesTheMacroText)
+{
+    const char xml[] = R"x(<Root>
+  <if Family="SAM7,STR7"><MemorySegment name="FLASH" start="0x100000" size="$(FlashSize)"/></if>
+  <ifnot Family="SAM7"><MemorySegment name="OTHER"/></ifnot>
+</Root>)x";
+    auto map = load(xml, QStringLiteral("Family=SAM7;FlashSize=0x40000"), true);
+    EXPECT_EQ(names(map->getSegments(true)), QStringList({"FLASH"}));
+    EXPECT_EQ(map->getSegment(QStringLiteral("FLASH"))->size(), 0x40000u);
+}
+
+TEST_F(MemoryMapTest, CacheReusesMapsUntilTheFileOrTheMacrosChange)
+{
+    const QString path =
+        write(QStringLiteral("cached.xml"), R"x(<Root><MemorySegment name="A"/></Root>)x");
+    MemoryMap *first = MemoryMapOpenFiles::getMemoryMapFile(path, QStringLiteral("X=1"), true);
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(MemoryMapOpenFiles::getMemoryMapFile(path, QStringLiteral("X=1"), true), first);
+    EXPECT_EQ(MemoryMapOpenFiles::count(), 1);
+
+    MemoryMap *other = MemoryMapOpenFiles::getMemoryMapFile(path, QStringLiteral("X=2"), true);
+    ASSERT_NE(other, nullptr);
+    EXPECT_EQ(other->macros(), QStringLiteral("X=2"));
+    EXPECT_EQ(MemoryMapOpenFiles::count(), 1);
+
+    writeTextFile(path, QStringLiteral("<Root><MemorySegment name=\"B\"/></Root>"));
+    ASSERT_TRUE(setFileTime(path, 1500000000));
+    MemoryMap *reloaded = MemoryMapOpenFiles::getMemoryMapFile(path, QStringLiteral("X=2"), true);
+    ASSERT_NE(reloaded, nullptr);
+    EXPECT_NE(reloaded->getSegment(QStringLiteral("B")), nullptr);
+
+    EXPECT_EQ(MemoryMapOpenFiles::getMemoryMapFile(m_dir.filePath(QStringLiteral("none.xml")),
+                                                   QString(), true),
+              nullptr);
+    EXPECT_EQ(MemoryMapOpenFiles::count(), 1);
+}
+
+} // namespace
