@@ -44,6 +44,7 @@ void splitAssignment(const QString &text, QString &name, QString &value)
 KestrelArgParse::KestrelArgParse()
 {
     onFlag("-batch", &batch);
+    onFlag("-check", &check);
     onFlag("-clean", &clean);
     onOptionGetArgAndCall("-compile-commands", false,
                           handler(&KestrelArgParse::onCompileCommands));

@@ -50,6 +50,8 @@ public:
     QString compileCommandsFile;
     // -progress: each step's group line starts with its number and the project's step count.
     bool progress = false;
+    // -check: report what the solution file says that the build would ignore, build nothing.
+    bool check = false;
 
 private:
     void onCompileCommands(const char *option, const char *argument);

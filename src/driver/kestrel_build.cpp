@@ -7,6 +7,8 @@
 #include "driver/kestrel_builder.h"
 #include "driver/kestrel_main.h"
 #include "driver/progress_builder.h"
+#include "driver/solution_check.h"
+#include "driver/solution_vocabulary.h"
 #include "host/h_exception.h"
 #include "host/interruption.h"
 #include "macros/default_system_macros.h"
@@ -167,6 +169,27 @@ void checkConfiguration(ProjectElement *element, const QString &config)
                    configurations);
 }
 
+// Relative to the current directory when the file is below it, as the user most likely named it.
+QString displayPath(const QString &file)
+{
+    const QString relative = QDir::current().relativeFilePath(file);
+    return relative.startsWith(QStringLiteral("..")) ? file : relative;
+}
+
+int checkSolutionFile(const KestrelArgParse &args)
+{
+    projectSystem->loadSolution(QFileInfo(args.solutionFileName).absoluteFilePath(), nullptr,
+                                nullptr);
+    const SolutionVocabulary vocabulary;
+    const QList<SolutionFinding> findings =
+        checkSolution(projectSystem->solutionElement(), vocabulary);
+    for (const SolutionFinding &finding : findings)
+        std::printf("%s:%d: %s\n", local(displayPath(finding.file)).constData(), finding.line,
+                    local(finding.message).constData());
+    std::fflush(stdout);
+    return findings.isEmpty() ? 0 : kFailed;
+}
+
 KestrelBuilder::Hooks builderHooks()
 {
     KestrelBuilder::Hooks hooks;
@@ -193,6 +216,8 @@ int buildFromCommandLine(KestrelArgParse &args)
         args.echo = true;
     setupDefaultSystemMacros(args.studioDir);
     PackageSystem::setupPackageMacros(args.packagesDir);
+    if (args.check)
+        return checkSolutionFile(args);
 
     ProjectElement *element = args.solutionFileName.isEmpty() ? createFromTypeOrTemplate(args)
                                                               : selectFromSolutionFile(args);

@@ -28,7 +28,10 @@ void checkOptions(const KestrelArgParse &args)
     if (args.solutionFileName.isEmpty() && args.templateName.isEmpty()
         && args.projectType.isEmpty())
         optionError(".zav file or -template or -type must be specified.");
-    if (args.configName.isEmpty())
+    if (args.check && args.solutionFileName.isEmpty())
+        optionError("-check needs a .zav file.");
+    // A check looks at every configuration, so it names none.
+    if (args.configName.isEmpty() && !args.check)
         optionError("-config must be specified.");
     if (!args.templateName.isEmpty() && args.projectName.isEmpty())
         optionError("-project must be specified with -template.");

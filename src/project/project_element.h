@@ -109,6 +109,9 @@ public:
     QDateTime loadTime;
     bool creationFlag = false;
     QMap<QString, bool> attributeFlags;
+    // The 1-based line of the element's start tag in the file it was read from; 0 for a node
+    // the run made itself (templates, dynamic folders, the command line).
+    quint32 sourceLine = 0;
 
 private:
     static inline quint64 s_structureGeneration = 0;

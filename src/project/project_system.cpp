@@ -240,6 +240,7 @@ ProjectElement *ProjectSystem::domToElement(const QString &directory, XMLElement
 
     auto node = std::make_unique<ProjectElement>(QString::fromUtf8(element->tagName()));
     node->setAttributesFrom(element);
+    node->sourceLine = element->lineNumber() + 1;
     if (node->hasAttribute(kTemplateName))
         m_templatedElements.append(node.get());
     else if (node->hasAttribute(kPath))
