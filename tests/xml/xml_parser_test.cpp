@@ -129,10 +129,10 @@ TEST(XMLParser, RecordsDeclarationAndDocType)
 {
     XMLDocument doc(false);
     ASSERT_TRUE(doc.loadFromText("<?xml version=\"1.0\" standalone=\"yes\" encoding=\"UTF-8\"?>\n"
-                                 "<!DOCTYPE CrossStudio_Project_File>\n<solution/>"));
+                                 "<!DOCTYPE Quillmark_Project_File>\n<solution/>"));
     EXPECT_STREQ(doc.version, "1.0");
     EXPECT_STREQ(doc.encoding, "UTF-8");
-    EXPECT_STREQ(doc.docType, "CrossStudio_Project_File");
+    EXPECT_STREQ(doc.docType, "Quillmark_Project_File");
     EXPECT_EQ(dumpXMLNode(doc.root), "solution");
 }
 
