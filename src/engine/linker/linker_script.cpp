@@ -216,7 +216,10 @@ QString sizeLine(const Section *s)
     return QStringLiteral("    . = ") + max + QStringLiteral(";\n");
 }
 
-// Sections that run at this section's place need its room at run time.
+// Sections that run at this section's place need its room at run time. A section that runs
+// elsewhere has no room of its own to lend, which is checked before anything it depends on is
+// laid out: its run section's predecessor may lead back to it, and the rule it breaks is the
+// message the user needs, not the cycle that follows from it.
 QString reservationLines(const std::list<Section *> &sections, const Section *s)
 {
     QString lines;
@@ -233,7 +236,7 @@ QString reservationLines(const std::list<Section *> &sections, const Section *s)
     return lines;
 }
 
-void writeBody(QTextStream &out, const std::list<Section *> &sections, const Section *s)
+void writeBody(QTextStream &out, const Section *s, const QString &reservations)
 {
     const QString n = s->name(true);
     const QString input = s->element->hasInputSections()
@@ -242,7 +245,7 @@ void writeBody(QTextStream &out, const std::list<Section *> &sections, const Sec
     out << "  {\n";
     out << "    __" << n << "_start__ = .;\n";
     out << "    " << input << "\n";
-    out << sizeLine(s) << reservationLines(sections, s);
+    out << sizeLine(s) << reservations;
     if (s->element->hasFill())
         out << "  } =" << s->element->fill() << "\n";
     else
@@ -267,7 +270,7 @@ QString sectionType(const Section *s)
 }
 
 void writeRunInSection(MemoryMap *map, QTextStream &out, std::list<Section *> &sections, Section *s,
-                       const QString &start, bool checkOverflow)
+                       const QString &start, const QString &reservations, bool checkOverflow)
 {
     Section *run = findRunSection(sections, s);
     if (run->previous && !run->previous->done)
@@ -276,7 +279,7 @@ void writeRunInSection(MemoryMap *map, QTextStream &out, std::list<Section *> &s
     out << "  __" << n << "_load_start__ = " << start << ";\n";
     out << "  " << s->name(false) << " " << startExpression(run) << sectionType(s) << " : AT(__"
         << n << "_load_start__)\n";
-    writeBody(out, sections, s);
+    writeBody(out, s, reservations);
     out << "  __" << n << "_load_end__ = __" << n << "_load_start__ + SIZEOF(" << s->name(false)
         << ");\n\n";
 }
@@ -336,11 +339,12 @@ void layoutMemorySection(MemoryMap *map, QTextStream &out, std::list<Section *> 
         layoutMemorySection(map, out, sections, s->previous, checkOverflow);
     checkAbsolutePlacement(s);
     const QString start = startExpression(s);
+    const QString reservations = reservationLines(sections, s);
     if (s->element->hasRunIn()) {
-        writeRunInSection(map, out, sections, s, start, checkOverflow);
+        writeRunInSection(map, out, sections, s, start, reservations, checkOverflow);
     } else {
         out << "  " << s->name(false) << " " << start << sectionType(s) << " :\n";
-        writeBody(out, sections, s);
+        writeBody(out, s, reservations);
     }
     if (s->last)
         out << "  __" << segmentName(s) << "_segment_used_end__ = " << start << " + SIZEOF("

@@ -376,6 +376,13 @@ TEST_F(LinkerScriptTest, LayoutErrorsAreThrownAsMessages)
              <MemorySegment name="SRAM"><ProgramSection name=".b"/>
              <ProgramSection name=".c" runin=".a"/></MemorySegment></Root>)x",
          "run section .a cannot have run in sections"},
+        // .data_run's own run section follows it, so laying out that section's predecessor
+        // would lead back to .data_run: the broken rule is reported, not the cycle.
+        {R"x(<Root><MemorySegment name="FLASH">
+             <ProgramSection name=".data" runin=".data_run"/></MemorySegment>
+             <MemorySegment name="SRAM"><ProgramSection name=".data_run" runin=".bss"/>
+             <ProgramSection name=".bss"/></MemorySegment></Root>)x",
+         "run section .data_run cannot have run in sections"},
         {R"x(<Root><MemorySegment name="FLASH">
              <ProgramSection name=".a" runin=".d"/><ProgramSection name=".b"/></MemorySegment>
              <MemorySegment name="SRAM"><ProgramSection name=".c" runin=".b"/>
