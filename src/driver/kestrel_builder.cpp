@@ -109,10 +109,13 @@ void KestrelBuilder::setEnvironment(const QStringList &env)
 
 // The files are remembered until the next init, so that a step cut short by an interruption
 // leaves no partial file behind that a later build would take as up to date. A directory that
-// cannot be made fails the step before its command runs.
+// cannot be made fails the step before its command runs. An empty name is no file: an
+// externally built executable need not name what its command makes, and its command still runs.
 void KestrelBuilder::setOutputFiles(const QStringList &files)
 {
     for (const QString &file : files) {
+        if (file.isEmpty())
+            continue;
         if (!m_announced.contains(file))
             m_announced.append(file);
         if (Path::ensureDirExists(file) || m_directoryFailed)

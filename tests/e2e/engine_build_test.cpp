@@ -237,6 +237,37 @@ TEST_F(EngineBuild, CyclicDependenciesFailWithOneMessage)
     EXPECT_TRUE(passes().isEmpty());
 }
 
+// An externally built executable need not name the file its command makes: the command still
+// runs in the project directory, in a serial and in a parallel build.
+TEST_F(EngineBuild, ExternalProjectWithoutAnOutputNameRunsItsCommand)
+{
+    struct Case
+    {
+        const char *fileName; // the external_build_file_name attribute, or none
+        const char *jobs;
+    };
+    const Case cases[] = {{nullptr, "1"}, {"", "1"}, {nullptr, "2"}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(std::string(c.fileName ? "empty name" : "no name") + ", -j " + c.jobs);
+        fixture("engine_special");
+        const QString name =
+            c.fileName ? QStringLiteral(" external_build_file_name=\"\"") : QString();
+        ASSERT_TRUE(writeTextFile(
+            work + "/ext.zav",
+            "<!DOCTYPE Quillmark_Project_File>\n"
+            "<solution Name=\"ext\" version=\"2\"><configuration Name=\"Debug\"/>\n"
+            "<project Name=\"ext\"><configuration Name=\"Common\" project_directory=\"ext\"\n"
+            " project_type=\"Externally Built Executable\"" +
+                name + "\n external_build_command=\"sh build.sh all\"/></project></solution>\n"));
+        const RunResult r = kestrel({"-config", "Debug", "-j", c.jobs, "ext.zav"});
+        EXPECT_EQ(r.status, 0) << r.out.toStdString() << r.err.toStdString();
+        EXPECT_TRUE(r.out.contains("    Running Build command ext\n")) << r.out.toStdString();
+        EXPECT_EQ(readTextFile(work + "/ext.log"), "build.sh all\n");
+        EXPECT_TRUE(QFileInfo::exists(work + "/ext/out/ext.elf"));
+        ASSERT_TRUE(QDir(work).removeRecursively());
+    }
+}
+
 TEST_F(EngineBuild, StagingCombiningAndExternalProjects)
 {
     fixture("engine_special");
