@@ -352,10 +352,8 @@ protected:
     // A fixture file replaces the base's file of the same name, whatever kind that was.
     bool copyIntoBase(const char *name)
     {
-        const QString source = fixtureDir(name);
-        QDirIterator it(source, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
-        while (it.hasNext()) {
-            const QString relative = QDir(source).relativeFilePath(it.next());
+        const QStringList files = sourceFiles(fixtureDir(name));
+        for (const QString &relative : files) {
             QString top = relative.section('/', 0, 0);
             const QFileInfo existing(path() + '/' + top);
             if (existing.isFile() && relative != top)

@@ -12,8 +12,17 @@
 
 QString kestrelBinary() { return QStringLiteral(KESTREL_BINARY); }
 QString kestrelRootDir() { return QStringLiteral(KESTREL_ROOT_DIR); }
-QString kestrelSourceDir() { return QStringLiteral(KESTREL_SOURCE_DIR); }
-QString kestrelTestsDir() { return QStringLiteral(KESTREL_TESTS_DIR); }
+QString kestrelSourceDir()
+{
+    const QString copy = qEnvironmentVariable("KESTREL_TEST_SOURCE_DIR");
+    return copy.isEmpty() ? QStringLiteral(KESTREL_SOURCE_DIR) : copy;
+}
+
+QString kestrelTestsDir()
+{
+    const QString copy = qEnvironmentVariable("KESTREL_TEST_SOURCE_DIR");
+    return copy.isEmpty() ? QStringLiteral(KESTREL_TESTS_DIR) : copy + QStringLiteral("/tests");
+}
 
 RunResult runProgram(const QString &program, const QStringList &args, const QString &workDir,
                      const QStringList &extraEnv, int timeoutMs)
@@ -55,15 +64,47 @@ RunResult runKestrel(const QStringList &args, const QString &workDir, const QStr
     return runProgram(kestrelBinary(), args, workDir, env, timeoutMs);
 }
 
+QStringList sourceFiles(const QString &source)
+{
+    QProcess git;
+    git.setWorkingDirectory(source);
+    git.start(QStringLiteral("git"), {QStringLiteral("ls-files"), QStringLiteral("-z")});
+    if (git.waitForFinished() && git.exitStatus() == QProcess::NormalExit && git.exitCode() == 0) {
+        QStringList files;
+        const QList<QByteArray> names = git.readAllStandardOutput().split('\0');
+        for (const QByteArray &name : names) {
+            // A tracked file deleted in the working tree is no longer part of it.
+            if (!name.isEmpty() && QFileInfo(source + u'/' + QFile::decodeName(name)).isFile())
+                files.append(QFile::decodeName(name));
+        }
+        if (!files.isEmpty())
+            return files;
+    }
+    // Not a checkout of its own (an unpacked source archive, possibly inside some other
+    // repository), or git is missing.
+    QStringList files;
+    const QDir top(source);
+    QDirIterator it(source, QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString relative = top.relativeFilePath(it.next());
+        const QStringList folders = relative.section(u'/', 0, -2).split(u'/');
+        if (!folders.contains(u"Debug") && !folders.contains(u"Release"))
+            files.append(relative);
+    }
+    return files;
+}
+
 bool copyTree(const QString &source, const QString &destination)
 {
     if (!QFileInfo(source).isDir())
         return false;
-    QDirIterator it(source, QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString file = it.next();
-        const QString target = destination + u'/' + QDir(source).relativeFilePath(file);
+    const QStringList files = sourceFiles(source);
+    if (files.isEmpty())
+        return false;
+    for (const QString &relative : files) {
+        const QString file = source + u'/' + relative;
+        const QString target = destination + u'/' + relative;
         QDir().mkpath(QFileInfo(target).absolutePath());
         QFile::remove(target);
         if (!QFile::copy(file, target))

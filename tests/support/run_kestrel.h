@@ -22,8 +22,13 @@ RunResult runKestrel(const QStringList &args, const QString &workDir,
 RunResult runProgram(const QString &program, const QStringList &args, const QString &workDir,
                      const QStringList &extraEnv = {}, int timeoutMs = 120000);
 
-// Copies the folder `source` (recursively, hidden files too) into `destination`, each copy
-// writable by its owner; false when `source` is no folder or a copy fails.
+// The source files below the folder `source`, as paths relative to it: in a git checkout the
+// files git tracks, so that what a build or an earlier run left in the tree (the example's
+// Debug/ after scripts/main) never reaches a test; elsewhere every file outside the Debug and
+// Release folders, where builds put their outputs.
+QStringList sourceFiles(const QString &source);
+// Copies the source files of the folder `source` (see sourceFiles) into `destination`, each
+// copy writable by its owner; false when `source` is no folder or a copy fails.
 bool copyTree(const QString &source, const QString &destination);
 // Copies the fixture folder tests/e2e/fixtures/<name> into `destination`.
 bool copyFixture(const QString &name, const QString &destination);
@@ -39,7 +44,9 @@ QStringList livingMembers(qint64 group);
 // Sets a file's modification time to `secondsSinceEpoch` (tests never sleep for file times).
 bool setFileTime(const QString &path, qint64 secondsSinceEpoch);
 
-// The installation root (the build tree) and the source tree.
+// The installation root (the build tree) and the source tree. KESTREL_TEST_SOURCE_DIR, when
+// set, names another copy of the source tree to read fixtures and examples from (scripts/test
+// points it at a read-only copy).
 QString kestrelBinary();
 QString kestrelRootDir();
 QString kestrelSourceDir();
