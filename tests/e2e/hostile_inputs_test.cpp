@@ -13,7 +13,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <functional>
+#include <memory>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -305,6 +307,83 @@ bool saysAnyOf(const QString &output, const QString &alternatives)
     return false;
 }
 
+const QStringList kUnprivileged = {"--reuid=65534", "--regid=65534", "--clear-groups", "--"};
+
+bool unprivilegedCanRun(const QString &root)
+{
+    const RunResult r =
+        runProgram("setpriv",
+                   kUnprivileged +
+                       QStringList{"sh", "-c", R"(test -x "$0" && test -x "$1" && test -r "$2")",
+                                   root + "/bin/kestrel", root + "/gcc/bin/cc1", root + "/targets"},
+                   QDir::tempPath());
+    return r.status == 0;
+}
+
+// Recreates the tree `from` at `to` for any user to read: files hard-linked where the file
+// system allows and their modes let others use them, copied otherwise; links kept as they are.
+bool replicate(const QString &from, const QString &to)
+{
+    if (!QDir().mkpath(to) || ::chmod(QFile::encodeName(to).constData(), 0755) != 0)
+        return false;
+    QDirIterator it(from, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        const QByteArray source = QFile::encodeName(path);
+        const QByteArray target = QFile::encodeName(to + '/' + QDir(from).relativeFilePath(path));
+        struct stat st;
+        if (::lstat(source.constData(), &st) != 0)
+            return false;
+        if (S_ISDIR(st.st_mode)) {
+            if (::mkdir(target.constData(), 0755) != 0)
+                return false;
+        } else if (S_ISLNK(st.st_mode)) {
+            QByteArray link(st.st_size + 1, '\0');
+            const ssize_t size = ::readlink(source.constData(), link.data(), link.size());
+            if (size < 0 || ::symlink(link.left(size).constData(), target.constData()) != 0)
+                return false;
+        } else {
+            const mode_t others = (st.st_mode & S_IXUSR) ? (S_IROTH | S_IXOTH) : S_IROTH;
+            if ((st.st_mode & others) == others &&
+                ::link(source.constData(), target.constData()) == 0)
+                continue;
+            if (!QFile::copy(path, QFile::decodeName(target)) ||
+                ::chmod(target.constData(), (st.st_mode & 07777) | others) != 0)
+                return false;
+        }
+    }
+    return true;
+}
+
+// The installation whose kestrel and tool chain the unprivileged runs start: the build tree,
+// unless it lies below a directory uid 65534 may not enter (a checkout in /root or in a
+// mktemp -d directory). Then each test process makes a copy anyone may read.
+QString unprivilegedRoot()
+{
+    static std::unique_ptr<QTemporaryDir> copy;
+    static const QString root = [] {
+        const QString built = kestrelRootDir();
+        if (unprivilegedCanRun(built))
+            return built;
+        copy = std::make_unique<QTemporaryDir>();
+        const QString copied = copy->path() + "/root";
+        bool made =
+            copy->isValid() && ::chmod(QFile::encodeName(copy->path()).constData(), 0755) == 0;
+        for (const char *part : {"bin", "gcc", "include", "lib", "targets"})
+            made = made && replicate(built + '/' + part, copied + '/' + part);
+        if (!made) {
+            std::fprintf(stderr, "uid 65534 cannot reach %s, nor a copy in %s\n", qPrintable(built),
+                         qPrintable(copied));
+            return built;
+        }
+        std::fprintf(stderr, "uid 65534 cannot reach %s: the unprivileged runs use a copy in %s\n",
+                     qPrintable(built), qPrintable(copied));
+        return copied;
+    }();
+    return root;
+}
+
 double childCpuSeconds()
 {
     struct rusage usage;
@@ -369,8 +448,7 @@ protected:
         if (::geteuid() != 0)
             return runProgram(kestrelBinary(), args, path(), env, kHangMs);
         return runProgram("setpriv",
-                          QStringList{"--reuid=65534", "--regid=65534", "--clear-groups", "--",
-                                      kestrelBinary()} + args,
+                          kUnprivileged + QStringList{unprivilegedRoot() + "/bin/kestrel"} + args,
                           path(), env, kHangMs);
     }
 
