@@ -14,7 +14,6 @@
 #include "support/qt_printers.h"
 #include "support/run_kestrel.h"
 
-#include <QDirIterator>
 #include <QRegularExpression>
 #include <QSet>
 #include <QStandardPaths>
@@ -142,10 +141,11 @@ TEST_F(SolutionReference, SchemaAcceptsEverySolutionShippedAndEveryTemplateProje
         << "xmllint is missing: scripts/setup installs libxml2-utils";
     QStringList solutions;
     for (const char *top : {"examples", "tests", "targets"}) {
-        QDirIterator it(kestrelSourceDir() + '/' + top, {"*.zav"}, QDir::Files,
-                        QDirIterator::Subdirectories);
-        while (it.hasNext())
-            solutions.append(it.next());
+        const QString folder = kestrelSourceDir() + '/' + top;
+        for (const QString &relative : sourceFiles(folder)) {
+            if (relative.endsWith(".zav"))
+                solutions.append(folder + '/' + relative);
+        }
     }
     for (const QString &broken : brokenOnPurpose(solutions))
         solutions.removeOne(broken);
