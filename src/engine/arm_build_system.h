@@ -56,6 +56,8 @@ public:
 
     // Writes the linker script at `scriptPath` from the loaded maps (placement may be null),
     // reporting failures through the builder; false on failure.
+    QString linkerScriptFor(ProjectElement *element, const QString &config,
+                            const QString &absoluteOutput) override;
     bool createLinkerScript(ProjectElement *element, const QString &config, Builder *builder,
                             const QString &scriptPath, bool checkOverflow, MemoryMap *memoryMap,
                             MemoryMap *sectionPlacement);
@@ -97,6 +99,8 @@ private:
                          QStringList &args, Builder *builder);
     void addPropertyGroupDefines(ProjectElement *element, const QString &config, QStringList &args);
     LinkerScriptSettings linkerScriptSettings(ProjectElement *element, const QString &config);
+    QString generatedLinkerScriptPath(ProjectElement *element, const QString &config,
+                                      const QString &output);
 
     int m_commandLineGenerationVersion = 3;
 };

@@ -60,10 +60,7 @@ bool ARMBuildSystem::addLinkerScript(ProjectElement *element, const QString &con
     const BuildPropertyCatalogue &p = properties();
     GeneratedLinkerScript generated;
     generated.projectDirectory = projectDirectory;
-    generated.scriptPath =
-        getAbsPath(getAbsPath(projectDirectory,
-                              settingForExpanded(element, p.build_intermediate_directory, config)),
-                   QFileInfo(output).completeBaseName() + QStringLiteral(".ld"));
+    generated.scriptPath = generatedLinkerScriptPath(element, config, output);
     QString file;
     if (useMemoryMapFileForLink(element, config, file))
         generated.memoryMapFile = file;
@@ -91,12 +88,33 @@ bool ARMBuildSystem::addLinkerScript(ProjectElement *element, const QString &con
                 return false;
         return true;
     };
-    if (!updateGeneratedLinkerScript(generated, element, builder, current)) {
+    PhaseScope generating(builder, Builder::Phase::LinkerScript, generated.scriptPath);
+    const bool updated = updateGeneratedLinkerScript(generated, element, builder, current);
+    generating.end();
+    if (!updated) {
         buildFailed = true;
         return false;
     }
     args << QStringLiteral("-T") << generated.scriptPath;
     return true;
+}
+
+QString ARMBuildSystem::generatedLinkerScriptPath(ProjectElement *element, const QString &config,
+                                                  const QString &output)
+{
+    const QString directory =
+        getAbsPath(projectDirectory,
+                   settingForExpanded(element, properties().build_intermediate_directory, config));
+    return getAbsPath(directory, QFileInfo(output).completeBaseName() + QStringLiteral(".ld"));
+}
+
+QString ARMBuildSystem::linkerScriptFor(ProjectElement *element, const QString &config,
+                                        const QString &absoluteOutput)
+{
+    QString script;
+    if (useLinkerScriptFileForLink(element, config, script))
+        return script;
+    return generatedLinkerScriptPath(element, config, absoluteOutput);
 }
 
 LinkerScriptSettings ARMBuildSystem::linkerScriptSettings(ProjectElement *element,

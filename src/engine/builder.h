@@ -39,5 +39,39 @@ public:
     virtual void endJob() {}
     virtual void waitForJobs() {}
 
+    // The engine's own work between the steps, for a builder that shows where the time went.
+    // `subject` names what the phase is about (a project, an output, a script); the builder
+    // makes a text of it only when it wants one, so a no-op build pays a call per check.
+    enum class Phase { Resolving, UpToDateCheck, LinkerScript };
+    virtual void beginPhase(Phase, const QString & /*subject*/) {}
+    virtual void endPhase() {}
+
+    // `output` of `element` was linked in this build, or found up to date.
+    virtual void linked(ProjectElement *, const QString & /*config*/, const QString & /*output*/) {}
+
     int totalSteps = 0; // the step count last announced by setTotalSteps
+};
+
+// Brackets one phase of the engine's own work; a null builder is allowed.
+class PhaseScope
+{
+public:
+    PhaseScope(Builder *builder, Builder::Phase phase, const QString &subject) : m_builder(builder)
+    {
+        if (m_builder)
+            m_builder->beginPhase(phase, subject);
+    }
+    ~PhaseScope() { end(); }
+    // Ends the phase before the scope does.
+    void end()
+    {
+        if (m_builder)
+            m_builder->endPhase();
+        m_builder = nullptr;
+    }
+    PhaseScope(const PhaseScope &) = delete;
+    PhaseScope &operator=(const PhaseScope &) = delete;
+
+private:
+    Builder *m_builder;
 };

@@ -50,6 +50,13 @@ bool StandardBuildSystem::useLinkerScriptFileForLink(ProjectElement *element, co
     return true;
 }
 
+QString StandardBuildSystem::linkerScriptFor(ProjectElement *element, const QString &config,
+                                             const QString &)
+{
+    QString path;
+    return useLinkerScriptFileForLink(element, config, path) ? path : QString();
+}
+
 bool StandardBuildSystem::useMemoryMapFileForLink(ProjectElement *element, const QString &config,
                                                   QString &path)
 {

@@ -64,6 +64,7 @@ bool StandardBuildSystem::platformBuild(ProjectElement *element, const QString &
                                         Builder *builder, int flags)
 {
     if (element->isProject()) {
+        const PhaseScope resolving(builder, Builder::Phase::Resolving, element->getName());
         const BuildAction action = buildAction(element, config);
         int jobs = 0;
         if (action != LoadAction && action != ExcludeAction && !(flags & BuildThisOnly)) {

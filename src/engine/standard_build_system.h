@@ -118,6 +118,10 @@ public:
     bool useLinkerScriptFileForLink(ProjectElement *element, const QString &config,
                                     QString &path);
     bool useMemoryMapFileForLink(ProjectElement *element, const QString &config, QString &path);
+    // The linker script the link of `absoluteOutput` uses: the project's own, or the one
+    // generated for it; null when there is neither.
+    virtual QString linkerScriptFor(ProjectElement *element, const QString &config,
+                                    const QString &absoluteOutput);
     bool useSectionPlacementFileForLink(ProjectElement *element, const QString &config,
                                         QString &path);
 

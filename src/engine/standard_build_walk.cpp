@@ -133,6 +133,7 @@ bool StandardBuildSystem::compileStep(ProjectElement *element, const QString &co
     const QString input = element->filePath;
     QString abs;
     QDateTime time;
+    PhaseScope check(builder, Builder::Phase::UpToDateCheck, out);
     if (exists(projectDirectory, out, abs, time, builder, quiet) && !rebuild) {
         QStringList dependencies = dependencyCache.value(abs);
         if (dependencies.isEmpty())
@@ -145,10 +146,12 @@ bool StandardBuildSystem::compileStep(ProjectElement *element, const QString &co
         if (known && upToDate(projectDirectory, out, time, dependencies, builder, quiet)
             && commandUpToDate(element, config, time, action, builder, quiet)) {
             dependencyCache.insert(abs, dependencies);
+            check.end();
             reportUpToDate(builder, quiet, out);
             return false;
         }
     }
+    check.end();
     dependencyCache.remove(abs);
     if (flags & BuildClean)
         cleanFile(abs, quiet, builder);
@@ -182,12 +185,15 @@ bool StandardBuildSystem::archiveStep(ProjectElement *element, const QString &co
     findOutputs(element->firstChild, config, inputs, false);
     QString abs;
     QDateTime time;
+    PhaseScope check(builder, Builder::Phase::UpToDateCheck, out);
     if (exists(projectDirectory, out, abs, time, builder, quiet) && !rebuild
         && upToDate(projectDirectory, out, time, inputs, builder, quiet)
         && commandUpToDate(element, config, time, ArchiveAction, builder, quiet)) {
+        check.end();
         reportUpToDate(builder, quiet, out);
         return false;
     }
+    check.end();
     if (flags & BuildClean)
         cleanFile(abs, quiet, builder);
     if ((flags & BuildNoBuild) || !builder)
@@ -235,6 +241,7 @@ bool StandardBuildSystem::linkStep(ProjectElement *element, const QString &confi
 
     QString abs;
     QDateTime time;
+    PhaseScope check(builder, Builder::Phase::UpToDateCheck, out);
     if (exists(projectDirectory, out, abs, time, builder, quiet) && !rebuild) {
         QStringList dependencies = inputs;
         addLinkerScriptInputs(element, config, dependencies);
@@ -242,10 +249,14 @@ bool StandardBuildSystem::linkStep(ProjectElement *element, const QString &confi
             && commandUpToDate(element, config, time, LinkAction, builder, quiet)
             && additionalOutputFileUpToDate(element, config, abs, dependencies, builder, quiet)
             && mapOutputFileUpToDate(element, config, abs, dependencies, builder, quiet)) {
+            check.end();
             reportUpToDate(builder, quiet, out);
+            if (builder)
+                builder->linked(element, config, abs);
             return false;
         }
     }
+    check.end();
     if (flags & BuildClean)
         cleanFile(abs, quiet, builder);
     if ((flags & BuildNoBuild) || !builder)
@@ -262,6 +273,8 @@ bool StandardBuildSystem::linkStep(ProjectElement *element, const QString &confi
         return true;
     runUserCommand(element, config, p.linker_post_build_command, p.linker_post_build_command_wd,
                    QStringLiteral("Post-link command "), abs, builder);
+    if (!stopping())
+        builder->linked(element, config, abs);
     return true;
 }
 
@@ -321,12 +334,15 @@ bool StandardBuildSystem::stageStep(ProjectElement *element, const QString &conf
     const QString input = absoluteIn(projectDirectory, element->filePath);
     QString abs;
     QDateTime time;
+    PhaseScope check(builder, Builder::Phase::UpToDateCheck, out);
     if (exists(projectDirectory, out, abs, time, builder, quiet) && !rebuild
         && upToDate(projectDirectory, out, time, {input}, builder, quiet)
         && commandUpToDate(element, config, time, StageAction, builder, quiet)) {
+        check.end();
         reportUpToDate(builder, quiet, out, QStringLiteral("."));
         return false;
     }
+    check.end();
     if (flags & BuildClean)
         cleanFile(abs, quiet, builder);
     if ((flags & BuildNoBuild) || !builder)
@@ -363,12 +379,15 @@ bool StandardBuildSystem::combineStep(ProjectElement *element, const QString &co
     findRelativeInputs(element->firstChild, config, inputs);
     QString abs;
     QDateTime time;
+    PhaseScope check(builder, Builder::Phase::UpToDateCheck, out);
     if (exists(projectDirectory, out, abs, time, builder, quiet) && !rebuild
         && upToDate(projectDirectory, out, time, inputs, builder, quiet)
         && commandUpToDate(element, config, time, CombineAction, builder, quiet)) {
+        check.end();
         reportUpToDate(builder, quiet, out);
         return false;
     }
+    check.end();
     if (flags & BuildClean)
         cleanFile(abs, quiet, builder);
     if ((flags & BuildNoBuild) || !builder)
