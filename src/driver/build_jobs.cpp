@@ -1,6 +1,7 @@
 #include "driver/build_jobs.h"
 
 #include "driver/kestrel_builder.h"
+#include "driver/trace_recorder.h"
 
 #include <vector>
 
@@ -14,8 +15,18 @@ struct BuildJobs::Item
     QStringList words;
     int indent = 0;
     QStringList outputs;
+    int tag = -1;
     bool ran = false;
+    int worker = -1;
+    qint64 started = 0;
+    qint64 ended = 0;
     CommandResult result;
+
+    bool failed() const
+    {
+        return result.interrupted || (result.builtin && !result.builtinError.isEmpty()) ||
+               (!result.builtin && result.status != 0);
+    }
 };
 
 struct BuildJobs::Job
@@ -77,10 +88,11 @@ void BuildJobs::line(const QByteArray &bytes)
 }
 
 void BuildJobs::command(const QString &directory, const QStringList &words, int indent,
-                        const QStringList &outputs)
+                        const QStringList &outputs, int tag)
 {
     Item item;
     item.isCommand = true;
+    item.tag = tag;
     item.directory = directory;
     item.words = words;
     item.indent = indent;
@@ -121,7 +133,10 @@ bool BuildJobs::run(Job &job, const Runner &runner)
     for (Item &item : job.items) {
         if (!item.isCommand)
             continue;
+        item.worker = JobPool::currentWorker();
+        item.started = TraceRecorder::now();
         item.result = runner(item.directory, item.words);
+        item.ended = TraceRecorder::now();
         item.ran = true;
         // The step was cut short: what it was writing must not look up to date later.
         if (item.result.interrupted) {
@@ -151,6 +166,8 @@ void BuildJobs::print(const Job &job) const
         }
         if (!item.ran)
             break;
+        if (m_observer)
+            m_observer(item.tag, item.worker, item.started, item.ended, item.failed());
         const CommandResult &result = item.result;
         if (result.builtin) {
             if (!result.builtinError.isEmpty())

@@ -37,6 +37,11 @@ public:
         std::function<CommandResult(const QString &directory, QStringList &command)>;
     // Writes console bytes; called on the owner's thread only.
     using Writer = std::function<void(const QByteArray &bytes)>;
+    // Told of each command that ran, when its job's lines are printed (on the owner's
+    // thread): the tag given to command(), the worker that ran it, when it started and ended
+    // (TraceRecorder::now()) and whether it failed.
+    using Observer =
+        std::function<void(int tag, int worker, qint64 started, qint64 ended, bool failed)>;
     enum Outcome { Running, BuiltinFailed, CommandFailed };
 
     BuildJobs(int jobs, Runner runner, Writer writer);
@@ -49,7 +54,8 @@ public:
     // `indent` is the indentation of a "can't execute command" line about it; `outputs` are the
     // files its step announced, removed when an interruption stops the command.
     void command(const QString &directory, const QStringList &words, int indent,
-                 const QStringList &outputs = {});
+                 const QStringList &outputs = {}, int tag = -1);
+    void setObserver(Observer observer) { m_observer = std::move(observer); }
     void end();
 
     // Prints what the ended jobs printed and reports a failure. After a failure it lets the
@@ -74,6 +80,7 @@ private:
 
     Runner m_runner;
     Writer m_writer;
+    Observer m_observer;
     JobPool m_pool;
     std::shared_ptr<Job> m_current;
     bool m_currentBarrier = false;

@@ -2,6 +2,12 @@
 
 #include <algorithm>
 
+namespace {
+
+thread_local int t_worker = -1;
+
+} // namespace
+
 JobPool::JobPool(int workers) : m_workerCount(std::max(1, workers)) {}
 
 JobPool::~JobPool()
@@ -34,7 +40,7 @@ int JobPool::submit(Work work, bool barrier)
         ++m_queued;
         // Threads are started as work arrives, so that a build with nothing to do starts none.
         if (int(m_threads.size()) < m_workerCount && m_running + m_queued > int(m_threads.size()))
-            m_threads.emplace_back(&JobPool::workerLoop, this);
+            m_threads.emplace_back(&JobPool::workerLoop, this, int(m_threads.size()));
     }
     m_changed.notify_all();
     return number;
@@ -103,8 +109,14 @@ int JobPool::nextRunnable() const
     return -1;
 }
 
-void JobPool::workerLoop()
+int JobPool::currentWorker()
 {
+    return t_worker;
+}
+
+void JobPool::workerLoop(int index)
+{
+    t_worker = index;
     std::unique_lock lock(m_mutex);
     for (;;) {
         int next = -1;

@@ -39,6 +39,9 @@ public:
     void waitForAll();
 
     int workers() const { return m_workerCount; }
+    // The number (0 up to workers() - 1) of the worker that runs the calling thread's job; -1
+    // on a thread that is no worker.
+    static int currentWorker();
 
 private:
     struct Record
@@ -48,7 +51,7 @@ private:
         State state = Queued;
     };
 
-    void workerLoop();
+    void workerLoop(int index);
     int nextRunnable() const; // index of the job a free worker should start, or -1
     bool allEnded() const;
     void advanceEnded();

@@ -54,6 +54,9 @@ KestrelArgParse::KestrelArgParse()
     onOptionGetArgAndCall("-file", false, handler(&KestrelArgParse::onFile));
     onOptionCall("-help", handler(&KestrelArgParse::onHelp));
     onOptionGetArgAndCall("-j", false, handler(&KestrelArgParse::onJobs));
+    onFlag("-memory-usage", &memoryUsage);
+    onOptionGetArgAndCall("-memory-usage-json", false,
+                          handler(&KestrelArgParse::onMemoryUsageFile));
     onOptionGetArgAndCall("-packagesdir", false, handler(&KestrelArgParse::onPackagesDir));
     onFlag("-progress", &progress);
     onOptionGetArgAndCall("-project", false, handler(&KestrelArgParse::onProject));
@@ -66,6 +69,7 @@ KestrelArgParse::KestrelArgParse()
     onOptionGetArgAndCall("-StudioDir", false, handler(&KestrelArgParse::onStudioDir));
     onOptionGetArgAndCall("-template", false, handler(&KestrelArgParse::onTemplate));
     onOptionGetArgAndCall("-templatesfile", false, handler(&KestrelArgParse::onTemplatesFile));
+    onOptionGetArgAndCall("-trace", false, handler(&KestrelArgParse::onTrace));
     onOptionGetArgAndCall("-type", false, handler(&KestrelArgParse::onType));
     onFlag("-verbose", &verbose);
 }
@@ -90,6 +94,16 @@ void KestrelArgParse::onArgument(const char *argument)
 void KestrelArgParse::onCompileCommands(const char *, const char *argument)
 {
     compileCommandsFile = fromWord(argument);
+}
+
+void KestrelArgParse::onMemoryUsageFile(const char *, const char *argument)
+{
+    memoryUsageFile = fromWord(argument);
+}
+
+void KestrelArgParse::onTrace(const char *, const char *argument)
+{
+    traceFile = fromWord(argument);
 }
 
 void KestrelArgParse::onConfig(const char *, const char *argument)

@@ -52,6 +52,12 @@ public:
     bool progress = false;
     // -check: report what the solution file says that the build would ignore, build nothing.
     bool check = false;
+    // -memory-usage: after each link, how full each memory region is.
+    bool memoryUsage = false;
+    // -memory-usage-json: the same figures written to this file (null: none).
+    QString memoryUsageFile;
+    // -trace: the build's steps and kestrel's own phases as a trace event file (null: none).
+    QString traceFile;
 
 private:
     void onCompileCommands(const char *option, const char *argument);
@@ -60,6 +66,7 @@ private:
     void onFile(const char *option, const char *argument);
     void onHelp(const char *option, const char *argument);
     void onJobs(const char *option, const char *argument);
+    void onMemoryUsageFile(const char *option, const char *argument);
     void onPackagesDir(const char *option, const char *argument);
     void onProject(const char *option, const char *argument);
     void onProperty(const char *option, const char *argument);
@@ -68,6 +75,7 @@ private:
     void onStudioDir(const char *option, const char *argument);
     void onTemplate(const char *option, const char *argument);
     void onTemplatesFile(const char *option, const char *argument);
+    void onTrace(const char *option, const char *argument);
     void onType(const char *option, const char *argument);
 };
 

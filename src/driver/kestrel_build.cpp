@@ -6,9 +6,11 @@
 #include "driver/kestrel_arg_parse.h"
 #include "driver/kestrel_builder.h"
 #include "driver/kestrel_main.h"
+#include "driver/memory_usage_report.h"
 #include "driver/progress_builder.h"
 #include "driver/solution_check.h"
 #include "driver/solution_vocabulary.h"
+#include "driver/trace_recorder.h"
 #include "host/h_exception.h"
 #include "host/interruption.h"
 #include "macros/default_system_macros.h"
@@ -190,7 +192,57 @@ int checkSolutionFile(const KestrelArgParse &args)
     return findings.isEmpty() ? 0 : kFailed;
 }
 
-KestrelBuilder::Hooks builderHooks()
+// What -trace and -memory-usage-json collect during the run, written once on whichever way
+// the run ends: a finished build, a failed or interrupted one, or an error that ends it early.
+class RunRecords
+{
+public:
+    explicit RunRecords(const KestrelArgParse &args) : m_args(args) {}
+    ~RunRecords() { (void)write(); }
+    RunRecords(const RunRecords &) = delete;
+    RunRecords &operator=(const RunRecords &) = delete;
+
+    TraceRecorder *trace() { return m_args.traceFile.isNull() ? nullptr : &m_trace; }
+    bool wantsMemoryUsage() const { return m_args.memoryUsage || !m_args.memoryUsageFile.isNull(); }
+
+    QStringList memoryUsage(ProjectElement *element, const QString &config, const QString &output)
+    {
+        ProjectElement *project = projectSystem->projectContaining(element);
+        const QString script = standardBuildSystem->linkerScriptFor(element, config, output);
+        const QStringList lines =
+            m_memory.add(project ? project->getName() : element->getName(), config, output, script);
+        return m_args.memoryUsage ? lines : QStringList();
+    }
+
+    // False, after saying why on standard error, when a file could not be written.
+    [[nodiscard]] bool write()
+    {
+        if (m_written)
+            return true;
+        m_written = true;
+        QString error;
+        bool written = true;
+        if (!m_args.traceFile.isNull() && !m_trace.write(m_args.traceFile, &error))
+            written = reportFailure(error);
+        if (!m_args.memoryUsageFile.isNull() && !m_memory.write(m_args.memoryUsageFile, &error))
+            written = reportFailure(error);
+        return written;
+    }
+
+private:
+    static bool reportFailure(const QString &error)
+    {
+        std::fprintf(stderr, "error: %s\n", local(error).constData());
+        return false;
+    }
+
+    const KestrelArgParse &m_args;
+    TraceRecorder m_trace;
+    MemoryUsageReport m_memory;
+    bool m_written = false;
+};
+
+KestrelBuilder::Hooks builderHooks(RunRecords &records)
 {
     KestrelBuilder::Hooks hooks;
     hooks.builtinCommand = [](const QString &directory, QStringList &command, QString &error) {
@@ -198,10 +250,17 @@ KestrelBuilder::Hooks builderHooks()
     };
     hooks.markBuildFailed = [] { buildSystem->buildFailed = true; };
     // The settings are written back on this way out as on every other.
-    hooks.exitProcess = [](int status) {
+    hooks.exitProcess = [&records](int status) {
+        if (!records.write() && status == 0)
+            status = kFailed;
         closeEnvironmentSettings();
         std::exit(status);
     };
+    if (records.wantsMemoryUsage())
+        hooks.memoryUsage = [&records](ProjectElement *element, const QString &config,
+                                       const QString &output) {
+            return records.memoryUsage(element, config, output);
+        };
     return hooks;
 }
 
@@ -219,9 +278,17 @@ int buildFromCommandLine(KestrelArgParse &args)
     if (args.check)
         return checkSolutionFile(args);
 
+    RunRecords records(args);
+    if (TraceRecorder *trace = records.trace())
+        trace->beginPhase(QStringLiteral("Loading ") +
+                          (args.solutionFileName.isEmpty()
+                               ? args.projectName
+                               : QFileInfo(args.solutionFileName).fileName()));
     ProjectElement *element = args.solutionFileName.isEmpty() ? createFromTypeOrTemplate(args)
                                                               : selectFromSolutionFile(args);
     checkConfiguration(element, args.configName);
+    if (TraceRecorder *trace = records.trace())
+        trace->endPhase();
 
     // Written first: editors want the file most when the code does not compile yet.
     QString error;
@@ -231,14 +298,19 @@ int buildFromCommandLine(KestrelArgParse &args)
         throw HException{error};
 
     const std::unique_ptr<KestrelBuilder> builder =
-        args.progress
-            ? std::make_unique<ProgressBuilder>(args.echo, args.show, builderHooks(), args.jobs)
-            : std::make_unique<KestrelBuilder>(args.echo, args.show, builderHooks(), args.jobs);
+        args.progress ? std::make_unique<ProgressBuilder>(args.echo, args.show,
+                                                          builderHooks(records), args.jobs)
+                      : std::make_unique<KestrelBuilder>(args.echo, args.show,
+                                                         builderHooks(records), args.jobs);
+    builder->setTrace(records.trace());
     // From here on Ctrl-C stops the running tools and removes what they were writing; before,
     // nothing is written that an interruption could leave half done.
     Interruption::install();
     buildSystem->build(element, args.configName, builder.get(), flags, true, args.batch);
     builder->stopIfInterrupted();
+    builder->flushTrace();
+    if (!records.write())
+        return kFailed;
     // A failed external command has ended the process already; a build stopped by a failed
     // built-in command or by the engine itself fails the run too.
     return buildSystem->buildFailed ? kFailed : 0;

@@ -4,9 +4,11 @@
 #include "host/interruption.h"
 #include "host/path.h"
 #include "host/qtx.h"
+#include "project/project_element.h"
 
 #include <QFileInfo>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <utility>
@@ -29,6 +31,32 @@ BuildJobs::Runner commandRunner(const KestrelBuilder::Hooks &hooks)
     };
 }
 
+// Job slot n shows as lane n + 1; commands run one at a time use the first slot's lane.
+int laneOf(int worker)
+{
+    return std::max(worker, 0) + 1;
+}
+
+QString projectOf(ProjectElement *element)
+{
+    while (element && !element->isProject())
+        element = element->parent;
+    return element ? element->getName() : QString();
+}
+
+QString phaseName(Builder::Phase phase, const QString &subject)
+{
+    switch (phase) {
+    case Builder::Phase::Resolving:
+        return QStringLiteral("Resolving ") + subject;
+    case Builder::Phase::UpToDateCheck:
+        return QStringLiteral("Checking ") + subject;
+    case Builder::Phase::LinkerScript:
+        return QStringLiteral("Generating linker script ") + QFileInfo(subject).fileName();
+    }
+    return subject;
+}
+
 } // namespace
 
 KestrelBuilder::KestrelBuilder(bool echo_, bool show_, Hooks hooks, int jobs)
@@ -38,6 +66,11 @@ KestrelBuilder::KestrelBuilder(bool echo_, bool show_, Hooks hooks, int jobs)
     if (jobs > 1 && !show)
         m_jobs = std::make_unique<BuildJobs>(jobs, commandRunner(m_hooks),
                                              [this](const QByteArray &bytes) { write(bytes); });
+    if (m_jobs)
+        m_jobs->setObserver(
+            [this](int group, int worker, qint64 started, qint64 ended, bool failing) {
+                traceCommand(group, laneOf(worker), started, ended, failing);
+            });
 }
 
 KestrelBuilder::~KestrelBuilder() = default;
@@ -70,15 +103,30 @@ void KestrelBuilder::write(const QByteArray &bytes) const
     std::fflush(stdout);
 }
 
-void KestrelBuilder::beginGroup(ProjectElement *, const QString &text, int)
+void KestrelBuilder::beginGroup(ProjectElement *element, const QString &text, int)
+{
+    openGroup(element, text, text);
+}
+
+void KestrelBuilder::openGroup(ProjectElement *element, const QString &label, const QString &shown)
 {
     indent += 2;
-    printLine(text);
+    printLine(shown);
+    if (!m_trace)
+        return;
+    // A group opened without an element (an archive's) belongs to the project around it.
+    QString category = projectOf(element);
+    if (category.isNull() && !m_openGroups.empty())
+        category = m_traceGroups[size_t(m_openGroups.back())].category;
+    m_openGroups.push_back(int(m_traceGroups.size()));
+    m_traceGroups.push_back({label, category});
 }
 
 void KestrelBuilder::endGroup(ProjectElement *)
 {
     indent -= 2;
+    if (!m_openGroups.empty())
+        m_openGroups.pop_back();
 }
 
 // A new step begins: whatever the last one announced is complete.
@@ -152,11 +200,17 @@ void KestrelBuilder::failed(int status)
     }
     if (m_hooks.markBuildFailed)
         m_hooks.markBuildFailed();
+    endProcess(1);
+}
+
+void KestrelBuilder::endProcess(int status)
+{
     std::fflush(stdout);
+    flushTrace();
     if (m_hooks.exitProcess)
-        m_hooks.exitProcess(1);
+        m_hooks.exitProcess(status);
     else
-        std::exit(1);
+        std::exit(status);
 }
 
 void KestrelBuilder::doit()
@@ -167,14 +221,16 @@ void KestrelBuilder::doit()
         return;
     if (m_jobs && m_jobs->recording()) {
         stopIfInterrupted();
-        m_jobs->command(workingDirectory, command, indent, m_announced);
+        m_jobs->command(workingDirectory, command, indent, m_announced, traceGroup());
         return;
     }
     // A command outside any job may need what the jobs make: it runs after them.
     waitForJobs();
     stopIfInterruptedInStep();
     QString errorText;
+    const qint64 started = TraceRecorder::now();
     if (m_hooks.builtinCommand && m_hooks.builtinCommand(workingDirectory, command, errorText)) {
+        traceCommand(traceGroup(), laneOf(0), started, TraceRecorder::now(), !errorText.isEmpty());
         if (!errorText.isEmpty()) {
             printLine(errorText);
             if (m_hooks.markBuildFailed)
@@ -186,6 +242,8 @@ void KestrelBuilder::doit()
     QStringList errorLines;
     const int status = QTx::spawnProcess(command, true, workingDirectory, false, &outputLines,
                                          &errorLines, true);
+    traceCommand(traceGroup(), laneOf(0), started, TraceRecorder::now(),
+                 status != 0 || Interruption::signal() != 0);
     relay(errorLines);
     relay(outputLines);
     stopIfInterruptedInStep();
@@ -225,10 +283,7 @@ void KestrelBuilder::stopIfInterrupted()
     write("build interrupted\n");
     if (m_hooks.markBuildFailed)
         m_hooks.markBuildFailed();
-    if (m_hooks.exitProcess)
-        m_hooks.exitProcess(status);
-    else
-        std::exit(status);
+    endProcess(status);
 }
 
 void KestrelBuilder::error(const QString &text)
@@ -288,9 +343,61 @@ void KestrelBuilder::settled(int outcome)
         m_hooks.markBuildFailed();
     if (outcome != BuildJobs::CommandFailed)
         return;
-    std::fflush(stdout);
-    if (m_hooks.exitProcess)
-        m_hooks.exitProcess(1);
-    else
-        std::exit(1);
+    endProcess(1);
+}
+
+void KestrelBuilder::beginPhase(Phase phase, const QString &subject)
+{
+    if (m_trace)
+        m_trace->beginPhase(phaseName(phase, subject));
+}
+
+void KestrelBuilder::endPhase()
+{
+    if (m_trace)
+        m_trace->endPhase();
+}
+
+// Shown commands ran nothing, so there is no fresh output to look at.
+void KestrelBuilder::linked(ProjectElement *element, const QString &config, const QString &output)
+{
+    if (show || !m_hooks.memoryUsage)
+        return;
+    const QStringList lines = m_hooks.memoryUsage(element, config, output);
+    indent += 2;
+    for (const QString &line : lines)
+        printLine(line);
+    indent -= 2;
+}
+
+int KestrelBuilder::traceGroup() const
+{
+    return m_openGroups.empty() ? -1 : m_openGroups.back();
+}
+
+// A step is the run of commands of one group on one lane: consecutive commands of the same
+// group extend it, so a copy and its chmod make one step.
+void KestrelBuilder::traceCommand(int group, int lane, qint64 started, qint64 ended, bool failing)
+{
+    if (!m_trace)
+        return;
+    if (m_stepOpen && group == m_stepGroup && lane == m_step.lane) {
+        m_step.end = ended;
+        m_step.failed = m_step.failed || failing;
+        return;
+    }
+    flushTrace();
+    static const TraceGroup outsideGroups{QStringLiteral("command"), QString()};
+    const TraceGroup &named = group >= 0 ? m_traceGroups[size_t(group)] : outsideGroups;
+    m_step = {named.label, named.category, lane, started, ended, failing};
+    m_stepGroup = group;
+    m_stepOpen = true;
+}
+
+void KestrelBuilder::flushTrace()
+{
+    if (!m_trace || !m_stepOpen)
+        return;
+    m_trace->record(m_step);
+    m_stepOpen = false;
 }

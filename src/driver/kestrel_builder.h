@@ -1,12 +1,14 @@
 // KestrelBuilder: the console builder of the command-line tool.
 #pragma once
 
+#include "driver/trace_recorder.h"
 #include "engine/builder.h"
 
 #include <QString>
 #include <QStringList>
 #include <functional>
 #include <memory>
+#include <vector>
 
 class BuildJobs;
 
@@ -27,6 +29,10 @@ public:
             builtinCommand;
         std::function<void()> markBuildFailed;
         std::function<void(int status)> exitProcess;
+        // -memory-usage: the lines to print after `output` was linked or found up to date.
+        std::function<QStringList(ProjectElement *element, const QString &config,
+                                  const QString &output)>
+            memoryUsage;
     };
 
     // With more than one job (and without `show`), the commands of each step the walk marks
@@ -52,6 +58,15 @@ public:
     void beginJob(bool barrier) override;
     void endJob() override;
     void waitForJobs() override;
+    void beginPhase(Phase phase, const QString &subject) override;
+    void endPhase() override;
+    void linked(ProjectElement *element, const QString &config, const QString &output) override;
+
+    // -trace: where each step that ran and the engine's phases are recorded (null: nowhere).
+    void setTrace(TraceRecorder *trace) { m_trace = trace; }
+    // Records the step whose commands ran last, which stays open while further commands of
+    // its group may follow. The builder does so itself before it ends the process.
+    void flushTrace();
 
     // Ends the run with 128 + the signal number when an interruption has been received (see
     // host/interruption.h), after the running jobs have ended; returns otherwise. The builder
@@ -71,8 +86,22 @@ public:
     QStringList environmentList;
     int indent = 0;
 
+protected:
+    // Opens a group whose console line is `shown`; a trace names its step `label`.
+    void openGroup(ProjectElement *element, const QString &label, const QString &shown);
+
 private:
+    // An open group as a trace names it: the step's label, its project as the category.
+    struct TraceGroup
+    {
+        QString label;
+        QString category;
+    };
+
     void printLine(const QString &text) const;
+    void endProcess(int status);
+    int traceGroup() const; // the innermost open group's number; -1 when not tracing
+    void traceCommand(int group, int lane, qint64 started, qint64 ended, bool failing);
     void relay(const QStringList &lines) const;
     void failed(int status);
     void write(const QByteArray &bytes) const;
@@ -83,4 +112,11 @@ private:
     QStringList m_announced;        // output and temporary files of the current step
     bool m_directoryFailed = false; // the step's output directory could not be made
     std::unique_ptr<BuildJobs> m_jobs; // null when commands run one at a time
+    TraceRecorder *m_trace = nullptr;
+    // Tracing only: every group opened so far, by number, and the numbers of the open ones.
+    std::vector<TraceGroup> m_traceGroups;
+    std::vector<int> m_openGroups;
+    TraceRecorder::Event m_step; // the step being recorded, while m_stepOpen
+    int m_stepGroup = -1;
+    bool m_stepOpen = false;
 };

@@ -19,7 +19,7 @@ void ProgressBuilder::beginGroup(ProjectElement *element, const QString &text, i
 {
     ++m_depth;
     if (m_depth == m_stepDepth && m_step > 0)
-        KestrelBuilder::beginGroup(element, stepPrefix(m_step, totalSteps) + text, flags);
+        openGroup(element, text, stepPrefix(m_step, totalSteps) + text);
     else
         KestrelBuilder::beginGroup(element, text, flags);
 }

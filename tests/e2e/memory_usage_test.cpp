@@ -1,0 +1,216 @@
+// -memory-usage and -memory-usage-json on real firmware: the figures must be what the section
+// and program header tables of the tool chain's readelf say.
+#include "arm_firmware.h"
+
+#include "support/qt_printers.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QMap>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <vector>
+
+namespace {
+
+struct Region
+{
+    const char *name;
+    quint64 start;
+    quint64 size;
+};
+
+struct Case
+{
+    const char *source;  // a fixture, or "examples" for the installation's example
+    const char *project; // the project whose link is measured
+    const char *zav;
+    const char *elf;
+    std::vector<Region> regions; // as the project's memory map or linker script declares them
+};
+
+const Case kCases[] = {
+    // A linker script generated from the board's memory map; .fast code runs in RAM and is
+    // stored in FLASH.
+    {"examples",
+     "hello",
+     "hello.zav",
+     "hello/Debug/hello.elf",
+     {{"FLASH", 0, 0x40000}, {"SRAM", 0x20000000, 0x10000}}},
+    // C++ with the project's own linker script.
+    {"arm_cortex_m3",
+     "shapes",
+     "firmware.zav",
+     "Debug/shapes.elf",
+     {{"FLASH", 0, 0x40000}, {"SRAM", 0x20000000, 0x10000}}},
+    // ARM7 with its own linker script.
+    {"arm_arm7tdmi",
+     "blinky",
+     "arm7.zav",
+     "Debug/blinky.elf",
+     {{"FLASH", 0, 0x40000}, {"SRAM", 0x200000, 0x10000}}},
+};
+
+struct Section
+{
+    QString name;
+    bool noBits = false;
+    quint64 address = 0;
+    quint64 size = 0;
+};
+
+struct Load
+{
+    quint64 virtualAddress = 0;
+    quint64 physicalAddress = 0;
+    quint64 fileSize = 0;
+};
+
+// The allocated sections and loadable segments as `readelf -lSW` prints them.
+void readTables(const QString &text, std::vector<Section> &sections, std::vector<Load> &loads)
+{
+    static const QRegularExpression sectionLine(
+        QStringLiteral("^\\s*\\[\\s*\\d+\\]\\s+(\\S+)\\s+(\\S+)\\s+([0-9a-f]+)\\s+[0-9a-f]+\\s+"
+                       "([0-9a-f]+)\\s+[0-9a-f]+\\s+([A-Za-z]*)\\s*\\d+\\s+\\d+\\s+\\d+$"));
+    static const QRegularExpression loadLine(
+        QStringLiteral("^\\s*LOAD\\s+0x[0-9a-f]+\\s+0x([0-9a-f]+)\\s+0x([0-9a-f]+)\\s+"
+                       "0x([0-9a-f]+)\\s"));
+    for (const QString &line : text.split(u'\n')) {
+        if (const QRegularExpressionMatch m = sectionLine.match(line); m.hasMatch()) {
+            if (m.captured(5).contains(u'A') && m.captured(4).toULongLong(nullptr, 16) != 0)
+                sections.push_back({m.captured(1), m.captured(2) == u"NOBITS",
+                                    m.captured(3).toULongLong(nullptr, 16),
+                                    m.captured(4).toULongLong(nullptr, 16)});
+        } else if (const QRegularExpressionMatch l = loadLine.match(line); l.hasMatch()) {
+            loads.push_back({l.captured(1).toULongLong(nullptr, 16),
+                             l.captured(2).toULongLong(nullptr, 16),
+                             l.captured(3).toULongLong(nullptr, 16)});
+        }
+    }
+}
+
+// Marks every byte of the region that a section's run or load image covers, and counts them.
+quint64 usedBytes(const Region &region, const std::vector<Section> &sections,
+                  const std::vector<Load> &loads)
+{
+    std::vector<bool> covered(region.size);
+    auto mark = [&](quint64 from, quint64 size) {
+        for (quint64 a = from; a < from + size; ++a)
+            if (a >= region.start && a < region.start + region.size)
+                covered[a - region.start] = true;
+    };
+    for (const Section &section : sections) {
+        mark(section.address, section.size);
+        if (section.noBits)
+            continue;
+        for (const Load &load : loads)
+            if (section.address >= load.virtualAddress &&
+                section.address + section.size <= load.virtualAddress + load.fileSize)
+                mark(load.physicalAddress + section.address - load.virtualAddress, section.size);
+    }
+    return quint64(std::count(covered.begin(), covered.end(), true));
+}
+
+QString grouped(quint64 n)
+{
+    QString digits = QString::number(n);
+    for (qsizetype at = digits.size() - 3; at > 0; at -= 3)
+        digits.insert(at, u',');
+    return digits;
+}
+
+// The report's lines on the console, by region name: "<used> of <size>".
+QMap<QString, QString> consoleFigures(const QString &out)
+{
+    static const QRegularExpression line(
+        QStringLiteral("^    (\\S+) +\\[[#.]{20}\\] +\\d+\\.\\d%  ([\\d,]+ of [\\d,]+) bytes$"));
+    QMap<QString, QString> figures;
+    for (const QString &text : out.split(u'\n'))
+        if (const QRegularExpressionMatch m = line.match(text); m.hasMatch())
+            figures.insert(m.captured(1), m.captured(2));
+    return figures;
+}
+
+class MemoryUsage : public ::testing::TestWithParam<Case>
+{
+};
+
+TEST_P(MemoryUsage, FiguresAreTheBytesReadelfShowsInEachRegion)
+{
+    const QString readelf = QStandardPaths::findExecutable(QStringLiteral("arm-none-eabi-readelf"));
+    if (readelf.isEmpty())
+        GTEST_SKIP() << "arm-none-eabi-readelf is not installed";
+    const Case &c = GetParam();
+    QTemporaryDir temporary;
+    ASSERT_TRUE(temporary.isValid());
+    const QString dir = temporary.path();
+    const QString source = QLatin1String(c.source);
+    ASSERT_TRUE(source == u"examples"
+                    ? copyTree(kestrelSourceDir() + QStringLiteral("/examples"), dir)
+                    : copyFixture(source, dir));
+    const QStringList args{
+        "-config",    "Debug", "-project", c.project, "-memory-usage", "-memory-usage-json",
+        "usage.json", c.zav};
+    const RunResult built = runKestrel(args, dir, dir + QStringLiteral("/user"));
+    ASSERT_EQ(built.status, 0) << qPrintable(built.out) << qPrintable(built.err);
+
+    std::vector<Section> sections;
+    std::vector<Load> loads;
+    readTables(runProgram(readelf, {"-lSW", c.elf}, dir).out, sections, loads);
+    ASSERT_FALSE(sections.empty());
+    const QJsonArray links =
+        QJsonDocument::fromJson(readTextFile(dir + QStringLiteral("/usage.json")).toUtf8())
+            .object()
+            .value("links")
+            .toArray();
+    ASSERT_EQ(links.size(), 1);
+    const QJsonObject link = links.first().toObject();
+    EXPECT_EQ(link.value("project").toString(), QLatin1String(c.project));
+    EXPECT_TRUE(link.value("output").toString().endsWith(QLatin1String(c.elf)));
+    const QJsonArray segments = link.value("segments").toArray();
+    ASSERT_EQ(segments.size(), qsizetype(c.regions.size()));
+
+    QMap<QString, QString> expectedConsole;
+    for (qsizetype i = 0; i < segments.size(); ++i) {
+        const Region &region = c.regions[size_t(i)];
+        const QJsonObject segment = segments[i].toObject();
+        SCOPED_TRACE(region.name);
+        EXPECT_EQ(segment.value("name").toString(), QLatin1String(region.name));
+        EXPECT_EQ(quint64(segment.value("start").toDouble()), region.start);
+        EXPECT_EQ(quint64(segment.value("size").toDouble()), region.size);
+        const quint64 used = usedBytes(region, sections, loads);
+        EXPECT_GT(used, 0u);
+        EXPECT_EQ(quint64(segment.value("used").toDouble()), used);
+        QStringList inRegion;
+        for (const Section &section : sections)
+            if (section.address >= region.start && section.address < region.start + region.size)
+                inRegion.append(section.name);
+        const QJsonArray listed = segment.value("sections").toArray();
+        for (const QString &name : std::as_const(inRegion))
+            EXPECT_TRUE(listed.contains(name)) << qPrintable(name);
+        expectedConsole.insert(QLatin1String(region.name),
+                               grouped(used) + QStringLiteral(" of ") + grouped(region.size));
+    }
+    EXPECT_EQ(consoleFigures(built.out), expectedConsole) << qPrintable(built.out);
+
+    // A link found up to date reports the same; without the option nothing is said.
+    const RunResult again = runKestrel(args, dir, dir + QStringLiteral("/user"));
+    ASSERT_EQ(again.status, 0) << qPrintable(again.out);
+    EXPECT_TRUE(steps(again.out).isEmpty()) << qPrintable(again.out);
+    EXPECT_EQ(consoleFigures(again.out), expectedConsole) << qPrintable(again.out);
+    const RunResult plain = runKestrel({"-config", "Debug", "-project", c.project, c.zav}, dir,
+                                       dir + QStringLiteral("/user"));
+    EXPECT_TRUE(consoleFigures(plain.out).isEmpty()) << qPrintable(plain.out);
+}
+
+INSTANTIATE_TEST_SUITE_P(Firmware, MemoryUsage, ::testing::ValuesIn(kCases),
+                         [](const ::testing::TestParamInfo<Case> &param) {
+                             return std::string(param.param.project);
+                         });
+
+} // namespace
