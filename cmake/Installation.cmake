@@ -1,6 +1,7 @@
 # Makes the build tree a complete installation root ($(StudioDir)), and `cmake --install` the
 # same layout under a prefix:
-#   gcc/bin/   the GNU ARM tool chain passes the build runs (cc1, cc1plus, as, ld, ar, objcopy)
+#   gcc/bin/   the GNU ARM tool chain passes the build runs (cc1, cc1plus, as, ld, ar, objcopy),
+#              and the drivers a compiler launcher runs (arm-none-eabi-gcc, arm-none-eabi-g++)
 #   include/   the C library's and the compiler's headers, and debugio.h
 #   lib/       the run-time libraries under the names the link step selects, per $(LibExt)
 #   bin/       mungeas, xmlcp, mkhdr (tools/) beside kestrel
@@ -16,11 +17,12 @@ endif()
 set(kestrel_toolchain_packages
     "gcc-arm-none-eabi binutils-arm-none-eabi libnewlib-arm-none-eabi libstdc++-arm-none-eabi-newlib")
 find_program(KESTREL_ARM_GCC arm-none-eabi-gcc)
+find_program(KESTREL_ARM_GXX arm-none-eabi-g++)
 find_program(KESTREL_ARM_AS arm-none-eabi-as)
 find_program(KESTREL_ARM_LD arm-none-eabi-ld)
 find_program(KESTREL_ARM_AR arm-none-eabi-ar)
 find_program(KESTREL_ARM_OBJCOPY arm-none-eabi-objcopy)
-foreach(tool KESTREL_ARM_GCC KESTREL_ARM_AS KESTREL_ARM_LD KESTREL_ARM_AR KESTREL_ARM_OBJCOPY)
+foreach(tool KESTREL_ARM_GCC KESTREL_ARM_GXX KESTREL_ARM_AS KESTREL_ARM_LD KESTREL_ARM_AR KESTREL_ARM_OBJCOPY)
     if(NOT ${tool})
         message(FATAL_ERROR
             "The GNU ARM tool chain is missing (no ${tool}). Install the Debian packages "

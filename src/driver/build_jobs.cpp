@@ -16,6 +16,7 @@ struct BuildJobs::Item
     int indent = 0;
     QStringList outputs;
     int tag = -1;
+    QString launcher;
     bool ran = false;
     int worker = -1;
     qint64 started = 0;
@@ -88,11 +89,12 @@ void BuildJobs::line(const QByteArray &bytes)
 }
 
 void BuildJobs::command(const QString &directory, const QStringList &words, int indent,
-                        const QStringList &outputs, int tag)
+                        const QStringList &outputs, int tag, const QString &launcher)
 {
     Item item;
     item.isCommand = true;
     item.tag = tag;
+    item.launcher = launcher;
     item.directory = directory;
     item.words = words;
     item.indent = indent;
@@ -179,6 +181,10 @@ void BuildJobs::print(const Job &job) const
             const QString program = item.words.isEmpty() ? QString() : item.words.first();
             bytes += consoleLine(item.indent,
                                  QStringLiteral("can't execute command \"") + program + u'"');
+        } else if (result.status > 0 && !item.launcher.isEmpty() && result.errorLines.isEmpty() &&
+                   result.outputLines.isEmpty() && !result.interrupted) {
+            bytes += consoleLine(item.indent,
+                                 KestrelBuilder::launcherFailure(item.launcher, result.status));
         }
     }
     m_writer(bytes);

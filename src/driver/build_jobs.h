@@ -52,9 +52,10 @@ public:
     // A finished console line (indentation and line end included).
     void line(const QByteArray &bytes);
     // `indent` is the indentation of a "can't execute command" line about it; `outputs` are the
-    // files its step announced, removed when an interruption stops the command.
+    // files its step announced, removed when an interruption stops the command; `launcher` is
+    // the compiler launcher it runs through, if any, named when it fails silently.
     void command(const QString &directory, const QStringList &words, int indent,
-                 const QStringList &outputs = {}, int tag = -1);
+                 const QStringList &outputs = {}, int tag = -1, const QString &launcher = {});
     void setObserver(Observer observer) { m_observer = std::move(observer); }
     void end();
 

@@ -54,6 +54,7 @@ KestrelArgParse::KestrelArgParse()
     onOptionGetArgAndCall("-file", false, handler(&KestrelArgParse::onFile));
     onOptionCall("-help", handler(&KestrelArgParse::onHelp));
     onOptionGetArgAndCall("-j", false, handler(&KestrelArgParse::onJobs));
+    onOptionGetArgAndCall("-launcher", false, handler(&KestrelArgParse::onLauncher));
     onFlag("-memory-usage", &memoryUsage);
     onOptionGetArgAndCall("-memory-usage-json", false,
                           handler(&KestrelArgParse::onMemoryUsageFile));
@@ -144,6 +145,11 @@ void KestrelArgParse::onJobs(const char *, const char *argument)
         return;
     }
     jobs = count > 0 ? count : int(std::max(1U, std::thread::hardware_concurrency()));
+}
+
+void KestrelArgParse::onLauncher(const char *, const char *argument)
+{
+    launcher = fromWord(argument);
 }
 
 void KestrelArgParse::onPackagesDir(const char *, const char *argument)

@@ -58,6 +58,9 @@ public:
     QString memoryUsageFile;
     // -trace: the build's steps and kestrel's own phases as a trace event file (null: none).
     QString traceFile;
+    // -launcher: the compiler launcher's command (null: not given, KESTREL_LAUNCHER decides;
+    // empty: none).
+    QString launcher;
 
 private:
     void onCompileCommands(const char *option, const char *argument);
@@ -67,6 +70,7 @@ private:
     void onHelp(const char *option, const char *argument);
     void onJobs(const char *option, const char *argument);
     void onMemoryUsageFile(const char *option, const char *argument);
+    void onLauncher(const char *option, const char *argument);
     void onPackagesDir(const char *option, const char *argument);
     void onProject(const char *option, const char *argument);
     void onProperty(const char *option, const char *argument);

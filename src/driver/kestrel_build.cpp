@@ -26,6 +26,8 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
 
 #include <cstdio>
 #include <cstdlib>
@@ -242,6 +244,27 @@ private:
     bool m_written = false;
 };
 
+// The compiler launcher's words: -launcher, else KESTREL_LAUNCHER; an empty one is none. Its
+// program must be there before anything is built, so that a build never fails halfway for it.
+QStringList launcherWords(const KestrelArgParse &args)
+{
+    const QString text =
+        args.launcher.isNull() ? qEnvironmentVariable("KESTREL_LAUNCHER") : args.launcher;
+    const QStringList words = QProcess::splitCommand(text);
+    if (words.isEmpty())
+        return words;
+    const QString &program = words.first();
+    const bool found = program.contains(u'/')
+                           ? QFileInfo(program).isExecutable() && QFileInfo(program).isFile()
+                           : !QStandardPaths::findExecutable(program).isEmpty();
+    if (!found)
+        throw HException{QStringLiteral("can't find the compiler launcher \"%1\" (%2)")
+                             .arg(program, args.launcher.isNull()
+                                               ? QStringLiteral("KESTREL_LAUNCHER")
+                                               : QStringLiteral("-launcher"))};
+    return words;
+}
+
 KestrelBuilder::Hooks builderHooks(RunRecords &records)
 {
     KestrelBuilder::Hooks hooks;
@@ -290,6 +313,7 @@ int buildFromCommandLine(KestrelArgParse &args)
     if (TraceRecorder *trace = records.trace())
         trace->endPhase();
 
+    const QStringList launcher = launcherWords(args);
     // Written first: editors want the file most when the code does not compile yet.
     QString error;
     if (!args.compileCommandsFile.isNull()
@@ -303,6 +327,7 @@ int buildFromCommandLine(KestrelArgParse &args)
                       : std::make_unique<KestrelBuilder>(args.echo, args.show,
                                                          builderHooks(records), args.jobs);
     builder->setTrace(records.trace());
+    builder->launcher = launcher;
     // From here on Ctrl-C stops the running tools and removes what they were writing; before,
     // nothing is written that an interruption could leave half done.
     Interruption::install();

@@ -1,6 +1,7 @@
 #include "driver/kestrel_builder.h"
 
 #include "driver/build_jobs.h"
+#include "engine/compile_command.h"
 #include "host/interruption.h"
 #include "host/path.h"
 #include "host/qtx.h"
@@ -11,6 +12,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <utility>
 
 namespace {
@@ -137,6 +139,8 @@ void KestrelBuilder::init()
     environmentList.clear();
     m_announced.clear();
     m_directoryFailed = false;
+    m_pass = Pass::Other;
+    m_madeObject = false;
     stopIfInterrupted();
 }
 
@@ -192,11 +196,18 @@ void KestrelBuilder::relay(const QStringList &lines) const
     std::fflush(stdout);
 }
 
-void KestrelBuilder::failed(int status)
+QString KestrelBuilder::launcherFailure(const QString &launcher, int status)
+{
+    return QStringLiteral("the launcher \"%1\" failed (exit status %2)").arg(launcher).arg(status);
+}
+
+void KestrelBuilder::failed(int status, bool printed)
 {
     if (status == -1) {
         const QString program = command.isEmpty() ? QString() : command.first();
         printLine(QStringLiteral("can't execute command \"") + program + u'"');
+    } else if (m_launched && !printed) {
+        printLine(launcherFailure(launcher.first(), status));
     }
     if (m_hooks.markBuildFailed)
         m_hooks.markBuildFailed();
@@ -213,15 +224,48 @@ void KestrelBuilder::endProcess(int status)
         std::exit(status);
 }
 
+void KestrelBuilder::setPass(Pass pass)
+{
+    m_pass = pass;
+}
+
+// Rewrites the command into its launched form when the walk marked it as a compilation;
+// false when the command has nothing left to do: a launched command has made the step's
+// object, so there is no assembly to assemble, and no temporary output to remove (the walk
+// removes the file it reserved for it).
+bool KestrelBuilder::launch()
+{
+    const Pass pass = std::exchange(m_pass, Pass::Other);
+    m_launched = false;
+    if (launcher.isEmpty())
+        return true;
+    if (pass == Pass::Assemble || pass == Pass::RemoveIntermediate)
+        return !m_madeObject;
+    std::optional<CompileCommand> driver;
+    if (pass == Pass::Compile && !m_announced.isEmpty())
+        driver = compileCommandFromPass(workingDirectory, command, m_announced.first());
+    else if (pass == Pass::CompileToAssembly)
+        driver = assemblyCommandFromPass(workingDirectory, command);
+    if (!driver)
+        return true;
+    command = launcher + driver->arguments;
+    m_launched = true;
+    m_madeObject = pass == Pass::Compile;
+    return true;
+}
+
 void KestrelBuilder::doit()
 {
+    if (!launch())
+        return;
     if (echo)
         printLine(command.join(u' '));
     if (show || m_directoryFailed)
         return;
     if (m_jobs && m_jobs->recording()) {
         stopIfInterrupted();
-        m_jobs->command(workingDirectory, command, indent, m_announced, traceGroup());
+        m_jobs->command(workingDirectory, command, indent, m_announced, traceGroup(),
+                        m_launched ? launcher.first() : QString());
         return;
     }
     // A command outside any job may need what the jobs make: it runs after them.
@@ -248,7 +292,7 @@ void KestrelBuilder::doit()
     relay(outputLines);
     stopIfInterruptedInStep();
     if (status != 0)
-        failed(status);
+        failed(status, !errorLines.isEmpty() || !outputLines.isEmpty());
 }
 
 // Only regular files are removed: an output named /dev/null must survive an interruption.

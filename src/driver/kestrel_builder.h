@@ -50,6 +50,7 @@ public:
     void setOutputFiles(const QStringList &files) override;
     void setTemporaryFiles(const QStringList &files) override;
     void doit() override;
+    void setPass(Pass pass) override;
     void error(const QString &text) override;
     void note(const QString &text) override;
     void success(const QString &text) override;
@@ -79,6 +80,15 @@ public:
     // Latin-1 code (above 255 counts as 0) and kept when it is in 32..126.
     static QByteArray printable(const QString &text);
 
+    // The compiler launcher and its own options ("ccache", "distcc"); empty: none. With one,
+    // the compilations the walk marks run as the launcher's words followed by their compiler
+    // driver form (the compile commands file's entry), and the assembler passes that form
+    // makes redundant are left out. What the walk hands over is unchanged.
+    QStringList launcher;
+    // "the launcher ... failed" when a launched command fails without printing anything (a
+    // compiler that fails always says why).
+    static QString launcherFailure(const QString &launcher, int status);
+
     bool echo;
     bool show;
     QString workingDirectory;
@@ -103,14 +113,18 @@ private:
     int traceGroup() const; // the innermost open group's number; -1 when not tracing
     void traceCommand(int group, int lane, qint64 started, qint64 ended, bool failing);
     void relay(const QStringList &lines) const;
-    void failed(int status);
+    void failed(int status, bool printed);
     void write(const QByteArray &bytes) const;
     void settled(int outcome);
     void stopIfInterruptedInStep();
+    bool launch();
 
     Hooks m_hooks;
-    QStringList m_announced;        // output and temporary files of the current step
-    bool m_directoryFailed = false; // the step's output directory could not be made
+    QStringList m_announced;           // output and temporary files of the current step
+    bool m_directoryFailed = false;    // the step's output directory could not be made
+    Pass m_pass = Pass::Other;         // of the next doit
+    bool m_madeObject = false;         // a launched command of the step has made the object
+    bool m_launched = false;           // the current command runs through the launcher
     std::unique_ptr<BuildJobs> m_jobs; // null when commands run one at a time
     TraceRecorder *m_trace = nullptr;
     // Tracing only: every group opened so far, by number, and the numbers of the open ones.

@@ -247,6 +247,7 @@ void ARMBuildSystem::assemblerPass(ProjectElement *element, const QString &confi
     }
     builder->setCommand(args);
     builder->setOutputFiles({absoluteOutput});
+    builder->setPass(Builder::Pass::Assemble);
     builder->doit();
 }
 
@@ -258,6 +259,7 @@ void ARMBuildSystem::removeTemporaryFile(const QString &file, Builder *builder)
     if (file.isEmpty())
         return;
     builder->setCommand({QStringLiteral("rm"), file});
+    builder->setPass(Builder::Pass::RemoveIntermediate);
     builder->doit();
     QFile::remove(file);
 }
@@ -286,7 +288,10 @@ void ARMBuildSystem::compileCommand(ProjectElement *element, const QString &conf
 
     if (!keep)
         builder->setTemporaryFiles({assembly});
+    QStringList names;
+    const bool renamed = renameSections(element, config, names);
     builder->setCommand(args);
+    builder->setPass(keep || renamed ? Builder::Pass::CompileToAssembly : Builder::Pass::Compile);
     builder->doit();
     if (!stopping())
         runSectionRenaming(element, config, assembly, builder);
@@ -319,6 +324,11 @@ void ARMBuildSystem::assembleCommand(ProjectElement *element, const QString &con
 
     builder->setTemporaryFiles({preprocessed});
     builder->setCommand(args);
+    // Renamed sections need the preprocessed text here; preprocessing is cheap, so then
+    // nothing of the step goes elsewhere.
+    QStringList names;
+    if (!renameSections(element, config, names))
+        builder->setPass(Builder::Pass::Compile);
     builder->doit();
     if (!stopping())
         runSectionRenaming(element, config, preprocessed, builder);

@@ -23,6 +23,17 @@ public:
     virtual void setOutputFiles(const QStringList &files) = 0;
     virtual void setTemporaryFiles(const QStringList &files) = 0;
     virtual void doit() = 0;
+
+    // What the command of the next doit() is within a compilation step, for a builder that
+    // runs compilations through a compiler launcher in the compiler driver's form; the walk
+    // says it before that doit and init() forgets it. Compile: a compiler pass whose output
+    // only the step's assembler pass reads, so that one driver command can make the object.
+    // CompileToAssembly: a compiler pass whose assembly something else reads first (section
+    // renaming, a kept listing). Assemble: that assembler pass. RemoveIntermediate: the
+    // removal of the compiler pass's temporary output. A builder that runs the commands as
+    // given ignores all of this: the commands themselves never change.
+    enum class Pass { Other, Compile, CompileToAssembly, Assemble, RemoveIntermediate };
+    virtual void setPass(Pass) {}
     virtual void nextStep() {}
     virtual void error(const QString &text) = 0;
     virtual void note(const QString &) {}

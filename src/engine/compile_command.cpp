@@ -30,18 +30,22 @@ bool takesSeparateArgument(const QString &word)
     return options.contains(word);
 }
 
-// What only steers the pass: its output, its dependency file (cc1 takes the file name as the
-// argument of -MD), its console manners and the pass's own names for its inputs.
+// What only steers the pass: its output, its console manners, the preprocessing-only forms
+// and the pass's own names for its inputs.
 bool isPassOnly(const QString &option)
 {
     static const QSet<QString> options{
-        QStringLiteral("-o"),       QStringLiteral("-MD"),       QStringLiteral("-MMD"),
-        QStringLiteral("-MF"),      QStringLiteral("-MQ"),       QStringLiteral("-MT"),
-        QStringLiteral("-MP"),      QStringLiteral("-M"),        QStringLiteral("-MM"),
+        QStringLiteral("-o"),       QStringLiteral("-M"),        QStringLiteral("-MM"),
         QStringLiteral("-quiet"),   QStringLiteral("-v"),        QStringLiteral("-E"),
         QStringLiteral("-P"),       QStringLiteral("-lang-asm"), QStringLiteral("-dumpbase"),
         QStringLiteral("-dumpdir"), QStringLiteral("-auxbase"),  QStringLiteral("-auxbase-strip")};
     return options.contains(option);
+}
+
+// cc1 takes the dependency file as the argument of -MD (or -MMD); the driver takes it from -MF.
+bool namesDependencyFile(const QString &option)
+{
+    return option == u"-MD" || option == u"-MMD";
 }
 
 // Interworking is what the EABI's calling convention always gives, so the driver ignores the
@@ -85,6 +89,7 @@ struct PassWords
 {
     QStringList options;
     QString source;
+    QString output; // the pass's own output
     bool assembly = false;
 };
 
@@ -102,7 +107,11 @@ PassWords sortPassWords(const QStringList &pass)
         }
         words.assembly = words.assembly || word == u"-lang-asm";
         const bool pairs = takesSeparateArgument(word) && i + 1 < pass.size();
-        if (!isPassOnly(word) && !isMeaninglessForTheDriver(word)) {
+        if (pairs && word == u"-o")
+            words.output = pass.at(i + 1);
+        if (pairs && namesDependencyFile(word)) {
+            words.options << word << QStringLiteral("-MF") << pass.at(i + 1);
+        } else if (!isPassOnly(word) && !isMeaninglessForTheDriver(word)) {
             words.options << word;
             if (pairs)
                 words.options << pass.at(i + 1);
@@ -123,30 +132,49 @@ QJsonObject toJson(const CompileCommand &command)
     return entry;
 }
 
-} // namespace
-
-std::optional<CompileCommand> compileCommandFromPass(const QString &directory,
-                                                     const QStringList &pass, const QString &object)
+// The driver form, stopped after compiling ("-c") or after assembly generation ("-S"), written
+// to `output` (relative to `directory`, or absolute).
+std::optional<CompileCommand> driverCommand(const QString &directory, const QStringList &pass,
+                                            const QString &output, const QString &stop,
+                                            const PassWords &words)
 {
     const std::optional<QString> driver = driverName(pass.value(0));
-    if (!driver)
+    if (!driver || words.source.isEmpty())
         return std::nullopt;
-    const PassWords words = sortPassWords(pass);
-    if (words.source.isEmpty())
-        return std::nullopt;
-
     CompileCommand command;
     command.directory = QDir::cleanPath(QDir(directory).absolutePath());
     command.file = absoluteIn(command.directory, words.source);
-    command.output = object.isEmpty() ? QString() : absoluteIn(command.directory, object);
+    command.output = output.isEmpty() ? QString() : absoluteIn(command.directory, output);
+    // Debug information names the directory the compiler ran in; mapped to ".", an object
+    // compiled in one checkout is the same as one compiled in another, so a compiler cache can
+    // share it between them.
     command.arguments << driverProgram(pass.first(), *driver) << words.options
-                      << QStringLiteral("-c");
+                      << QStringLiteral("-fdebug-prefix-map=") + command.directory +
+                             QStringLiteral("=.")
+                      << stop;
     if (words.assembly)
         command.arguments << QStringLiteral("-x") << QStringLiteral("assembler-with-cpp");
     command.arguments << words.source;
     if (!command.output.isEmpty())
         command.arguments << QStringLiteral("-o") << command.output;
     return command;
+}
+
+} // namespace
+
+std::optional<CompileCommand> compileCommandFromPass(const QString &directory,
+                                                     const QStringList &pass, const QString &object)
+{
+    return driverCommand(directory, pass, object, QStringLiteral("-c"), sortPassWords(pass));
+}
+
+std::optional<CompileCommand> assemblyCommandFromPass(const QString &directory,
+                                                      const QStringList &pass)
+{
+    const PassWords words = sortPassWords(pass);
+    if (words.assembly || words.output.isEmpty())
+        return std::nullopt;
+    return driverCommand(directory, pass, words.output, QStringLiteral("-S"), words);
 }
 
 QByteArray compileCommandsJson(const QList<CompileCommand> &commands)

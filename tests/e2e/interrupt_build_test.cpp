@@ -1,7 +1,8 @@
 // Ctrl-C or SIGTERM in the middle of a firmware build: the running tool chain pass ends, the
 // file it was writing is removed, the run exits with 128 + the signal, and the next build
 // redoes exactly the step that was cut short. The compiler or assembler pass working on
-// slow.c is a wrapper that writes a partial output, then sleeps before running the real pass.
+// slow.c (or the compiler launcher) is a wrapper that writes a partial output, then sleeps
+// before running the real pass.
 #include "arm_firmware.h"
 
 #include "support/qt_printers.h"
@@ -37,6 +38,7 @@ if [ "$tool" = "$KESTREL_SLOW_TOOL" ]; then
         ;;
     esac
 fi
+[ "$tool" = launch ] && exec "$@"
 exec "$KESTREL_REAL_TOOLS/$tool" "$@"
 )sh";
 
@@ -61,12 +63,12 @@ protected:
         ASSERT_TRUE(copyFixture(QStringLiteral("interrupt_firmware"), work));
         const QString tools = m_dir.filePath("tools");
         ASSERT_TRUE(QDir().mkpath(tools));
-        for (const char *pass : {"cc1", "cc1plus", "as"}) {
+        for (const char *pass : {"cc1", "cc1plus", "as", "launch"}) {
             const QString path = tools + u'/' + pass;
             ASSERT_TRUE(writeTextFile(path, kSlowPass));
             QFile(path).setPermissions(QFile(path).permissions() | QFileDevice::ExeOwner);
         }
-        for (const char *tool : {"ld", "ar", "objcopy"})
+        for (const char *tool : {"ld", "ar", "objcopy", "arm-none-eabi-gcc"})
             ASSERT_TRUE(QFile::link(kestrelRootDir() + "/gcc/bin/" + tool, tools + u'/' + tool));
         settingsFile = m_dir.filePath("user/Tessary for ARM/settings.xml");
         ASSERT_TRUE(writeTextFile(
@@ -85,6 +87,8 @@ protected:
         env.insert("KESTREL_TEST_STARTED", started());
         env.insert("KESTREL_REAL_TOOLS", kestrelRootDir() + "/gcc/bin");
         env.insert("KESTREL_SLOW_TOOL", slowTool);
+        if (slowTool == u"launch")
+            env.insert("KESTREL_LAUNCHER", m_dir.filePath("tools/launch"));
         return env;
     }
 
@@ -210,6 +214,8 @@ INSTANTIATE_TEST_SUITE_P(EachPassAndSignal, InterruptedPass,
                          ::testing::Values(Case{"cc1", SIGINT, {}}, Case{"as", SIGINT, {}},
                                            Case{"cc1", SIGTERM, {}}, Case{"as", SIGTERM, {}},
                                            Case{"as", SIGINT, {"-j", "2"}},
+                                           Case{"launch", SIGINT, {}},
+                                           Case{"launch", SIGTERM, {"-j", "2"}},
                                            Case{"cc1", SIGTERM, {"-j", "2"}}),
                          [](const ::testing::TestParamInfo<Case> &param) {
                              return std::string(param.param.slowTool) +

@@ -26,26 +26,30 @@ TEST(CompileCommandFromPass, TranslatesThePassIntoTheDriverForm)
         const char *expected; // driver arguments
     };
     const Case cases[] = {
-        // Target, preprocessor and language options pass unchanged; the pass's console,
-        // dependency file and temporary output go; the object comes from the step.
+        // Target, preprocessor and language options pass unchanged, and so does the
+        // dependency file, in the driver's words; the pass's console and temporary output
+        // go; the object comes from the step.
         {"/gcc/bin/cc1 -fmessage-length=0 -mcpu=cortex-m3 -mthumb -nostdinc -DDEBUG "
          "-isystem/inc -I. -MD Debug/a.d -MQ Debug/a.o -quiet -gdwarf-2 -std=c99 /p/a.c "
          "-o /p/Debug/kestrel_x",
          "Debug/a.o",
          "arm-none-eabi-gcc -fmessage-length=0 -mcpu=cortex-m3 -mthumb -nostdinc -DDEBUG "
-         "-isystem/inc -I. -gdwarf-2 -std=c99 -c /p/a.c -o /p/Debug/a.o"},
+         "-isystem/inc -I. -MD -MF Debug/a.d -MQ Debug/a.o -gdwarf-2 -std=c99 "
+         "-fdebug-prefix-map=/p=. -c /p/a.c -o /p/Debug/a.o"},
         {"/gcc/bin/cc1plus -fno-exceptions -v -Os b.cpp -o t", "/o/b.o",
-         "arm-none-eabi-g++ -fno-exceptions -Os -c b.cpp -o /o/b.o"},
+         "arm-none-eabi-g++ -fno-exceptions -Os -fdebug-prefix-map=/p=. -c b.cpp -o /o/b.o"},
         // Preprocessed assembly is assembly with the preprocessor for the driver.
         {"cc1 -E -P -mthumb -lang-asm /s/start.s -o t", "start.o",
-         "arm-none-eabi-gcc -mthumb -c -x assembler-with-cpp /s/start.s -o /p/start.o"},
+         "arm-none-eabi-gcc -mthumb -fdebug-prefix-map=/p=. -c -x assembler-with-cpp "
+         "/s/start.s -o /p/start.o"},
         // Options written apart keep their argument, even one that looks like a source.
         {"cc1 -I inc -isystem sys -include cfg.h -D X=1 -U Y a.c -o t", "a.o",
-         "arm-none-eabi-gcc -I inc -isystem sys -include cfg.h -D X=1 -U Y -c a.c -o /p/a.o"},
+         "arm-none-eabi-gcc -I inc -isystem sys -include cfg.h -D X=1 -U Y "
+         "-fdebug-prefix-map=/p=. -c a.c -o /p/a.o"},
         {"cc1 -mthumb -mthumb-interwork a.c -o t", "a.o",
-         "arm-none-eabi-gcc -mthumb -c a.c -o /p/a.o"},
+         "arm-none-eabi-gcc -mthumb -fdebug-prefix-map=/p=. -c a.c -o /p/a.o"},
         // Without a known object the entry has no -o.
-        {"cc1 a.c -o t", "", "arm-none-eabi-gcc -c a.c"},
+        {"cc1 a.c -o t", "", "arm-none-eabi-gcc -fdebug-prefix-map=/p=. -c a.c"},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.pass);
@@ -53,6 +57,21 @@ TEST(CompileCommandFromPass, TranslatesThePassIntoTheDriverForm)
         ASSERT_TRUE(command.has_value());
         EXPECT_EQ(command->arguments, words(c.expected));
     }
+}
+
+// For a compilation whose assembly the step reads before assembling it: the same words,
+// stopped at assembly written where the pass writes it.
+TEST(AssemblyCommandFromPass, StopsAtTheAssemblyThePassWrites)
+{
+    const char pass[] =
+        "/gcc/bin/cc1 -mthumb -MD Debug/a.d -MQ Debug/a.o -quiet a.c -o Debug/a.asm";
+    const auto command = assemblyCommandFromPass("/p", words(pass));
+    ASSERT_TRUE(command.has_value());
+    EXPECT_EQ(command->arguments, words("arm-none-eabi-gcc -mthumb -MD -MF Debug/a.d -MQ Debug/a.o "
+                                        "-fdebug-prefix-map=/p=. -S a.c -o /p/Debug/a.asm"));
+    EXPECT_EQ(command->output, "/p/Debug/a.asm");
+    // Preprocessed assembly has no compilation to stop after.
+    EXPECT_FALSE(assemblyCommandFromPass("/p", words("cc1 -E -lang-asm s.s -o t")).has_value());
 }
 
 TEST(CompileCommandFromPass, NamesTheSourceAndObjectAbsolutely)
