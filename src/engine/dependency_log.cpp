@@ -13,15 +13,21 @@ const QString DependencyLog::kFileName = QStringLiteral(".kestrel_deps");
 
 namespace {
 
-// The first line of every log; a log of any other version is read as empty.
-const QByteArray kHeader = QByteArrayLiteral("kestrel dependency log 1");
+// The first line of every log written; a log of the previous version (without records) is read
+// too, any other as empty.
+const QByteArray kHeader = QByteArrayLiteral("kestrel dependency log 2");
+const QByteArray kPreviousHeader = QByteArrayLiteral("kestrel dependency log 1");
 
 // Each path appears once, on a "p" line, and is named by its position after that; an object is
 // an "o" line (modification and status change times, size, index of its directory, file name)
-// and a "d" line (the indices of its dependencies in order):
+// and a "d" line (the indices of its dependencies in order). An output made by a step that
+// succeeded has an "s" line (the signature in 16 hexadecimal digits, file name), one whose step
+// failed an "f" line:
 //   p /work/inc/board.h
 //   o 1765012345123456789 1765012345123456789 2048 3 main.o
 //   d 4 0 1 2
+//   s 9e3779b97f4a7c15 main.o
+//   f app.elf
 class Reader
 {
 public:
@@ -58,6 +64,24 @@ public:
         return true;
     }
 
+    // Exactly 16 hexadecimal digits at `at` in `line`, followed by a blank; moves past both.
+    static bool signature(QByteArrayView line, qsizetype &at, quint64 &value)
+    {
+        if (line.size() < at + 17 || line[at + 16] != ' ')
+            return false;
+        value = 0;
+        for (const char c : line.sliced(at, 16)) {
+            const int digit = c >= '0' && c <= '9'   ? c - '0'
+                              : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                                                     : -1;
+            if (digit < 0)
+                return false;
+            value = value << 4 | quint64(digit);
+        }
+        at += 17;
+        return true;
+    }
+
 private:
     const QByteArray &m_text;
     qsizetype m_pos = 0;
@@ -85,12 +109,13 @@ QString fileNameOf(const QString &object)
 
 } // namespace
 
-DependencyLog::Entries DependencyLog::parse(const QByteArray &text)
+DependencyLog::Entries DependencyLog::parse(const QByteArray &text, Records *records)
 {
     Entries entries;
+    Records parsedRecords;
     Reader reader(text);
     QByteArrayView line;
-    if (!reader.line(line) || line != kHeader)
+    if (!reader.line(line) || (line != kHeader && line != kPreviousHeader))
         return {};
     QStringList paths;
     QString object;
@@ -131,14 +156,29 @@ DependencyLog::Entries DependencyLog::parse(const QByteArray &text)
             object = QString();
             break;
         }
+        case 's':
+        case 'f': {
+            Record record;
+            record.failed = line[0] == 'f';
+            if (!object.isNull() ||
+                (!record.failed && !Reader::signature(line, at, record.signature)) ||
+                at >= line.size())
+                return {};
+            parsedRecords.insert_or_assign(QString::fromUtf8(line.sliced(at)), record);
+            break;
+        }
         default:
             return {};
         }
     }
-    return object.isNull() ? entries : Entries();
+    if (!object.isNull())
+        return {};
+    if (records)
+        *records = std::move(parsedRecords);
+    return entries;
 }
 
-QByteArray DependencyLog::format(const Entries &entries)
+QByteArray DependencyLog::format(const Entries &entries, const Records &records)
 {
     QByteArray text = kHeader + '\n';
     std::unordered_map<QString, qint64, PathHash> indices;
@@ -164,6 +204,15 @@ QByteArray DependencyLog::format(const Entries &entries)
                 + QByteArray::number(e.identity.size) + ' ' + QByteArray::number(indexOf(e.dir))
                 + ' ' + object.toUtf8() + '\n' + dependencies + '\n';
     }
+    for (const auto &[output, record] : records) {
+        if (hasLineEnd(output))
+            continue; // judged by its times alone next time
+        if (record.failed)
+            text += "f " + output.toUtf8() + '\n';
+        else
+            text += "s " + QByteArray::number(record.signature, 16).rightJustified(16, '0') + ' ' +
+                    output.toUtf8() + '\n';
+    }
     return text;
 }
 
@@ -176,7 +225,7 @@ DependencyLog::Directory &DependencyLog::directory(const QString &path)
         Directory loaded;
         QByteArray text;
         if (readWhole(path + u'/' + kFileName, text))
-            loaded.entries = parse(text);
+            loaded.entries = parse(text, &loaded.records);
         it = m_directories.emplace(path, std::move(loaded)).first;
     }
     // Elements of an unordered_map stay where they are as it grows.
@@ -208,6 +257,56 @@ void DependencyLog::record(const QString &object, const QString &dir, const File
     d.dirty = true;
 }
 
+const DependencyLog::Record *DependencyLog::record(const QString &output)
+{
+    const Directory &d = directory(directoryOf(output));
+    const auto it = d.records.find(fileNameOf(output));
+    return it == d.records.end() ? nullptr : &it->second;
+}
+
+void DependencyLog::startStep(const QString &output)
+{
+    Directory &d = directory(directoryOf(output));
+    const QString name = fileNameOf(output);
+    const auto it = d.records.find(name);
+    // A step started twice in one run (another configuration writing the same file) keeps the
+    // record from before the first.
+    m_pending.try_emplace(output, it == d.records.end() ? std::optional<Record>()
+                                                        : std::optional<Record>(it->second));
+    d.records.insert_or_assign(name, Record{0, true});
+    d.dirty = true;
+}
+
+void DependencyLog::stepSucceeded(const QString &output, quint64 signature)
+{
+    if (m_pending.erase(output) == 0)
+        return;
+    Directory &d = directory(directoryOf(output));
+    d.records.insert_or_assign(fileNameOf(output), Record{signature, false});
+    d.dirty = true;
+}
+
+void DependencyLog::abandonSteps()
+{
+    for (const auto &[output, before] : m_pending) {
+        Directory &d = directory(directoryOf(output));
+        if (before)
+            d.records.insert_or_assign(fileNameOf(output), *before);
+        else
+            d.records.erase(fileNameOf(output));
+        d.dirty = true;
+    }
+    m_pending.clear();
+}
+
+void DependencyLog::forget(const QString &output)
+{
+    Directory &d = directory(directoryOf(output));
+    m_pending.erase(output);
+    if (d.records.erase(fileNameOf(output)) != 0)
+        d.dirty = true;
+}
+
 void DependencyLog::save()
 {
     for (auto &[directory, d] : m_directories) {
@@ -219,7 +318,7 @@ void DependencyLog::save()
         // write into one temporary file, or a log mixed from both could be renamed into place.
         const QString temporary =
             path + u'.' + QString::number(::getpid()) + QStringLiteral(".tmp");
-        const QByteArray text = format(d.entries);
+        const QByteArray text = format(d.entries, d.records);
         QFile file(temporary);
         const bool written = file.open(QIODevice::WriteOnly | QIODevice::Truncate)
                              && file.write(text) == text.size() && file.flush();

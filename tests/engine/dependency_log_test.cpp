@@ -6,6 +6,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <optional>
+
 #include <gtest/gtest.h>
 
 
@@ -54,8 +56,13 @@ TEST(DependencyLog, AnythingButAWellFormedLogGivesNoEntries)
     ASSERT_EQ(DependencyLog::parse(good).size(), 1);
     const QByteArray bad[] = {
         "",
-        "kestrel dependency log 2\np /p\np /p/a.c\no 1 2 3 0 a.o\nd 1\n",
-        "kestrel dependency log 1\np /p\np /p/a.c\no 1 2 3 0 a.o\nd 1",  // no final line end
+        "kestrel dependency log 3\np /p\np /p/a.c\no 1 2 3 0 a.o\nd 1\n",
+        "kestrel dependency log 2\ns 9e3779b97f4a7c1 a.o\n", // 15 digits
+        "kestrel dependency log 2\ns 9e3779b97f4a7c1X a.o\n",
+        "kestrel dependency log 2\ns 9e3779b97f4a7c15\n", // no output name
+        "kestrel dependency log 2\nf\n",
+        "kestrel dependency log 2\np /p\no 1 2 3 0 a.o\nf a.o\nd 0\n",    // inside an object
+        "kestrel dependency log 1\np /p\np /p/a.c\no 1 2 3 0 a.o\nd 1",   // no final line end
         "kestrel dependency log 1\np /p\np /p/a.c\no 1 2 3 0 a.o\nd 2\n", // index past the table
         "kestrel dependency log 1\np /p\np /p/a.c\no 1 2 3 5 a.o\nd 1\n", // directory past it
         "kestrel dependency log 1\np /p\no 1 2 3 0 a.o\n",                // object without "d"
@@ -72,6 +79,72 @@ TEST(DependencyLog, AnythingButAWellFormedLogGivesNoEntries)
     for (const QByteArray &text : bad) {
         SCOPED_TRACE(text.toStdString());
         EXPECT_TRUE(DependencyLog::parse(text).empty());
+    }
+}
+
+TEST(DependencyLog, RecordsRoundTripBesideTheObjects)
+{
+    const DependencyLog::Records records{{"main.o", {0x9e3779b97f4a7c15ULL, false}},
+                                         {"app.elf", {0, true}},
+                                         {"low bits.o", {1, false}}};
+    DependencyLog::Records parsed;
+    const DependencyLog::Entries entries =
+        DependencyLog::parse(DependencyLog::format(someEntries(), records), &parsed);
+    expectSame(entries, someEntries());
+    EXPECT_TRUE(parsed == records);
+}
+
+// What a later build finds for an output after what this one did to it.
+TEST(DependencyLog, AStepLeavesItsSignatureItsFailureOrWhatWasThere)
+{
+    struct Case
+    {
+        const char *steps;
+        std::optional<DependencyLog::Record> expected;
+    };
+    const DependencyLog::Record before{7, false};
+    const Case cases[] = {
+        {"start succeed", DependencyLog::Record{42, false}},
+        {"start", DependencyLog::Record{0, true}}, // failed: never settled
+        {"start abandon", before},                 // interrupted or shown
+        {"start succeed start abandon", DependencyLog::Record{42, false}},
+        {"start start succeed", DependencyLog::Record{42, false}},
+        {"forget", std::nullopt}, // cleaned
+        {"start forget abandon", std::nullopt},
+        {"succeed", before}, // no step was started
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.steps);
+        QTemporaryDir dir;
+        ASSERT_TRUE(dir.isValid());
+        const QString output = dir.path() + "/Debug/app.elf";
+        ASSERT_TRUE(QDir().mkpath(dir.path() + "/Debug"));
+        {
+            DependencyLog log;
+            log.startStep(output);
+            log.stepSucceeded(output, before.signature);
+            log.save();
+        }
+        {
+            DependencyLog log;
+            for (const QString &step : QString(c.steps).split(u' ')) {
+                if (step == u"start")
+                    log.startStep(output);
+                else if (step == u"succeed")
+                    log.stepSucceeded(output, 42);
+                else if (step == u"abandon")
+                    log.abandonSteps();
+                else
+                    log.forget(output);
+            }
+            log.save();
+        }
+        DependencyLog later;
+        const DependencyLog::Record *record = later.record(output);
+        ASSERT_EQ(record != nullptr, c.expected.has_value());
+        if (record) {
+            EXPECT_TRUE(*record == *c.expected);
+        }
     }
 }
 
