@@ -34,6 +34,8 @@ struct BuildJobs::Job
 {
     std::vector<Item> items;
     Outcome outcome = Running; // how the job failed, if it did
+    bool interrupted = false;
+    std::function<void(bool succeeded)> done;
 };
 
 namespace {
@@ -115,6 +117,9 @@ void BuildJobs::end()
     if (!hasCommand) {
         for (const Item &item : job->items)
             line(item.line);
+        // Its step stopped before it could hand over a command: it did not make its output.
+        if (job->done)
+            job->done(false);
         return;
     }
     const Runner *runner = &m_runner;
@@ -143,6 +148,7 @@ bool BuildJobs::run(Job &job, const Runner &runner)
         // The step was cut short: what it was writing must not look up to date later.
         if (item.result.interrupted) {
             KestrelBuilder::removeOutputs(item.outputs);
+            job.interrupted = true;
             job.outcome = CommandFailed;
             return false;
         }
@@ -203,11 +209,20 @@ void BuildJobs::flush()
                 return;
             if (state != JobPool::Dropped)
                 print(*block.record);
+            const Job &job = *block.record;
+            if (job.done && state != JobPool::Dropped && !job.interrupted)
+                job.done(job.outcome == Running);
             if (block.record->outcome > m_outcome)
                 m_outcome = block.record->outcome;
         }
         m_blocks.pop_front();
     }
+}
+
+void BuildJobs::whenEnds(const std::function<void(bool succeeded)> &done)
+{
+    if (m_current)
+        m_current->done = done;
 }
 
 BuildJobs::Outcome BuildJobs::failure()

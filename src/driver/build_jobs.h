@@ -58,6 +58,9 @@ public:
                  const QStringList &outputs = {}, int tag = -1, const QString &launcher = {});
     void setObserver(Observer observer) { m_observer = std::move(observer); }
     void end();
+    // `done` learns, when the job being recorded has run, whether all its commands succeeded;
+    // it is not called for a job that never ran or that an interruption cut short.
+    void whenEnds(const std::function<void(bool succeeded)> &done);
 
     // Prints what the ended jobs printed and reports a failure. After a failure it lets the
     // running jobs end and prints them too, and no further job starts.

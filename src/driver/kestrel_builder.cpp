@@ -376,6 +376,14 @@ void KestrelBuilder::waitForJobs()
         settled(m_jobs->waitForAll());
 }
 
+bool KestrelBuilder::whenStepEnds(const std::function<void(bool succeeded)> &done)
+{
+    if (!m_jobs || !m_jobs->recording())
+        return false;
+    m_jobs->whenEnds(done);
+    return true;
+}
+
 // A failed built-in command stops the walk; a failed program ends the run, as it does when
 // commands run one at a time, once the other running jobs have ended and been printed.
 void KestrelBuilder::settled(int outcome)

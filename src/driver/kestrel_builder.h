@@ -68,6 +68,8 @@ public:
     // Records the step whose commands ran last, which stays open while further commands of
     // its group may follow. The builder does so itself before it ends the process.
     void flushTrace();
+    bool runsCommands() const override { return !show; }
+    bool whenStepEnds(const std::function<void(bool succeeded)> &done) override;
 
     // Ends the run with 128 + the signal number when an interruption has been received (see
     // host/interruption.h), after the running jobs have ended; returns otherwise. The builder

@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 class ProjectElement;
 
 class Builder
@@ -59,6 +61,18 @@ public:
 
     // `output` of `element` was linked in this build, or found up to date.
     virtual void linked(ProjectElement *, const QString & /*config*/, const QString & /*output*/) {}
+    // False for a builder that only shows or collects the commands: no step makes its output
+    // then, and what is recorded about the outputs stays as it was.
+    virtual bool runsCommands() const { return true; }
+    // How the step whose commands were just handed over ended, asked at the end of each step.
+    // A builder that ran each command as it was handed over returns false: the walk knows the
+    // outcome itself (the build failed or it did not). A builder that runs the step's job later
+    // keeps `done` and calls it on the walk's thread once the job has ended, true when every
+    // command succeeded; never for a job that did not run or that an interruption cut short.
+    virtual bool whenStepEnds(const std::function<void(bool succeeded)> & /*done*/)
+    {
+        return false;
+    }
 
     int totalSteps = 0; // the step count last announced by setTotalSteps
 };

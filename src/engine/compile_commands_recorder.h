@@ -28,6 +28,7 @@ public:
     void setTemporaryFiles(const QStringList &) override {}
     void doit() override;
     void error(const QString &text) override { m_errors.append(text); }
+    bool runsCommands() const override { return false; }
 
     const QList<CompileCommand> &commands() const { return m_commands; }
     const QStringList &errors() const { return m_errors; }
