@@ -272,8 +272,12 @@ KestrelBuilder::Hooks builderHooks(RunRecords &records)
         return standardBuildSystem->builtinCommand(directory, command, error);
     };
     hooks.markBuildFailed = [] { buildSystem->buildFailed = true; };
-    // The settings are written back on this way out as on every other.
+    // The settings are written back on this way out as on every other, and so are the records
+    // of the outputs: the steps that succeeded keep theirs, the one that failed says so, and
+    // one an interruption cut short leaves its output's record as it was.
     hooks.exitProcess = [&records](int status) {
+        if (standardBuildSystem)
+            standardBuildSystem->saveOutputRecords(status == kFailed);
         if (!records.write() && status == 0)
             status = kFailed;
         closeEnvironmentSettings();

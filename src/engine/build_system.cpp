@@ -80,6 +80,7 @@ int BuildSystem::build(ProjectElement *element, const QString &config, Builder *
     // A parallel builder may still be running the last steps.
     if (builder)
         builder->waitForJobs();
+    buildEnded();
     m_building = false;
     m_statCache.clear();
     if (stopping()) {

@@ -115,6 +115,8 @@ public:
 
 protected:
     bool stopping() const { return buildFailed || stopRequested; }
+    // Called once the last step of a build has ended.
+    virtual void buildEnded() {}
 
 private:
     bool projectBuildIn(ProjectElement *project, const QString &config, Builder *builder,

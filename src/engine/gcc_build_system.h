@@ -40,6 +40,7 @@ public:
 
     // The environment's tool-chain root directory with the global macros expanded.
     QString toolDirectory() const;
+    QString toolChainDirectory() const override { return toolPath(QString()); }
     // toolDirectory() + "/" + prefix + `name`.
     QString toolPath(const QString &name) const;
 

@@ -79,6 +79,7 @@ bool StandardBuildSystem::platformBuild(ProjectElement *element, const QString &
     projectDirectory =
         projectSystem->projectDirectoryPath(projectSystem->projectContaining(element));
     selectPropertyGroupFile(element, config);
+    resetSignatures();
     m_outputs.clear();
     m_cacheOutputs = true;
     const bool rebuilt = platformBuild1(element, config, builder, flags);
@@ -273,6 +274,8 @@ void StandardBuildSystem::cleanFile(const QString &path, bool quiet, Builder *bu
     const bool existed = QFileInfo::exists(path);
     const bool removed = QTx::removeFile(path);
     forgetFileTime(path);
+    if (removed || !existed)
+        dependencyLog.forget(path);
     if (quiet || !existed || !builder)
         return;
     const QString shown = QDir::toNativeSeparators(path);

@@ -141,6 +141,16 @@ public:
                                 const QString &absoluteOutput, Builder *builder);
     void addCommonPreprocessorDefinitions(QStringList &args);
 
+    // The signature of the commands `action` would run now to make `output` from `inputs` (see
+    // output_signature.cpp); 0 for actions that make nothing.
+    quint64 outputSignature(ProjectElement *element, const QString &config, BuildAction action,
+                            const QString &output, const QStringList &inputs);
+    // The directory the tool chain's programs are run from; part of every signature.
+    virtual QString toolChainDirectory() const;
+    // Writes the records of the outputs. Steps that never settled failed when `failed`;
+    // otherwise they were interrupted or only shown, and their outputs keep what they had.
+    void saveOutputRecords(bool failed);
+
     // The directory of the project being built; set by platformBuild().
     QString projectDirectory;
     // Per absolute object path, the dependency list with which it was last found up to date.
@@ -188,6 +198,42 @@ private:
 
     QString computeOutput(BuildAction action, ProjectElement *element, const QString &config,
                           bool absolute);
+
+    // Records of what made each output (see output_signature.cpp).
+    struct SharedSignature
+    {
+        quint64 hash = 0;
+        QList<const PropertyClass *> perElement; // expanded for each element
+    };
+    struct SignatureKey
+    {
+        const ProjectElement *anchor;
+        int kind;
+        bool operator==(const SignatureKey &) const = default;
+        friend size_t qHash(const SignatureKey &key, size_t seed = 0)
+        {
+            return qHashMulti(seed, key.anchor, key.kind);
+        }
+    };
+    const QList<const PropertyClass *> &signatureSettings(int kind);
+    const SharedSignature &sharedSignature(ProjectElement *element, const QString &config,
+                                           int kind);
+    const QString &toolChainRoot();
+    void resetSignatures();
+    // False, with the reason told unless quiet, when the record of the output says its step
+    // failed or ran another command.
+    bool signatureUpToDate(const QString &output, const QString &absoluteOutput, quint64 signature,
+                           Builder *builder, bool quiet);
+    class StepRecord;
+    void startStep(const QString &absoluteOutput);
+    void settleStep(Builder *builder, const QString &absoluteOutput, quint64 signature);
+    void buildEnded() override;
+
+    QList<const PropertyClass *> m_signatureSettings[5];
+    // Per settings anchor; only while one project is built, in one configuration.
+    QHash<SignatureKey, SharedSignature> m_sharedSignatures;
+    QString m_toolChainRoot;
+    bool m_globalMacrosReferToMacros = false;
 
     BuildPropertyCatalogue *m_catalogue = nullptr;
     bool m_ownsCatalogue = false;

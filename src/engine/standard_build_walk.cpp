@@ -60,6 +60,35 @@ private:
 
 } // namespace
 
+// The record of one step's output: from the first command on, the output counts as failed
+// until the step is known to have succeeded. Commands that are only shown change nothing.
+class StandardBuildSystem::StepRecord
+{
+public:
+    StepRecord(StandardBuildSystem &system, Builder *builder, const QString &output,
+               quint64 signature)
+        : m_system(system), m_builder(builder), m_output(output), m_signature(signature),
+          m_active(builder->runsCommands())
+    {
+        if (m_active)
+            system.startStep(output);
+    }
+    ~StepRecord()
+    {
+        if (m_active)
+            m_system.settleStep(m_builder, m_output, m_signature);
+    }
+    StepRecord(const StepRecord &) = delete;
+    StepRecord &operator=(const StepRecord &) = delete;
+
+private:
+    StandardBuildSystem &m_system;
+    Builder *m_builder;
+    QString m_output;
+    quint64 m_signature;
+    bool m_active;
+};
+
 bool StandardBuildSystem::platformBuild1(ProjectElement *element, const QString &config,
                                          Builder *builder, int flags)
 {
@@ -134,6 +163,7 @@ bool StandardBuildSystem::compileStep(ProjectElement *element, const QString &co
     QString abs;
     QDateTime time;
     PhaseScope check(builder, Builder::Phase::UpToDateCheck, out);
+    const quint64 signature = outputSignature(element, config, action, out, {input});
     if (exists(projectDirectory, out, abs, time, builder, quiet) && !rebuild) {
         QStringList dependencies = dependencyCache.value(abs);
         if (dependencies.isEmpty())
@@ -143,8 +173,9 @@ bool StandardBuildSystem::compileStep(ProjectElement *element, const QString &co
             !dependencies.isEmpty() || !unreadableDependencyFile(abs, builder, quiet);
         if (dependencies.isEmpty())
             dependencies.append(element->absolutePath.filePath());
-        if (known && upToDate(projectDirectory, out, time, dependencies, builder, quiet)
-            && commandUpToDate(element, config, time, action, builder, quiet)) {
+        if (known && upToDate(projectDirectory, out, time, dependencies, builder, quiet) &&
+            commandUpToDate(element, config, time, action, builder, quiet) &&
+            signatureUpToDate(out, abs, signature, builder, quiet)) {
             dependencyCache.insert(abs, dependencies);
             check.end();
             reportUpToDate(builder, quiet, out);
@@ -159,6 +190,7 @@ bool StandardBuildSystem::compileStep(ProjectElement *element, const QString &co
         return true;
 
     const JobScope job(builder, false);
+    const StepRecord record(*this, builder, abs, signature);
     runUserCommand(element, config, p.compile_pre_build_command, p.compile_pre_build_command_wd,
                    QStringLiteral("Pre-compile command "), QString(), builder);
     if (stopping())
@@ -186,9 +218,11 @@ bool StandardBuildSystem::archiveStep(ProjectElement *element, const QString &co
     QString abs;
     QDateTime time;
     PhaseScope check(builder, Builder::Phase::UpToDateCheck, out);
-    if (exists(projectDirectory, out, abs, time, builder, quiet) && !rebuild
-        && upToDate(projectDirectory, out, time, inputs, builder, quiet)
-        && commandUpToDate(element, config, time, ArchiveAction, builder, quiet)) {
+    const quint64 signature = outputSignature(element, config, ArchiveAction, out, inputs);
+    if (exists(projectDirectory, out, abs, time, builder, quiet) && !rebuild &&
+        upToDate(projectDirectory, out, time, inputs, builder, quiet) &&
+        commandUpToDate(element, config, time, ArchiveAction, builder, quiet) &&
+        signatureUpToDate(out, abs, signature, builder, quiet)) {
         check.end();
         reportUpToDate(builder, quiet, out);
         return false;
@@ -199,6 +233,7 @@ bool StandardBuildSystem::archiveStep(ProjectElement *element, const QString &co
     if ((flags & BuildNoBuild) || !builder)
         return true;
     const JobScope job(builder, true);
+    const StepRecord record(*this, builder, abs, signature);
     createCommandFor(element, config, ArchiveAction, out, abs, inputs, builder, quiet,
                      flags & BuildClean);
     forgetFileTime(abs);
@@ -242,13 +277,15 @@ bool StandardBuildSystem::linkStep(ProjectElement *element, const QString &confi
     QString abs;
     QDateTime time;
     PhaseScope check(builder, Builder::Phase::UpToDateCheck, out);
+    const quint64 signature = outputSignature(element, config, LinkAction, out, inputs);
     if (exists(projectDirectory, out, abs, time, builder, quiet) && !rebuild) {
         QStringList dependencies = inputs;
         addLinkerScriptInputs(element, config, dependencies);
-        if (upToDate(projectDirectory, out, time, dependencies, builder, quiet)
-            && commandUpToDate(element, config, time, LinkAction, builder, quiet)
-            && additionalOutputFileUpToDate(element, config, abs, dependencies, builder, quiet)
-            && mapOutputFileUpToDate(element, config, abs, dependencies, builder, quiet)) {
+        if (upToDate(projectDirectory, out, time, dependencies, builder, quiet) &&
+            commandUpToDate(element, config, time, LinkAction, builder, quiet) &&
+            signatureUpToDate(out, abs, signature, builder, quiet) &&
+            additionalOutputFileUpToDate(element, config, abs, dependencies, builder, quiet) &&
+            mapOutputFileUpToDate(element, config, abs, dependencies, builder, quiet)) {
             check.end();
             reportUpToDate(builder, quiet, out);
             if (builder)
@@ -262,6 +299,7 @@ bool StandardBuildSystem::linkStep(ProjectElement *element, const QString &confi
     if ((flags & BuildNoBuild) || !builder)
         return true;
 
+    const StepRecord record(*this, builder, abs, signature);
     runUserCommand(element, config, p.linker_pre_build_command, p.linker_pre_build_command_wd,
                    QStringLiteral("Pre-link command "), QString(), builder);
     if (stopping())
@@ -335,9 +373,11 @@ bool StandardBuildSystem::stageStep(ProjectElement *element, const QString &conf
     QString abs;
     QDateTime time;
     PhaseScope check(builder, Builder::Phase::UpToDateCheck, out);
-    if (exists(projectDirectory, out, abs, time, builder, quiet) && !rebuild
-        && upToDate(projectDirectory, out, time, {input}, builder, quiet)
-        && commandUpToDate(element, config, time, StageAction, builder, quiet)) {
+    const quint64 signature = outputSignature(element, config, StageAction, out, {input});
+    if (exists(projectDirectory, out, abs, time, builder, quiet) && !rebuild &&
+        upToDate(projectDirectory, out, time, {input}, builder, quiet) &&
+        commandUpToDate(element, config, time, StageAction, builder, quiet) &&
+        signatureUpToDate(out, abs, signature, builder, quiet)) {
         check.end();
         reportUpToDate(builder, quiet, out, QStringLiteral("."));
         return false;
@@ -351,6 +391,7 @@ bool StandardBuildSystem::stageStep(ProjectElement *element, const QString &conf
     const QMap<QString, QString> table{{QStringLiteral("StageOutputFilePath"), abs}};
     const QStringList command = dequotify(
         macroSystem.replaceMacros(table, settingForExpanded(element, p.stage_command, config)));
+    const StepRecord record(*this, builder, abs, signature);
     builder->beginGroup(element, QStringLiteral("Copying ") + element->getName(), 0);
     builder->init();
     builder->setDirectory(workingDirectory(element, p.stage_command_wd, config));
@@ -380,9 +421,11 @@ bool StandardBuildSystem::combineStep(ProjectElement *element, const QString &co
     QString abs;
     QDateTime time;
     PhaseScope check(builder, Builder::Phase::UpToDateCheck, out);
-    if (exists(projectDirectory, out, abs, time, builder, quiet) && !rebuild
-        && upToDate(projectDirectory, out, time, inputs, builder, quiet)
-        && commandUpToDate(element, config, time, CombineAction, builder, quiet)) {
+    const quint64 signature = outputSignature(element, config, CombineAction, out, inputs);
+    if (exists(projectDirectory, out, abs, time, builder, quiet) && !rebuild &&
+        upToDate(projectDirectory, out, time, inputs, builder, quiet) &&
+        commandUpToDate(element, config, time, CombineAction, builder, quiet) &&
+        signatureUpToDate(out, abs, signature, builder, quiet)) {
         check.end();
         reportUpToDate(builder, quiet, out);
         return false;
@@ -398,6 +441,7 @@ bool StandardBuildSystem::combineStep(ProjectElement *element, const QString &co
         {QStringLiteral("CombiningRelInputPaths"), inputs.join(u' ')}};
     const QStringList command = dequotify(
         macroSystem.replaceMacros(table, settingForExpanded(element, p.combine_command, config)));
+    const StepRecord record(*this, builder, abs, signature);
     builder->beginGroup(element, QStringLiteral("Combining ") + element->getName(), 0);
     builder->init();
     builder->setDirectory(workingDirectory(element, p.combine_command_wd, config));
