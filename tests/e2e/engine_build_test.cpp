@@ -15,7 +15,9 @@
 
 namespace {
 
-// One script for every pass; it acts on its own name. A source containing "#error" fails.
+// One script for every pass; it acts on its own name. A source containing "#error" fails, and
+// so does a link (leaving a partial output, as ld does) in a directory with a file named
+// "undefined_symbol".
 const char kFakeTool[] = R"sh(#!/bin/sh
 tool=$(basename "$0")
 echo "$tool $*" >> "$KESTREL_FAKE_LOG"
@@ -41,6 +43,9 @@ cc1|cc1plus)
     echo asm > "$out" ;;
 ar) echo archive > "$2" ;;
 objcopy) for a; do out=$a; done; echo converted > "$out" ;;
+ld) echo object > "$out"
+    if [ -e undefined_symbol ]; then echo "undefined reference to 'missing'" >&2; exit 1; fi
+    [ -z "$map" ] || echo map > "$map" ;;
 *) echo object > "$out"; [ -z "$map" ] || echo map > "$map" ;;
 esac
 )sh";
@@ -54,8 +59,16 @@ protected:
         work = m_dir.path() + QStringLiteral("/work");
         tools = m_dir.path() + QStringLiteral("/tools");
         log = m_dir.path() + QStringLiteral("/tools.log");
+        useTools(tools);
+        base = QDateTime::currentSecsSinceEpoch() - 100000;
+    }
+
+    // Puts the scripts in `directory` and makes it the tool chain root (the settings file
+    // then holds nothing else).
+    void useTools(const QString &directory)
+    {
         for (const char *name : {"cc1", "cc1plus", "as", "ld", "ar", "objcopy"}) {
-            const QString path = tools + u'/' + name;
+            const QString path = directory + u'/' + name;
             ASSERT_TRUE(writeTextFile(path, kFakeTool));
             QFile(path).setPermissions(QFile(path).permissions() | QFileDevice::ExeOwner);
         }
@@ -64,8 +77,14 @@ protected:
             QStringLiteral("<!DOCTYPE Tessary_Settings_File>\n<settings>\n"
                            "  <setting name=\"Environment/Build/Tool Chain Root Directory\">%1"
                            "</setting>\n</settings>\n")
-                .arg(tools)));
-        base = QDateTime::currentSecsSinceEpoch() - 100000;
+                .arg(directory)));
+    }
+
+    void edit(const QString &file, const QString &from, const QString &to)
+    {
+        const QString text = readTextFile(work + u'/' + file);
+        ASSERT_TRUE(text.contains(from)) << from.toStdString();
+        ASSERT_TRUE(writeTextFile(work + u'/' + file, QString(text).replace(from, to)));
     }
 
     // Copies a fixture and makes every file in it old, so that whatever the tools write is
@@ -303,4 +322,122 @@ TEST_F(EngineBuild, StagingCombiningAndExternalProjects)
     EXPECT_FALSE(QFileInfo::exists(work + "/ext/out/ext.elf"));
     EXPECT_FALSE(QFileInfo::exists(work + "/Debug/stage/readme.txt"));
     EXPECT_FALSE(QFileInfo::exists(work + "/Debug/image.bin"));
+}
+
+namespace {
+
+// Everything the records solution runs: the library first, the executable that uses it, then
+// the tool that does not.
+const QStringList kAllRecords{"cc1 lib.c",  "as lib.o",   "ar lib.a",   "cc1 main.c",
+                              "as main.o",  "cc1 util.c", "as util.o",  "ld app.elf",
+                              "cc1 tool.c", "as tool.o",  "ld tool.elf"};
+
+QStringList sorted(QStringList list)
+{
+    list.sort();
+    return list;
+}
+
+} // namespace
+
+// Each row changes what some command would be after the last build (the solution file, a
+// global macro, the settings) and names exactly the passes the next build runs; the build
+// after that runs nothing. No file time is touched: only the records can tell.
+TEST_F(EngineBuild, AChangedCommandRebuildsExactlyWhatItShapes)
+{
+    fixture("engine_records");
+    const QStringList args{"-config", "Debug"};
+    const QString zav = QStringLiteral("records.zav");
+    // The global macro is kept in the settings file from now on.
+    RunResult r = kestrel(args + QStringList{"-D", "LibraryIncludes=inc", zav});
+    ASSERT_EQ(r.status, 0) << r.out.toStdString() << r.err.toStdString();
+    ASSERT_EQ(passes(), kAllRecords);
+
+    struct Case
+    {
+        const char *change;
+        std::function<void()> apply;
+        QStringList extraArgs;
+        QStringList passes;
+    };
+    const Case cases[] = {
+        {"nothing", [] {}, {}, {}},
+        {"a define on one file",
+         [&] { edit(zav, "ROUNDS=5", "ROUNDS=6"); },
+         {},
+         {"cc1 util.c", "as util.o", "ld app.elf"}},
+        {"a define on the library",
+         [&] { edit(zav, "LIBRARY=1", "LIBRARY=2"); },
+         {},
+         {"cc1 lib.c", "as lib.o", "ar lib.a", "ld app.elf"}},
+        {"a define of the configuration, two jobs",
+         [&] { edit(zav, "LEVEL=1", "LEVEL=2"); },
+         {"-j", "2"},
+         kAllRecords},
+        {"the heap size",
+         [&] { edit(zav, "heap_size=\"1024\"", "heap_size=\"2048\""); },
+         {},
+         {"ld app.elf"}},
+        {"a comment, indentation and the order of attributes",
+         [&] {
+             edit(zav, "  <project Name=\"app\">", "<!-- firmware -->\n<project Name=\"app\">");
+             edit(zav, "project_type=\"Library\" project_directory=\"lib\"",
+                  "project_directory=\"lib\"\n        project_type=\"Library\"");
+         },
+         {},
+         {}},
+        {"a global macro in the library's include directories",
+         [] {},
+         {"-D", "LibraryIncludes=include"},
+         {"cc1 lib.c", "as lib.o", "ar lib.a", "ld app.elf"}},
+        {"the tool chain root directory", [&] { useTools(work + "/../tools2"); }, {}, kAllRecords},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.change);
+        c.apply();
+        r = kestrel(args + c.extraArgs + QStringList{zav});
+        EXPECT_EQ(r.status, 0) << r.out.toStdString();
+        EXPECT_EQ(sorted(passes()), sorted(c.passes)) << r.out.toStdString();
+        r = kestrel(args + c.extraArgs + QStringList{zav});
+        EXPECT_TRUE(passes().isEmpty()) << r.out.toStdString();
+    }
+    EXPECT_TRUE(readTextFile(work + "/Debug/app.ld").contains("  __HEAPSIZE__ = 2048;\n"));
+}
+
+TEST_F(EngineBuild, VerboseBuildSaysThatACommandChanged)
+{
+    fixture("engine_records");
+    const QStringList args{"-config", "Debug", "-verbose", "records.zav"};
+    ASSERT_EQ(kestrel(args).status, 0);
+    edit("records.zav", "ROUNDS=5", "ROUNDS=6");
+    const RunResult r = kestrel(args);
+    EXPECT_TRUE(r.out.contains("'Debug/util.o' is out of date: its command changed\n"))
+        << r.out.toStdString();
+    EXPECT_TRUE(r.out.contains("'Debug/main.o' is up to date\n"));
+}
+
+// The failed link leaves a partial executable newer than every input; its record says the link
+// failed, so the next build links again instead of taking the file as up to date.
+TEST_F(EngineBuild, AFailedLinkIsNeverTakenAsUpToDate)
+{
+    fixture("engine_records");
+    const QStringList args{"-config", "Debug", "records.zav"};
+    ASSERT_TRUE(writeTextFile(work + "/undefined_symbol", ""));
+    RunResult r = kestrel(args);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(r.out.contains("undefined reference to 'missing'")) << r.out.toStdString();
+    ASSERT_TRUE(QFileInfo::exists(work + "/Debug/app.elf"));
+
+    r = kestrel(QStringList{"-verbose"} + args);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(passes(), QStringList{"ld app.elf"}) << r.out.toStdString();
+    EXPECT_TRUE(r.out.contains("'Debug/app.elf' is out of date: its last build failed\n"));
+    EXPECT_TRUE(r.out.contains("'Debug/main.o' is up to date\n"));
+
+    QFile::remove(work + "/undefined_symbol");
+    r = kestrel(args);
+    EXPECT_EQ(r.status, 0) << r.out.toStdString();
+    EXPECT_EQ(passes(), (QStringList{"ld app.elf", "cc1 tool.c", "as tool.o", "ld tool.elf"}));
+    kestrel(args);
+    EXPECT_TRUE(passes().isEmpty());
 }

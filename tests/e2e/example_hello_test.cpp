@@ -82,6 +82,36 @@ TEST_P(ExampleHello, BuildsWithAGeneratedScriptRunsAndThenIsUpToDate)
                                                                << qPrintable(second.out);
 }
 
+// Only the solution file changes, not a file time: the firmware must follow the define there,
+// to the new value and back.
+TEST_P(ExampleHello, ADefineChangedInTheSolutionReachesTheFirmwareAndBack)
+{
+    ASSERT_EQ(build().status, 0);
+    const QString solution = m_dir.filePath(QStringLiteral("hello.zav"));
+    const QString original = readTextFile(solution);
+    ASSERT_TRUE(original.contains(u"\"RUN=1\""));
+    struct Case
+    {
+        const char *run;
+        const char *printed;
+    };
+    const Case cases[] = {{"RUN=6", "run 6\n"}, {"RUN=1", "run 1\n"}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.run);
+        ASSERT_TRUE(writeTextFile(
+            solution, QString(original).replace(QStringLiteral("RUN=1"), QLatin1String(c.run))));
+        const RunResult built = build();
+        ASSERT_EQ(built.status, 0) << qPrintable(built.out);
+        EXPECT_TRUE(built.out.contains(u"Compiling main.c")) << qPrintable(built.out);
+        EXPECT_FALSE(built.out.contains(u"Compiling fixedpoint.c")) << qPrintable(built.out);
+        const RunResult firmware = runFirmware(output("hello.elf"), m_dir.path());
+        EXPECT_EQ(firmware.status, 0) << qPrintable(firmware.err);
+        EXPECT_TRUE(firmware.out.startsWith(QStringLiteral("kestrel example on LM3S6965, ") +
+                                            QLatin1String(c.printed)))
+            << qPrintable(firmware.out);
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Configurations, ExampleHello, ::testing::Values("Debug", "Release"));
 
 } // namespace
