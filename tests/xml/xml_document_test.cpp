@@ -92,30 +92,3 @@ TEST_F(XMLDocumentFile, DocumentTypeProbe)
     }
     EXPECT_EQ(XMLDocument::xmlDocumentType("/nonexistent/file.xml"), nullptr);
 }
-
-namespace {
-
-class BoardDocument : public XMLDocument
-{
-public:
-    class BoardElement : public XMLElement
-    {
-    public:
-        using XMLElement::XMLElement;
-        int marker = 42;
-    };
-
-    BoardDocument() : XMLDocument(false) {}
-    XMLElement *mkXMLElement(const char *tagName) override { return new BoardElement(tagName); }
-};
-
-} // namespace
-
-TEST(XMLDocument, TheParserMakesElementsThroughTheFactory)
-{
-    BoardDocument doc;
-    ASSERT_TRUE(doc.loadFromText("<a><b/></a>"));
-    auto *b = dynamic_cast<BoardDocument::BoardElement *>(doc.root->firstChildElement());
-    ASSERT_NE(b, nullptr);
-    EXPECT_EQ(b->marker, 42);
-}

@@ -48,18 +48,3 @@ TEST(XMLEntities, UnescapesTheKnownEntitiesLiterally)
         EXPECT_EQ(xmlUnescapeEntities(c.text), c.unescaped);
     }
 }
-
-TEST(XMLEntities, UnescapeUndoesEscape)
-{
-    const QString texts[] = {"&lt;", "&nbsp;", "&amp;amp;", "a & b < c", "'\"" + kMiddleDot,
-                             "&middot;", "&&;;", ""};
-    for (const QString &text : texts) {
-        SCOPED_TRACE(text.toStdString());
-        EXPECT_EQ(xmlUnescapeEntities(xmlEscapeEntities(text)), text);
-    }
-}
-
-TEST(XMLEntities, MessageQuotesArePlainDoubleQuotes)
-{
-    EXPECT_EQ(ldquot() + "name" + rdquot(), "\"name\"");
-}

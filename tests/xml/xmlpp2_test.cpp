@@ -296,14 +296,6 @@ TEST_F(XMLPreprocessor, IncludeInsertsAnotherFile)
     }
 }
 
-TEST_F(XMLPreprocessor, IncludeFileNamesExpandSystemMacros)
-{
-    write("lib/part.xml", "<part/>");
-    macroSystem.setSystemMacro("XmlTestIncludeDir", m_dir.filePath("lib"));
-    EXPECT_EQ(process("<r><include filename=\"$(XmlTestIncludeDir)/part.xml\"/></r>"),
-              "r{part}");
-}
-
 TEST_F(XMLPreprocessor, IncludeProblemsAreReportedAndTheIncludeDropped)
 {
     write("broken.xml", "<a/>\n<b></c>");
@@ -337,32 +329,4 @@ TEST_F(XMLPreprocessor, IncludesThatMultiplyStopAtTheDocumentsLimit)
     EXPECT_EQ(tree.count(u't'), XMLPP2::kMaxIncludes);
     EXPECT_TRUE(m_doc.warnings.last().contains("is one too many, a document includes at most 1000"))
         << m_doc.warnings.last().toStdString();
-}
-
-TEST_F(XMLPreprocessor, TheDocumentKeepsItsOwnTypeAfterIncludes)
-{
-    write("typed.xml", "<?xml version=\"2.0\"?><!DOCTYPE Other><t/>");
-    process("<?xml version=\"1.0\"?><!DOCTYPE Main><r><include filename=\"typed.xml\"/></r>");
-    EXPECT_STREQ(m_doc.docType, "Main");
-    EXPECT_STREQ(m_doc.version, "1.0");
-}
-
-TEST_F(XMLPreprocessor, AnUnreadableDocumentFailsToLoad)
-{
-    RecordingPP doc;
-    EXPECT_FALSE(doc.load(QFile::encodeName(m_dir.filePath("none.xml")).constData(), "", false));
-    EXPECT_TRUE(QByteArray(doc.errorMessage).startsWith("couldn't read "));
-}
-
-TEST_F(XMLPreprocessor, LongSequencesOfDirectivesStayLinear)
-{
-    QByteArray text = "<r>";
-    for (int i = 0; i < 20000; ++i)
-        text += i % 2 ? "<if F=\"1\"><a/></if>" : "<ifnot F=\"1\"><b/></ifnot>";
-    text += "<last/></r>";
-    const QString tree = process(text, "F=1");
-    EXPECT_EQ(tree.count(QStringLiteral("a ")), 10000);
-    EXPECT_EQ(tree.count(u'b'), 0);
-    EXPECT_TRUE(tree.endsWith("last}"));
-    EXPECT_EQ(m_doc.root->lastChild()->toElement()->tagName(), std::string("last"));
 }
