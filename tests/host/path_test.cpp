@@ -54,33 +54,6 @@ TEST(PathValue, ConstructorsAndConcatenationNormalise)
     EXPECT_EQ((Path("/a/b") + ".o").filePath(), "/a/b.o");
 }
 
-TEST(PathValue, FileQueriesSplitTheName)
-{
-    const Path p("/src/lib/main.test.c");
-    EXPECT_EQ(p.fileName(), "main.test.c");
-    EXPECT_EQ(p.baseName(), "main.test");
-    EXPECT_EQ(p.extension(), "c");
-    EXPECT_EQ(p.dirPath(), "/src/lib");
-    EXPECT_EQ(Path("/src/Makefile").extension(), "");
-}
-
-TEST(PathValue, CopiesAreIndependentAfterSetPath)
-{
-    Path a("/one");
-    Path b = a;
-    b.setPath("/two/./x");
-    EXPECT_EQ(a.filePath(), "/one");
-    EXPECT_EQ(b.filePath(), "/two/x");
-}
-
-TEST(PathValue, ExistsLooksAtTheFileSystem)
-{
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    EXPECT_TRUE(Path(dir.path() + "/sub/..").exists());
-    EXPECT_FALSE(Path(dir.path() + "/missing").exists());
-}
-
 TEST(RelativeDirPath, ComputesTheWayFromOneDirectoryToAnother)
 {
     struct Case
@@ -113,17 +86,6 @@ TEST(RelativeDirPath, RelativeArgumentsAreTakenFromTheCurrentDirectory)
     QString result;
     ASSERT_TRUE(Path::relativeDirPath(QDir::currentPath(), "sub/dir", result));
     EXPECT_EQ(result, "sub/dir");
-}
-
-TEST(EnsureDirExists, CreatesEveryMissingParentOfAFile)
-{
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    const QString file = dir.path() + "/a/b/c/out.o";
-    EXPECT_TRUE(Path::ensureDirExists(file));
-    EXPECT_TRUE(QDir(dir.path() + "/a/b/c").exists());
-    EXPECT_FALSE(QFileInfo::exists(file));
-    EXPECT_TRUE(Path::ensureDirExists(file)); // already there
 }
 
 // Every character counts, the last few too: paths that differ only at the end (f1.o, f2.o) or

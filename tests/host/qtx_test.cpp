@@ -43,23 +43,6 @@ protected:
 
 } // namespace
 
-TEST_F(HostFiles, MakeDirCreatesParentsAndAcceptsExisting)
-{
-    EXPECT_TRUE(QTx::makeDir(at("a/b/c")));
-    EXPECT_TRUE(QFileInfo(at("a/b/c")).isDir());
-    EXPECT_TRUE(QTx::makeDir(QDir(at("a/b"))));
-    writeFile(at("plain"), "x");
-    EXPECT_FALSE(QTx::makeDir(at("plain/sub")));
-}
-
-TEST_F(HostFiles, RemoveFileReportsWhetherItRemovedSomething)
-{
-    writeFile(at("f"), "x");
-    EXPECT_TRUE(QTx::removeFile(at("f")));
-    EXPECT_FALSE(QFileInfo::exists(at("f")));
-    EXPECT_FALSE(QTx::removeFile(at("f")));
-}
-
 TEST_F(HostFiles, SetWriteableTouchesOnlyTheOwnerWriteBit)
 {
     writeFile(at("f"), "x");

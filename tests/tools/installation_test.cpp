@@ -24,34 +24,8 @@ class Installation : public ::testing::Test
 protected:
     void SetUp() override { ASSERT_TRUE(dir.isValid()); }
 
-    // Assembles `text` into `object` with the installation's assembler.
-    void assemble(const QString &text, const QString &object)
-    {
-        ASSERT_TRUE(writeTextFile(dir.filePath("in.s"), text));
-        const RunResult result = runProgram(
-            tool("as"), {"-mthumb", "-mcpu=cortex-m3", "in.s", "-o", object}, dir.path());
-        ASSERT_EQ(result.status, 0) << qPrintable(result.err);
-    }
-
     QTemporaryDir dir;
 };
-
-TEST_F(Installation, LinkerClosesTheGroupTheLinkLineLeavesOpen)
-{
-    assemble("\t.text\n\t.global start\nstart:\tb start\n", "start.o");
-    const QStringList args{"-X", "-e",      "start",         "--omagic", "--fatal-warnings",
-                           "-o", "out.elf", "--start-group", "start.o"};
-    const RunResult wrapped = runProgram(tool("ld"), args, dir.path());
-    EXPECT_EQ(wrapped.status, 0) << qPrintable(wrapped.err);
-    EXPECT_TRUE(wrapped.err.isEmpty()) << qPrintable(wrapped.err);
-    EXPECT_TRUE(QFile::exists(dir.filePath("out.elf")));
-
-    // The tool chain's own linker takes the open group as a fatal warning.
-    const QString real = QStandardPaths::findExecutable("arm-none-eabi-ld");
-    if (!real.isEmpty()) {
-        EXPECT_NE(runProgram(real, args, dir.path()).status, 0);
-    }
-}
 
 TEST_F(Installation, HeadersCompileOrdinaryCAndCpp)
 {
