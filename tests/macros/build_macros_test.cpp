@@ -127,28 +127,18 @@ TEST_F(BuildMacros, FileTable)
     EXPECT_EQ(t.value("HostOS"), "solaris");
 }
 
-TEST_F(BuildMacros, FolderTableHasNoInputMacros)
+// A folder has no input macros; a project adds its library variant and loader, and a project
+// that is no executable takes its libraries in the instruction set of its code.
+TEST_F(BuildMacros, FolderAndProjectTables)
 {
-    const Table t = table(m_folder);
-    EXPECT_EQ(t.value("ProjectNodeName"), "src");
-    EXPECT_EQ(t.value("ProjectName"), "app");
-    for (const char *name : {"InputDir", "InputName", "InputPath", "RelInputPath", "LibExt",
-                             "LoaderType"}) {
-        SCOPED_TRACE(name);
-        EXPECT_FALSE(t.contains(name));
-    }
-}
-
-TEST_F(BuildMacros, ProjectTableHasLibraryVariantAndLoader)
-{
-    const Table t = table(m_project);
-    EXPECT_EQ(t.value("LibExt"), "_v4t_vfp_a_le");
-    EXPECT_EQ(t.value("LoaderType"), "ram");
-    EXPECT_EQ(t.value("ProjectNodeName"), "app");
-}
-
-TEST_F(BuildMacros, LibrariesOfANonExecutableUseTheCodeInstructionSet)
-{
+    const Table folder = table(m_folder);
+    EXPECT_EQ(folder.value("ProjectNodeName"), "src");
+    for (const char *name : {"InputDir", "InputName", "RelInputPath", "LibExt", "LoaderType"})
+        EXPECT_FALSE(folder.contains(name)) << name;
+    const Table project = table(m_project);
+    EXPECT_EQ(project.value("ProjectNodeName"), "app");
+    EXPECT_EQ(project.value("LibExt"), "_v4t_vfp_a_le");
+    EXPECT_EQ(project.value("LoaderType"), "ram");
     projectSystem->setProperty(m_project, "project_type", "Common", "Library", false);
     EXPECT_EQ(table(m_project).value("LibExt"), "_v4t_vfp_t_le");
 }

@@ -160,16 +160,6 @@ TEST(MacroListText, MacroTablesAsLists)
               (Table{{"A", "1"}, {"B", "3"}, {"C", "4"}}));
 }
 
-TEST_F(MacroSystemTest, HostMacrosExistFromConstruction)
-{
-    EXPECT_EQ(macroSystem.systemMacro("HostOS"), "solaris");
-    EXPECT_EQ(macroSystem.systemMacro("HostDLL"), ".so_solaris_x86");
-    EXPECT_TRUE(macroSystem.systemMacro("HostEXE").isEmpty());
-    EXPECT_FALSE(macroSystem.systemMacro("HostEXE").isNull());
-    EXPECT_TRUE(macroSystem.systemMacro("Nothing").isNull());
-    EXPECT_TRUE(macroSystem.systemMacros().contains("TimeSecond"));
-}
-
 TEST_F(MacroSystemTest, GlobalMacrosOverrideSystemMacros)
 {
     macroSystem.setSystemMacroPath("StudioDir", Path("/opt/t/./bin/.."));
@@ -192,12 +182,6 @@ TEST_F(MacroSystemTest, GlobalTableSeesLaterSystemMacros)
     EXPECT_FALSE(macroSystem.globalMacros(true).contains("PackagesDir"));
     macroSystem.setSystemMacro("PackagesDir", "/p");
     EXPECT_EQ(macroSystem.globalMacros(true).value("PackagesDir"), "/p");
-}
-
-TEST_F(MacroSystemTest, GlobalValuesWithSeparatorsSurvive)
-{
-    macroSystem.setGlobalMacro("Defs", "A=1;B\\2");
-    EXPECT_EQ(macroSystem.globalMacro("Defs"), "A=1;B\\2");
 }
 
 } // namespace

@@ -1,8 +1,6 @@
 #include "macros/package_system.h"
 
 #include "host/h_exception.h"
-#include "host/user_data_dir.h"
-#include "macros/default_system_macros.h"
 #include "macros/macro_system.h"
 #include "support/qt_printers.h"
 #include "support/run_kestrel.h"
@@ -29,18 +27,6 @@ protected:
 private:
     QTemporaryDir m_dir;
 };
-
-TEST_F(PackageMacros, InstallationMacros)
-{
-    setupDefaultSystemMacros(dir() + "/./inst");
-    EXPECT_EQ(macroSystem.systemMacro("StudioDir"), dir() + "/inst");
-    EXPECT_EQ(macroSystem.systemMacro("StudioMajorVersion"), "2");
-    EXPECT_EQ(macroSystem.systemMacro("StudioMinorVersion"), "0");
-    EXPECT_EQ(macroSystem.systemMacro("StudioRevision"), "4");
-    EXPECT_EQ(macroSystem.systemMacro("StudioName"), "Quillmark for ARM");
-    EXPECT_EQ(macroSystem.systemMacro("StudioUserDir"), studioUserDataDir());
-    EXPECT_TRUE(macroSystem.systemMacro("StudioUserDir").endsWith("/Tessary for ARM"));
-}
 
 TEST_F(PackageMacros, PackageDirectoryIsExpandedAndCatalogueFilesCreated)
 {
