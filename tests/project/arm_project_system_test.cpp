@@ -140,13 +140,6 @@ TEST_F(ApplicableSettingsTest, FileSettingsDependOnTheFileType)
                            "build_exclude_from_build", "build_always_rebuild"}));
 }
 
-TEST_F(ApplicableSettingsTest, StagingFilesTakeOnlyTheStagingSettings)
-{
-    ProjectElement *f = add(project("Staging"), "file", "main.c");
-    EXPECT_EQ(names(f), QStringList({"stage_output_filepath", "stage_command", "stage_command_wd",
-                                     "build_exclude_from_build", "stage_set_readonly"}));
-}
-
 TEST_F(ApplicableSettingsTest, ProjectSettingsFollowTheProjectType)
 {
     struct Case
@@ -161,27 +154,14 @@ TEST_F(ApplicableSettingsTest, ProjectSettingsFollowTheProjectType)
           "build_intermediate_directory", "build_object_file_name", "c_additional_options"},
          {"cpp_enable_exceptions", "linker_memory_map_file", "linker_keep_symbols", "x_lflag",
           "arm_library_instruction_set", "arm_linker_abt_stack_size", "target_reset_script",
-          "debug_entry_point_symbol", "target_loader_reset_script", "arm_simulator_run_target_loader",
-          "build_output_file_name", "property_groups_file_path", "build_exclude_from_build",
-          "build_always_rebuild"}},
-        {"Library",
-         {"project_dependencies", "macros", "build_output_directory",
-          "build_intermediate_directory", "build_object_file_name", "c_additional_options"},
-         {"cpp_enable_exceptions", "build_output_file_name", "build_always_rebuild"}},
-        {"Object file",
-         {"project_dependencies", "macros", "build_output_directory", "build_object_file_name",
-          "c_additional_options"},
-         {"arm_module_call_vias", "cpp_enable_exceptions", "build_always_rebuild"}},
+          "debug_entry_point_symbol", "target_loader_reset_script",
+          "arm_simulator_run_target_loader", "build_output_file_name", "property_groups_file_path",
+          "build_exclude_from_build", "build_always_rebuild"}},
         {"Staging",
          {"project_dependencies", "macros", "build_output_directory", "stage_post_build_command",
           "stage_post_build_command_wd", "stage_command", "stage_command_wd",
           "stage_output_filepath", "stage_set_readonly", "build_exclude_from_build",
           "build_always_rebuild"},
-         {}},
-        {"Combining",
-         {"project_dependencies", "macros", "build_output_directory", "combine_command",
-          "combine_command_wd", "combine_output_filepath", "combine_set_readonly",
-          "build_exclude_from_build", "build_always_rebuild"},
          {}},
         {"Externally Built Executable",
          {"project_dependencies", "macros", "external_build_file_name", "external_build_command",
@@ -190,8 +170,9 @@ TEST_F(ApplicableSettingsTest, ProjectSettingsFollowTheProjectType)
           "external_debug_symbols_load_address", "target_reset_script"},
          {"arm_fpu_type", "property_groups_file_path", "linker_memory_map_file",
           "linker_memory_map_macros", "build_exclude_from_build", "build_always_rebuild"}},
-        {"Unheard Of", {"project_dependencies", "macros", "build_exclude_from_build",
-                        "build_always_rebuild"}, {}},
+        {"Unheard Of",
+         {"project_dependencies", "macros", "build_exclude_from_build", "build_always_rebuild"},
+         {}},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.type);
@@ -231,46 +212,6 @@ TEST_F(ApplicableSettingsTest, StackSizeClassFollowsTheArchitecture)
     EXPECT_TRUE(classes(cortex, "Release").contains(catalogue->arm_linker_main_stack_size));
 }
 
-TEST_F(ApplicableSettingsTest, FoldersShareTheSettingsOfTheirFiles)
-{
-    const QStringList inExecutable = names(add(project("Executable"), "folder"));
-    EXPECT_EQ(inExecutable.mid(0, 5),
-              QStringList({"project_dependencies", "macros", "build_output_directory",
-                           "build_object_file_name", "c_additional_options"}));
-    EXPECT_FALSE(inExecutable.contains("linker_map_file"));
-    EXPECT_EQ(inExecutable.mid(inExecutable.size() - 2),
-              QStringList({"build_exclude_from_build", "build_always_rebuild"}));
-
-    EXPECT_TRUE(inOrder(names(add(project("Staging"), "folder")),
-                        {"build_output_directory", "stage_post_build_command",
-                         "build_exclude_from_build", "build_always_rebuild"}));
-    EXPECT_EQ(names(add(project("Combining"), "folder")),
-              QStringList({"build_exclude_from_build", "build_always_rebuild"}));
-}
-
-TEST_F(ApplicableSettingsTest, SolutionTakesDirectoriesToolSettingsAndStaging)
-{
-    const QStringList n = names(solution);
-    EXPECT_EQ(n.mid(0, 4), QStringList({"build_output_directory", "build_root_output_directory",
-                                        "build_intermediate_directory",
-                                        "c_additional_options"}));
-    EXPECT_TRUE(inOrder(n, {"arm_module_call_vias", "cpp_enable_exceptions",
-                            "linker_memory_map_file", "arm_linker_abt_stack_size",
-                            "stage_post_build_command", "stage_post_build_command_wd",
-                            "stage_command", "stage_command_wd", "stage_output_filepath",
-                            "stage_set_readonly"}));
-    EXPECT_EQ(n.last(), "stage_set_readonly");
-}
-
-TEST_F(ApplicableSettingsTest, ConfigurationsAndNullHaveNoSettings)
-{
-    ProjectElement *config = system->createConfiguration(project("Executable"), "Debug", false);
-    EXPECT_TRUE(classes(config).isEmpty());
-    std::unique_ptr<PropertyValueList> none(system->applicableSettingsFor(nullptr, "Debug"));
-    EXPECT_TRUE(none->isEmpty());
-    EXPECT_TRUE(none->transient());
-}
-
 TEST_F(ApplicableSettingsTest, ValuesReadAndWriteTheNodeSettings)
 {
     ProjectElement *p = project("Executable");
@@ -280,46 +221,6 @@ TEST_F(ApplicableSettingsTest, ValuesReadAndWriteTheNodeSettings)
     EXPECT_EQ(output->toString(), "$(Configuration)");
     output->setValue(QString("out"));
     EXPECT_EQ(system->specificSettingFor(p, catalogue->build_output_directory, "Debug"), "out");
-}
-
-TEST(ApplicableSettingsWithoutCatalogue, OnlyTheProjectSystemsOwnClassesApply)
-{
-    BuildPropertyCatalogue *saved = buildPropertyCatalogue;
-    buildPropertyCatalogue = nullptr;
-    ARMProjectSystem system;
-    ProjectElement *solution = system.createSolution("S", QDir::tempPath());
-    ProjectElement *project = system.createProject(solution, "P", QDir::tempPath(), "Executable");
-    std::unique_ptr<PropertyValueList> values(system.applicableSettingsFor(project, "Debug"));
-    ASSERT_EQ(values->size(), 2);
-    EXPECT_EQ(values->at(0)->propertyClass()->saveName(), "project_dependencies");
-    EXPECT_EQ(values->at(1)->propertyClass()->saveName(), "macros");
-    buildPropertyCatalogue = saved;
-}
-
-} // namespace
-
-namespace {
-
-class ARMMungeTest : public SolutionFixture
-{
-protected:
-    std::unique_ptr<ProjectSystem> makeSystem() override
-    {
-        return std::make_unique<ARMProjectSystem>();
-    }
-};
-
-TEST_F(ARMMungeTest, OldSolutionsNameTheTargetsDirectoryByItsMacro)
-{
-    const QString body = "<project Name=\"P\"><configuration Name=\"Common\" "
-                         "linker_memory_map_file=\"$(StudioDir)/targets/Board/flash.xml\"/>"
-                         "</project>";
-    system->loadSolution(write("old.zav", solutionText(body, "Name=\"S\"")), nullptr, nullptr);
-    ProjectElement *common = system->findProject(system->solutionElement(), "P")
-                                 ->getConfigurationElement("Common");
-    ASSERT_NE(common, nullptr);
-    EXPECT_EQ(common->attribute("linker_memory_map_file"), "$(TargetsDir)/Board/flash.xml");
-    EXPECT_EQ(system->solutionElement()->attribute("version"), "2");
 }
 
 } // namespace

@@ -63,15 +63,3 @@ TEST(Munge, VersionZeroKeepsEverything)
     EXPECT_EQ(munged("file_name", "$(StudioDir)/targets/Board/flash.xml", 0),
               "$(StudioDir)/targets/Board/flash.xml");
 }
-
-TEST(Munge, ChangeTimesAreClearedOnEveryNode)
-{
-    ProjectElement solution("solution");
-    auto *project = new ProjectElement("project");
-    solution.appendChild(project);
-    project->setAttribute("x", "1", false);
-    solution.setAttribute("y", "1", false);
-    munge(&solution, 3);
-    EXPECT_TRUE(solution.attributeTimes.isEmpty());
-    EXPECT_TRUE(project->attributeTimes.isEmpty());
-}

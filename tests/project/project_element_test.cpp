@@ -1,7 +1,5 @@
 #include "project/project_element.h"
 
-#include "macros/macro_system.h"
-#include "project/property_inheritance_information.h"
 #include "support/qt_printers.h"
 
 #include <gtest/gtest.h>
@@ -41,64 +39,6 @@ struct SmallTree
 
 } // namespace
 
-TEST(ProjectElementKinds, TagNamesGiveKindsAndUnknownTagsGiveNone)
-{
-    const QString tags[] = {"solution", "configuration", "project", "folder", "file"};
-    for (int kind = 0; kind < 5; ++kind) {
-        ProjectElement e(tags[kind]);
-        EXPECT_EQ(e.type, kind);
-        EXPECT_EQ(e.getTagName(), tags[kind]);
-    }
-    ProjectElement unknown("Project");
-    EXPECT_TRUE(unknown.getTagName().isNull());
-    EXPECT_FALSE(unknown.isSolution() || unknown.isConfiguration() || unknown.isProject() ||
-                 unknown.isFolder() || unknown.isFile());
-}
-
-TEST(ProjectElementNames, NameFileNameOrNull)
-{
-    SmallTree t;
-    ProjectElement *named = child(t.project, "file", "Main");
-    named->attributeMap.insert("file_name", "src/main.c");
-    ProjectElement *emptyName = child(t.project, "file", "");
-    emptyName->attributeMap.insert("file_name", "src/main.c");
-    ProjectElement *neither = child(t.project, "folder");
-    EXPECT_EQ(named->getName(), "Main");
-    EXPECT_EQ(emptyName->getName(), "main.c");
-    EXPECT_EQ(neither->getName(), "<NULL>");
-}
-
-TEST(ProjectElementTree, ChildrenKeepDocumentOrderAndParents)
-{
-    ProjectElement folder("folder");
-    ProjectElement *a = child(&folder, "file", "a");
-    ProjectElement *b = child(&folder, "file", "b");
-    ProjectElement *c = child(&folder, "file", "c");
-    EXPECT_EQ(folder.firstChild, a);
-    EXPECT_EQ(a->nextSibling, b);
-    EXPECT_EQ(b->nextSibling, c);
-    EXPECT_EQ(c->nextSibling, nullptr);
-    EXPECT_EQ(c->parent, &folder);
-    EXPECT_TRUE(folder.modified);
-    folder.removeAndDeleteAllChildren();
-    EXPECT_EQ(folder.firstChild, nullptr);
-    ProjectElement *d = child(&folder, "file", "d");
-    EXPECT_EQ(folder.firstChild, d);
-    EXPECT_EQ(d->nextSibling, nullptr);
-}
-
-TEST(ProjectElementTree, SecondConfigurationOfTheSameNameWinsTheMapAndBothStay)
-{
-    ProjectElement project("project");
-    ProjectElement *first = configuration(&project, "Debug");
-    ProjectElement *second = configuration(&project, "Debug");
-    EXPECT_EQ(project.getConfigurationElement("Debug"), second);
-    EXPECT_EQ(project.numConfigurationElements(), 1);
-    EXPECT_EQ(project.firstChild, first);
-    EXPECT_EQ(first->nextSibling, second);
-    EXPECT_EQ(project.getConfigurationElement("Release"), nullptr);
-}
-
 TEST(ProjectElementAttributes, ChangesRecordTimeFlagAndModified)
 {
     ProjectElement e("file");
@@ -121,55 +61,6 @@ TEST(ProjectElementAttributes, ChangesRecordTimeFlagAndModified)
     e.setAttribute("b", "2", false);
     e.setAttribute("a", "1", false);
     EXPECT_EQ(e.attributes(), (QStringList{"a", "b"}));
-}
-
-TEST(ProjectElementAttributes, SetFileNameRecordsNoTimeAndRecomputesTheFacts)
-{
-    SmallTree t;
-    ProjectElement *file = child(t.project, "file");
-    file->setFileName("a.c", true);
-    EXPECT_EQ(file->getName(), "a.c");
-    file->setFileName("b.c", false);
-    EXPECT_EQ(file->getName(), "b.c");
-    QDateTime when;
-    EXPECT_FALSE(file->hasModifiedProperty("file_name", when));
-    EXPECT_FALSE(file->attributeFlags.value("file_name"));
-}
-
-TEST(ProjectElementProperties, GetPropertyAccumulatesAndRecords)
-{
-    ProjectElement project("project");
-    ProjectElement *debug = configuration(&project, "Debug", {{"defs", "b"}, {"empty", ""}});
-
-    QString value = "a";
-    EXPECT_FALSE(project.getProperty("Release", "defs", value, nullptr));
-    EXPECT_FALSE(project.getProperty("Debug", "other", value, nullptr));
-    EXPECT_EQ(value, "a");
-
-    PropertyInheritanceInformation info;
-    EXPECT_TRUE(project.getProperty("Debug", "defs", value, &info));
-    EXPECT_EQ(value, "a;b");
-    ASSERT_EQ(info.size(), 1);
-    EXPECT_EQ(info[0].value, "b");
-    EXPECT_EQ(info[0].configuration, "Debug");
-    EXPECT_EQ(info[0].node, &project);
-
-    QString fresh;
-    EXPECT_TRUE(project.getProperty("Debug", "empty", fresh, nullptr));
-    EXPECT_FALSE(fresh.isNull());
-    EXPECT_TRUE(fresh.isEmpty());
-    (void)debug;
-}
-
-TEST(ProjectElementProperties, InheritanceMapDropsEmptyParts)
-{
-    ProjectElement solution("solution");
-    configuration(&solution, "Debug", {{"inherited_configurations", "A;;B;"}});
-    configuration(&solution, "Release");
-    solution.updateInheritenceMap();
-    EXPECT_EQ(solution.getInheritedConfigurations("Debug"), (QStringList{"A", "B"}));
-    EXPECT_TRUE(solution.getInheritedConfigurations("Release").isEmpty());
-    EXPECT_FALSE(solution.inheritanceMap.contains("Release"));
 }
 
 TEST(ProjectElementFiles, ProjectDirectoryFromCommonProjectDirectory)
@@ -219,33 +110,6 @@ TEST(ProjectElementFiles, FileFactsFollowTheProjectDirectory)
         EXPECT_EQ(file->inProjectDirectory, c.inProject);
         EXPECT_EQ(file->belowProjectDirectory, c.belowProject);
     }
-}
-
-TEST(ProjectElementFiles, GlobalMacrosAreExpandedButTheAttributeIsKept)
-{
-    macroSystem.setSystemMacro("StudioDir", "/opt/studio");
-    SmallTree t;
-    ProjectElement *file = child(t.project, "file");
-    file->setFileName("$(StudioDir)/src/startup.s", false);
-    file->checkDoFileStuff();
-    EXPECT_EQ(file->absolutePath.filePath(), "/opt/studio/src/startup.s");
-    EXPECT_EQ(file->getFileName(), "$(StudioDir)/src/startup.s");
-    EXPECT_EQ(file->getName(), "startup.s");
-    macroSystem.reset();
-}
-
-TEST(ProjectElementClean, MarkCleanClearsTimesBelowTheRoot)
-{
-    SmallTree t;
-    ProjectElement *c = configuration(t.project, "Debug");
-    c->setAttribute("x", "1", false);
-    t.solution->setAttribute("version", "2", false);
-    t.solution->markClean();
-    EXPECT_FALSE(t.solution->modified);
-    EXPECT_FALSE(t.project->modified);
-    EXPECT_FALSE(c->modified);
-    EXPECT_TRUE(c->attributeTimes.isEmpty());
-    EXPECT_FALSE(t.solution->attributeTimes.isEmpty());
 }
 
 TEST(ProjectElementChanges, PropertyHasChangedComparesTheRecordedTime)

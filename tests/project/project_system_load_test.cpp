@@ -110,58 +110,6 @@ TEST_F(LoadTest, ASolutionNestedInTheFileSharesItsDirectory)
     EXPECT_EQ(system->projectDirectoryPath(system->findProject(s, "P(Inner)")), path("p"));
 }
 
-TEST_F(LoadTest, TheSameFileImportedTwiceSideBySideLoadsTwice)
-{
-    write("lib.zav", solutionText(R"(<project Name="P"/>)", R"(Name="Lib" version="2")"));
-    ProjectElement *s = load(R"(<import file_name="lib.zav"/><import file_name="lib.zav"/>)");
-    ASSERT_NE(s->firstChild, nullptr);
-    ASSERT_NE(s->firstChild->nextSibling, nullptr);
-    EXPECT_NE(s->firstChild, s->firstChild->nextSibling);
-    EXPECT_EQ(system->projectNames(), (QStringList{"P(Lib)"}));
-}
-
-TEST_F(LoadTest, ImportCyclesAreReportedWithTheAbsolutePath)
-{
-    const QString self = write("self.zav", solutionText(R"(<import file_name="self.zav"/>)"));
-    const QString canonical = QFileInfo(self).canonicalFilePath();
-    EXPECT_EQ(loadError(self), canonical + " solution already loaded");
-
-    const QString a = write("a.zav", solutionText(R"(<import file_name="sub/b.zav"/>)"));
-    write("sub/b.zav", solutionText(R"(<import file_name="../a.zav"/>)"));
-    EXPECT_EQ(loadError(a), QFileInfo(a).canonicalFilePath() + " solution already loaded");
-}
-
-TEST_F(LoadTest, LoadErrorsNameTheFileAndTheCause)
-{
-    const QString notSolution = write("doc.zav", QString("<!DOCTYPE Other>\n<solution/>"));
-    const QString noRoot = write("empty.zav", QString("<!DOCTYPE Quillmark_Project_File>\n"));
-    const QString rootIsProject =
-        write("p.zav", QString("<!DOCTYPE Quillmark_Project_File>\n<project Name=\"x\"/>"));
-    const QString badXml = write("bad.zav", QString("<!DOCTYPE Quillmark_Project_File>\n"
-                                                    "<solution>\n<project></solution>"));
-    const QString missingImport =
-        write("mi.zav", solutionText(R"(<import file_name="gone.zav"/>)"));
-    const QString nameless = write("ni.zav", solutionText(R"(<import/>)"));
-    struct Case
-    {
-        QString file, text;
-    };
-    const Case cases[] = {
-        {path("nothing.zav"), path("nothing.zav") + " does not exist"},
-        {dir.path(), dir.path() + " cannot access"},
-        {notSolution, notSolution + " not a solution file"},
-        {noRoot, noRoot + " not a solution file"},
-        {rootIsProject, rootIsProject + " not a solution file"},
-        {badXml, "tagName mismatch"},
-        {missingImport, "gone.zav does not exist"},
-        {nameless, QFileInfo(nameless).canonicalFilePath() + ": import without a file_name"},
-    };
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.file.toStdString());
-        EXPECT_EQ(loadError(c.file), c.text);
-    }
-}
-
 TEST_F(LoadTest, BadXmlCarriesTheReaderLine)
 {
     const QString bad = write("bad.zav", QString("<!DOCTYPE Quillmark_Project_File>\n"
@@ -175,15 +123,6 @@ TEST_F(LoadTest, BadXmlCarriesTheReaderLine)
         EXPECT_EQ(e.line, 2);
         EXPECT_EQ(e.column, 0);
     }
-}
-
-TEST_F(LoadTest, UnreadableFileCannotBeAccessed)
-{
-    if (geteuid() == 0)
-        GTEST_SKIP() << "root reads every file";
-    const QString file = write("locked.zav", solutionText(""));
-    QFile::setPermissions(file, QFileDevice::Permissions());
-    EXPECT_EQ(loadError(file), file + " cannot access");
 }
 
 TEST_F(LoadTest, AFailedLoadLeavesNoSolution)
@@ -219,22 +158,6 @@ TEST_F(LoadTest, MissingImportIsRetriedThroughTheHandler)
     system->loadSolution(top, &handler, nullptr);
     EXPECT_EQ(handler.asked, (QStringList{"late.zav"}));
     EXPECT_EQ(system->projectNames(), (QStringList{"Late(L)"}));
-}
-
-TEST_F(LoadTest, TemplatesAndDynamicFoldersNeedSupportFromTheProjectSystem)
-{
-    const QString templated =
-        write("t.zav", solutionText(R"(<project Name="App" template_name="Executable"/>)"));
-    EXPECT_EQ(loadError(templated),
-              "Executable project template not found (project templates are not available)");
-    const QString noTemplate =
-        write("n.zav", solutionText(R"(<project Name="App" template_name=""/>)"));
-    EXPECT_EQ(loadError(noTemplate), "no template for project App");
-    const QString dynamic =
-        write("d.zav",
-              solutionText(
-                  R"(<project Name="App"><folder Name="S" path="src" filter="*.c"/></project>)"));
-    EXPECT_EQ(loadError(dynamic), "src: dynamic folders are not available");
 }
 
 TEST_F(LoadTest, LookupsByNameAndFileName)

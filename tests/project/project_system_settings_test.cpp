@@ -235,12 +235,6 @@ TEST_F(SettingsTest, APlatformOtherThanOursInCommonHidesEveryConfiguration)
     EXPECT_EQ(system->platform(nullptr), "ARM");
 }
 
-TEST_F(SettingsTest, ASolutionWithoutConfigurationsOffersCommon)
-{
-    load("");
-    EXPECT_EQ(system->configurations(nullptr, 4), (QStringList{"Common"}));
-}
-
 TEST_F(SettingsTest, BatchBuildConfigurationsMatchNamesAndWildcards)
 {
     struct Case

@@ -122,27 +122,7 @@ TEST_F(ProjectTemplatesTest, TemplatesAndConfigurationsAreFoundAtAnyDepth)
     EXPECT_EQ(templates->findConfiguration("Release"), nullptr);
 }
 
-TEST_F(ProjectTemplatesTest, MissingTemplatesFileGivesAnEmptyCatalogue)
-{
-    ProjectTemplates none(path("missing.xml"));
-    EXPECT_TRUE(none.listTemplates().isEmpty());
-    EXPECT_EQ(none.findConfiguration("Debug"), nullptr);
-}
-
-TEST_F(ProjectTemplatesTest, DefaultTemplatesFileIsTheTargetsDirectorysExpanded)
-{
-    const QString saved = templatesFile;
-    const QString savedTargets = macroSystem.systemMacro("TargetsDir");
-    EXPECT_EQ(templatesFile, "$(TargetsDir)/project_templates.xml");
-    macroSystem.setSystemMacro("TargetsDir", dir.path());
-    EXPECT_EQ(ProjectTemplates::projectTemplatesFile(), dir.path() + "/project_templates.xml");
-    templatesFile = "$(TargetsDir)/templates.xml";
-    EXPECT_EQ(ProjectTemplates().listTemplates().size(), 3);
-    templatesFile = saved;
-    macroSystem.setSystemMacro("TargetsDir", savedTargets);
-}
-
-TEST_F(ProjectTemplatesTest, TemplateFillsFoldersFilesAndProperties)
+TEST_F(ProjectTemplatesTest, TemplateFillsFoldersFilesPropertiesGroupsAndConfigurations)
 {
     templates->createProjectFromTemplate(solution, project, templates->findTemplate("Blinky"));
     EXPECT_EQ(own(project, "Common", "project_type"), "Executable");
@@ -162,19 +142,11 @@ TEST_F(ProjectTemplatesTest, TemplateFillsFoldersFilesAndProperties)
     EXPECT_EQ(own(project, "Common", "build_output_directory"), "out/P");
     EXPECT_EQ(own(project, "Common", "build_intermediate_directory"), "obj/$(ProjectName)");
     EXPECT_EQ(own(project, "Debug", "arm_core_type"), "Cortex-M3");
-}
-
-TEST_F(ProjectTemplatesTest, PropertyGroupChoicesApplyTheirEntries)
-{
-    templates->createProjectFromTemplate(solution, project, templates->findTemplate("Blinky"));
+    // Property group choices apply their entries; configuration templates create the
+    // configurations they inherit.
     EXPECT_EQ(own(project, "Debug", "board"), "Fast Board");
     EXPECT_EQ(own(project, "Debug", "arm_linker_heap_size"), "4096");
     EXPECT_TRUE(own(project, "Common", "no such group").isNull());
-}
-
-TEST_F(ProjectTemplatesTest, ConfigurationTemplatesCreateInheritedConfigurations)
-{
-    templates->createProjectFromTemplate(solution, project, templates->findTemplate("Blinky"));
     EXPECT_EQ(own(solution, "Debug", "inherited_configurations"), "Common Debug;Missing");
     EXPECT_EQ(own(solution, "Debug", "gcc_optimization_level"), "None");
     EXPECT_FALSE(solution->getConfigurationElement("Debug")->hasAttribute("empty"));

@@ -48,14 +48,6 @@ TEST(PropertyClassConstruction, DefaultsByForm)
     EXPECT_EQ(hex.maximum(), 0x3FF);
     PropertyClass range("r", PropertyClass::IntegerRange, 1, 100, "p", "g", "s", "l", 42);
     EXPECT_EQ(range.defaultValue(), "42");
-
-    PropertyClass bare("n", PropertyClass::Integer);
-    EXPECT_TRUE(bare.page().isNull());
-    EXPECT_TRUE(bare.defaultValue().isNull());
-    EXPECT_TRUE(bare.suffix().isNull());
-    EXPECT_TRUE(bare.perConfiguration());
-    EXPECT_FALSE(bare.readOnly());
-    EXPECT_EQ(bare.editor(), nullptr);
 }
 
 TEST(PropertyClassConstruction, FromXml)
@@ -81,6 +73,9 @@ TEST(PropertyClassConstruction, FromXml)
     EXPECT_EQ(opt.maximum(), 4096);
     EXPECT_EQ(opt.specialValueText(), "none");
     EXPECT_TRUE(opt.page().isNull());
+    EXPECT_EQ(opt.typeAsString(), "Enumeration");
+    EXPECT_EQ(PropertyClass::typeAsString(-1), "Unknown");
+    EXPECT_EQ(PropertyClass::typeAsString(15), "Unknown");
 
     PropertyClass unknownType(e->nextSiblingElement());
     EXPECT_EQ(unknownType.type(), PropertyClass::Boolean);

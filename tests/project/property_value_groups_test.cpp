@@ -74,39 +74,12 @@ TEST_F(PropertyValueGroupsTest, GroupsBecomeEnumerationsOfTheirEntries)
     EXPECT_EQ(board->saveName(), "board");
     EXPECT_EQ(board->type(), PropertyClass::Enumeration);
     EXPECT_EQ(board->enumerates(), QStringList({"A", "B"}));
-    EXPECT_EQ(board->page(), "General");
-    EXPECT_EQ(board->group(), "Target");
-    EXPECT_EQ(board->shortDescription(), "Board");
     EXPECT_EQ(board->defaultValue(), "B");
     EXPECT_EQ(groups[1]->page(), "Clocks");
     // The preprocessor ran: the conditional group is there, the directive is not.
     EXPECT_EQ(groups[2]->saveName(), "conditional");
     EXPECT_EQ(propertyValueGroups->getGroupClass("clock"), groups[1]);
     EXPECT_EQ(propertyValueGroups->getGroupClass("other"), nullptr);
-}
-
-TEST_F(PropertyValueGroupsTest, EntriesAnswerForTheirTaggedChildren)
-{
-    const PropertyValueGroupClass *board = propertyValueGroups->getGroupClass("board");
-    const PropertyValueGroupEntry a = board->getGroupEntry("A");
-    ASSERT_FALSE(a.isNull());
-    EXPECT_TRUE(a.hasDefines());
-    EXPECT_EQ(a.getTaggedNames("cdefine"), QStringList({"BOARD_A", "EMPTY"}));
-    EXPECT_FALSE(board->getGroupEntry("B").hasDefines());
-    EXPECT_TRUE(board->getGroupEntry("C").isNull());
-    EXPECT_TRUE(board->getGroupEntry("C").getTaggedNames("cdefine").isEmpty());
-
-    QString configuration = "Debug";
-    EXPECT_TRUE(a.getTaggedValue("cdefine", "MISSING", configuration).isNull());
-    EXPECT_EQ(configuration, "Debug");
-    EXPECT_EQ(a.getTaggedValue("property", "arm_core_type", configuration), "ARM7TDMI");
-    EXPECT_EQ(configuration, "Debug");
-    const PropertyValueGroupEntry b = board->getGroupEntry("B");
-    EXPECT_EQ(b.getTaggedValue("property", "arm_architecture", configuration), "v7M");
-    EXPECT_EQ(configuration, "Common");
-    const QString empty = a.getTaggedValue("cdefine", "EMPTY", configuration);
-    EXPECT_TRUE(empty.isEmpty());
-    EXPECT_FALSE(empty.isNull());
 }
 
 TEST_F(PropertyValueGroupsTest, ChoosingAnEntryStoresItAndTheEntrysProperties)
@@ -127,17 +100,6 @@ TEST_F(PropertyValueGroupsTest, ChoosingAnEntryStoresItAndTheEntrysProperties)
     EXPECT_TRUE(own("Debug", "board").isNull());
     EXPECT_TRUE(own("Debug", "arm_core_type").isNull());
     EXPECT_TRUE(own("Common", "arm_architecture").isNull());
-}
-
-TEST_F(PropertyValueGroupsTest, AnUnknownChoiceWithoutAUsableDefaultStoresOnlyTheChoice)
-{
-    PropertyValueGroupValue choice(propertyValueGroups->getGroupClass("conditional"), project,
-                                   "Debug");
-    choice.setPropertyValue("Nothing");
-    ProjectElement *debug = project->getConfigurationElement("Debug");
-    ASSERT_NE(debug, nullptr);
-    EXPECT_EQ(debug->attributes(), QStringList({"Name", "conditional"}));
-    EXPECT_TRUE(own("Debug", "conditional").isEmpty());
 }
 
 TEST_F(PropertyValueGroupsTest, DefinesOfTheChosenEntriesBecomeCompilerOptions)

@@ -120,35 +120,6 @@ TEST(PropertyValueSetInt, ByType)
               "PropertyValue::setValue(int): Setting a non-integer property");
 }
 
-TEST(PropertyValueSetBool, WarnsOnANonBooleanClassAndStoresTheIndex)
-{
-    WarningCatcher warnings;
-    SimplePropertyValue b(&kBoolean);
-    b.setValue(true);
-    EXPECT_EQ(b.toString(), "Yes");
-    EXPECT_TRUE(warnings.messages().isEmpty());
-    SimplePropertyValue colour(&kColours);
-    colour.setValue(false);
-    EXPECT_EQ(colour.toString(), "Red");
-    EXPECT_EQ(warnings.messages(),
-              (QStringList{"PropertyValue::setValue(int): Setting a non-Boolean property"}));
-}
-
-TEST(PropertyValueClass, SetPropertyClassTakesTheDefaultAndShowsTheValue)
-{
-    PropertyClass locked("l", PropertyClass::String, "", "", "", "", "x");
-    locked.setReadOnly(true);
-    SimplePropertyValue v;
-    EXPECT_FALSE(v.visible());
-    v.setPropertyClass(&locked);
-    EXPECT_TRUE(v.visible());
-    EXPECT_TRUE(v.readOnly());
-    EXPECT_EQ(v.toString(), "x");
-    v.setValue("y");
-    v.setToDefault();
-    EXPECT_EQ(v.toString(), "x");
-}
-
 TEST(PropertyValueLists, ATransientListDeletesOnlyTransientMembers)
 {
     int deaths = 0;

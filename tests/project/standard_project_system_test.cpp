@@ -124,39 +124,4 @@ TEST_F(FileTypeTest, XMLFilesAreClassifiedByTheirDocumentType)
     }
 }
 
-TEST(ProjectSystemExtensions, GnuToolChainExtensionsStartAtTheGCCSystem)
-{
-    StandardProjectSystem standard;
-    EXPECT_TRUE(standard.objectFileExtension().isNull());
-    EXPECT_TRUE(standard.libraryFileExtension().isNull());
-    EXPECT_TRUE(standard.executableFileExtension().isNull());
-    EXPECT_TRUE(standard.assemblyCodeFileExtension().isNull());
-
-    ARMProjectSystem arm;
-    EXPECT_EQ(arm.objectFileExtension(), ".o");
-    EXPECT_EQ(arm.libraryFileExtension(), ".a");
-    EXPECT_EQ(arm.executableFileExtension(), ".elf");
-    EXPECT_EQ(arm.assemblyCodeFileExtension(), ".s");
-
-    GCCProjectSystem other(".out");
-    EXPECT_EQ(other.executableFileExtension(), ".out");
-}
-
-TEST(ProjectSystemTypes, FileAndProjectTypesAreOfferedInOrder)
-{
-    ARMProjectSystem system;
-    const QStringList fileTypes{"C",           "C++",           "Basic",
-                                "Assembly",    "Section Placement", "Memory Map",
-                                "Target Definitions", "Threads Script", "Target Script",
-                                "Reset Script", "Linker Script", "Executable",
-                                "Library",     "Object file"};
-    const QStringList projectTypes{"Executable", "Library",   "Object file",
-                                   "Staging",    "Combining", "Externally Built Executable"};
-    EXPECT_EQ(system.filetypes(), fileTypes);
-    EXPECT_EQ(system.projecttypes(), projectTypes);
-    EXPECT_EQ(system.fileTypeProperty()->enumerates(), QStringList{"Default"} + fileTypes);
-    EXPECT_EQ(system.projectTypeProperty()->enumerates(), projectTypes);
-    EXPECT_EQ(system.projectTypeProperty()->defaultValue(), "Executable");
-}
-
 } // namespace
