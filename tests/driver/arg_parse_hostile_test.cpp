@@ -105,14 +105,3 @@ TEST_F(IndirectFileLimits, FuzzInputsEndWithOneReport)
         EXPECT_EQ(parser.indirectDepth(), 0);
     }
 }
-
-TEST_F(IndirectFileLimits, ADirectoryIsReportedInsteadOfReadingAsEmpty)
-{
-    CountingParse parser;
-    std::string word = "@" + tmp.path().toStdString();
-    char *words[] = {word.data()};
-    parser.parse(1, words);
-    EXPECT_EQ(stream.str(), "kestrel: error: can't open indirect file " + tmp.path().toStdString() +
-                                ": Is a directory\n");
-    EXPECT_EQ(parser.indirectDepth(), 0);
-}

@@ -80,14 +80,6 @@ using Seen = std::vector<std::string>;
 
 } // namespace
 
-TEST_F(ArgParseTest, TableIsInDescendingOrder)
-{
-    std::vector<std::string> names;
-    for (const auto &entry : parser.options())
-        names.emplace_back(entry.first);
-    EXPECT_EQ(names, (Seen{"-v", "-o", "-now", "-name", "-W", "-Iquote", "-I"}));
-}
-
 TEST_F(ArgParseTest, OptionsAndArgumentsInOrder)
 {
     struct Case
@@ -108,14 +100,6 @@ TEST_F(ArgParseTest, OptionsAndArgumentsInOrder)
         EXPECT_EQ(parse(c.words), c.expected);
     }
     EXPECT_EQ(reporter.errorCount, 0) << errors();
-}
-
-TEST_F(ArgParseTest, FlagsAndValuesWithoutHandler)
-{
-    parse({"-v", "-name", "n1", "-name", "n2"});
-    EXPECT_TRUE(parser.verbose);
-    ASSERT_NE(parser.name, nullptr);
-    EXPECT_STREQ(parser.name, "n2");
 }
 
 TEST_F(ArgParseTest, UnknownOptionIsReportedAndParsingGoesOn)
@@ -162,16 +146,6 @@ TEST_F(ArgParseTest, ArgifyLineSplitsAtBlanksAndQuotes)
     EXPECT_EQ(reporter.errorCount, 0);
 }
 
-TEST_F(ArgParseTest, ArgifyLineGrowsPastManyWords)
-{
-    std::string line;
-    for (int i = 0; i < 400; ++i)
-        line += "w" + std::to_string(i) + " ";
-    std::vector<char *> words;
-    ASSERT_EQ(parser.argifyLine(nullptr, 0, line.c_str(), words), 400);
-    EXPECT_STREQ(words.back(), "w399");
-}
-
 TEST_F(ArgParseTest, UnterminatedQuoteDropsTheWholeLine)
 {
     std::vector<char *> words;
@@ -212,15 +186,6 @@ TEST_F(ArgParseTest, LongLinesAreReadInPieces)
     const std::string opts = file("opts.txt", std::string(1023, 'x') + "y \"q\n");
     EXPECT_EQ(parse({"@" + opts}), (Seen{"arg:" + std::string(1023, 'x')}));
     EXPECT_EQ(errors(), "kestrel: error: unterminated string in indirect file " + opts + "(2)\n");
-}
-
-TEST_F(ArgParseTest, MissingIndirectFile)
-{
-    const std::string missing = tmp.path().toStdString() + "/none.txt";
-    parse({"@" + missing, "x"});
-    EXPECT_EQ(errors(), "kestrel: error: can't open indirect file " + missing
-                            + ": No such file or directory\n");
-    EXPECT_EQ(parser.seen, Seen{"arg:x"});
 }
 
 TEST_F(ArgParseTest, SelfReferenceStopsAtTheNestingLimit)

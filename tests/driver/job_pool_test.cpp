@@ -102,12 +102,4 @@ TEST(JobPool, NeverRunsMoreJobsThanWorkersAndRunsEveryJobOnce)
     EXPECT_EQ(pool.queued(), 0);
 }
 
-TEST(JobPool, WaitingWithNothingQueuedReturnsAtOnce)
-{
-    JobPool pool(4);
-    pool.waitForAny();
-    pool.waitForAll();
-    EXPECT_FALSE(pool.failed());
-}
-
 } // namespace

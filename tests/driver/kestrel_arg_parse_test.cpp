@@ -56,15 +56,6 @@ TEST_F(KestrelOptions, EveryOptionSetsItsField)
     EXPECT_EQ(args.solutionFileName, "last.zav"); // the last plain argument wins
 }
 
-TEST_F(KestrelOptions, UnsetStringsAreNullAndEmptyArgumentsAreNot)
-{
-    parse({"-solution", ""});
-    EXPECT_TRUE(args.projectName.isNull());
-    EXPECT_TRUE(args.configName.isNull());
-    EXPECT_FALSE(args.solutionName.isNull());
-    EXPECT_TRUE(args.solutionName.isEmpty());
-}
-
 TEST_F(KestrelOptions, StudioDirHasTwoNamesAndNoAbbreviations)
 {
     parse({"-StudioDir", "/one"});
@@ -89,13 +80,6 @@ TEST_F(KestrelOptions, ImmediateOptionsActWhenMet)
            "-D", "LATE=1"});
     EXPECT_EQ(seen, (QStringList{"A=B=C", "NAME<null>", "EMPTY=", "templates t.xml", "help",
                                  "LATE=1"}));
-}
-
-TEST_F(KestrelOptions, RootUserDirIsSetAtOnce)
-{
-    parse({"-rootuserdir", "/x"});
-    EXPECT_EQ(studioUserDataDir(), "/x/Tessary for ARM");
-    setRootUserDataDir(QString());
 }
 
 TEST_F(KestrelOptions, BuildFlagsFollowCleanRebuildAndVerbose)

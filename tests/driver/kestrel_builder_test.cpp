@@ -102,26 +102,48 @@ TEST(KestrelBuilderConsole, GroupsIndentByTwoColumns)
     EXPECT_FALSE(h.failedMarked); // error() alone does not fail the build
 }
 
-TEST(KestrelBuilderCommands, EchoPrintsTheCommandAtTheIndentation)
+// -echo prints the command at the indentation, -show prints it and runs nothing (not even a
+// builtin), a child's error output comes first and unfiltered, and a failing or missing
+// program ends the process with status 1.
+TEST(KestrelBuilderCommands, EchoShowRelayAndFailure)
 {
-    Harness h;
-    KestrelBuilder b = h.builder(true, false);
-    b.indent = 4;
-    const QByteArray out = runCommand(b, {"sh", "-c", "echo ran"});
-    EXPECT_EQ(out, "    sh -c echo ran\nran\n");
-}
-
-TEST(KestrelBuilderCommands, ShowPrintsAndRunsNothingNotEvenBuiltins)
-{
-    Harness h;
-    h.builtinAccepts = true;
-    KestrelBuilder b = h.builder(true, true);
-    int status = 0;
-    const QByteArray out = runCommand(b, {"arm-gcc", "-c", "a.c"}, &status);
-    EXPECT_EQ(out, "arm-gcc -c a.c\n");
-    EXPECT_TRUE(h.builtinCalls.isEmpty());
-    EXPECT_EQ(status, 0);
-    EXPECT_FALSE(h.failedMarked);
+    struct Case
+    {
+        bool echo, show;
+        int indent;
+        QStringList words;
+        QByteArray out;
+        int status; // -1: the process goes on
+    };
+    const Case cases[] = {
+        {true, false, 4, {"sh", "-c", "echo ran"}, "    sh -c echo ran\nran\n", -1},
+        {true, true, 0, {"arm-gcc", "-c", "a.c"}, "arm-gcc -c a.c\n", -1},
+        {false,
+         false,
+         6,
+         {"sh", "-c", "echo done; printf 'warning\\t\\351\\n\\n' >&2"},
+         "warning\t\xe9\n\ndone\n",
+         -1},
+        {false, false, 0, {"sh", "-c", "echo partial; exit 2"}, "partial\n", 1},
+        {false,
+         false,
+         2,
+         {"no-such-tool-xyz", "-c", "a.c"},
+         "  can't execute command \"no-such-tool-xyz\"\n",
+         1},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.words.join(u' ').toStdString());
+        Harness h;
+        h.builtinAccepts = c.show;
+        KestrelBuilder b = h.builder(c.echo, c.show);
+        b.indent = c.indent;
+        int status = -1;
+        EXPECT_EQ(runCommand(b, c.words, &status), c.out);
+        EXPECT_EQ(status, c.status);
+        EXPECT_EQ(h.failedMarked, c.status == 1);
+        EXPECT_EQ(h.builtinCalls.isEmpty(), c.show); // -show does not even ask
+    }
 }
 
 TEST(KestrelBuilderCommands, BuiltinCommandsRunInsideAndFailWithoutExiting)
@@ -139,42 +161,6 @@ TEST(KestrelBuilderCommands, BuiltinCommandsRunInsideAndFailWithoutExiting)
     EXPECT_EQ(runCommand(b, {"cp", "a", "b"}, &status), "  cannot copy a to b\n");
     EXPECT_TRUE(h.failedMarked);
     EXPECT_EQ(status, 0);
-}
-
-TEST(KestrelBuilderCommands, ChildErrorOutputIsRelayedFirstUnfiltered)
-{
-    Harness h;
-    KestrelBuilder b = h.builder(false, false);
-    b.indent = 6;
-    int status = 0;
-    const QByteArray out = runCommand(
-        b, {"sh", "-c", "echo done; printf 'warning\\t\\351\\n\\n' >&2"}, &status);
-    EXPECT_EQ(out, "warning\t\xe9\n\ndone\n");
-    EXPECT_EQ(status, 0);
-    EXPECT_FALSE(h.failedMarked);
-}
-
-TEST(KestrelBuilderCommands, FailingChildEndsTheProcessWithStatusOne)
-{
-    Harness h;
-    KestrelBuilder b = h.builder(false, false);
-    int status = 0;
-    const QByteArray out = runCommand(b, {"sh", "-c", "echo partial; exit 2"}, &status);
-    EXPECT_EQ(out, "partial\n");
-    EXPECT_EQ(status, 1);
-    EXPECT_TRUE(h.failedMarked);
-}
-
-TEST(KestrelBuilderCommands, MissingProgramCannotBeExecuted)
-{
-    Harness h;
-    KestrelBuilder b = h.builder(false, false);
-    b.indent = 2;
-    int status = 0;
-    const QByteArray out = runCommand(b, {"no-such-tool-xyz", "-c", "a.c"}, &status);
-    EXPECT_EQ(out, "  can't execute command \"no-such-tool-xyz\"\n");
-    EXPECT_EQ(status, 1);
-    EXPECT_TRUE(h.failedMarked);
 }
 
 TEST(KestrelBuilderCommands, RunsInTheWorkingDirectoryUntilInit)

@@ -80,15 +80,6 @@ protected:
 
 } // namespace
 
-TEST_F(KestrelMain, NoArgumentsPrintsUsageWithoutSettingAnythingUp)
-{
-    const Outcome o = runMain({});
-    EXPECT_EQ(o.status, 0);
-    EXPECT_TRUE(o.err.contains("Usage: kestrel [option] <project>.zav\n"));
-    EXPECT_EQ(recorded.opened, 0);
-    EXPECT_EQ(recorded.built, 0);
-}
-
 TEST_F(KestrelMain, FailedChecksNeverReachTheBuildButCloseTheSettings)
 {
     for (const std::vector<std::string> &words :
@@ -110,16 +101,6 @@ TEST_F(KestrelMain, HelpEndsTheRunWithZero)
     EXPECT_TRUE(o.err.contains("  -verbose               show build information\n"));
     EXPECT_FALSE(o.err.contains("unrecognised"));
     EXPECT_EQ(recorded.built, 0);
-    EXPECT_EQ(recorded.closed, 1);
-}
-
-TEST_F(KestrelMain, ACheckedCommandLineIsBuilt)
-{
-    const Outcome o = runMain({"-config", "Debug", "app.zav"});
-    EXPECT_EQ(o.status, 0);
-    EXPECT_EQ(o.err, "");
-    EXPECT_EQ(recorded.built, 1);
-    EXPECT_EQ(recorded.config, "Debug");
     EXPECT_EQ(recorded.closed, 1);
 }
 
