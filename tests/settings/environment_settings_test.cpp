@@ -9,7 +9,6 @@
 #include "support/run_kestrel.h"
 
 #include <QFile>
-#include <QSet>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -108,46 +107,6 @@ TEST_F(Environment, FilesAreLocatedWhenTheEnvironmentIsCreated)
     setRootUserDataDir(firstRoot);
     EXPECT_TRUE(QFile::exists(studioFile()));
     EXPECT_FALSE(QFile::exists(other.path() + "/Tessary for ARM/settings.xml"));
-}
-
-TEST_F(Environment, CatalogueEntries)
-{
-    openEnvironmentSettings();
-    // Entries with a page can be found by key; those without one (or internal) cannot.
-    EXPECT_EQ(environment->findProperty(kToolChainKey)->propertyClass(),
-              environment->toolChainRootDirectory);
-    EXPECT_EQ(environment->findProperty(kGlobalMacrosKey), nullptr);
-    EXPECT_EQ(environment->findProperty("Environment/Main Window/Geometry"), nullptr);
-    EXPECT_EQ(environment->findProperty("No/Such/Key"), nullptr);
-
-    const PropertyValue *version =
-        environment->findProperty("ARM/Build/Command Line Generation Version");
-    ASSERT_NE(version, nullptr);
-    EXPECT_EQ(version->propertyValue(), "2.0");
-    EXPECT_EQ(version->propertyClass()->enumerates(), (QStringList{"1.5", "1.6", "1.7", "2.0"}));
-    EXPECT_EQ(version->propertyClass()->group(), "Compatibility Options");
-
-    const PropertyValue *studioDir = environment->findProperty("ARM/Build/StudioDir Directory");
-    ASSERT_NE(studioDir, nullptr);
-    EXPECT_EQ(studioDir->propertyClass()->type(), PropertyClass::DirPath);
-    EXPECT_EQ(studioDir->propertyClass()->shortDescription(),
-              "Tessary for ARM Installation Directory");
-
-    for (const char *key : {"Environment/Build/Show Command Lines", "Target/Auto Connect",
-                            "Debugging/Show Transcript On Load", "Echo Raw Error/Warning Output",
-                            "Text Editor/Margins/Right", "Environment/Debugger/Source Path"}) {
-        SCOPED_TRACE(key);
-        EXPECT_NE(environment->findProperty(key), nullptr);
-    }
-
-    const PropertyValueList *building = environment->page("Building");
-    ASSERT_NE(building, nullptr);
-    QSet<const PropertyClass *> seen;
-    for (const PropertyValue *value : *building) {
-        EXPECT_FALSE(seen.contains(value->propertyClass())) << "listed twice";
-        seen.insert(value->propertyClass());
-    }
-    EXPECT_TRUE(building->find(environment->toolChainRootDirectory));
 }
 
 TEST_F(Environment, PropertyValuesReadLazilyAndWriteThrough)

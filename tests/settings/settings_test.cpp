@@ -138,6 +138,10 @@ TEST_F(SettingsFile, EntriesReadWriteAndRemove)
     store.sync();
     EXPECT_FALSE(store.isDirty());
     EXPECT_FALSE(loaded().contains("k"));
+    // Removing what is gone, or was never there, changes nothing.
+    store.removeEntry("k");
+    store.removeEntry("never there");
+    EXPECT_FALSE(store.isDirty());
 }
 
 TEST_F(SettingsFile, SyncWritesOnlyWhenSomethingChanged)
