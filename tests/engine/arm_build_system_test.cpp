@@ -308,14 +308,28 @@ TEST_F(ARMCommands, ImpossibleDebugIOChannelsFailTheLink)
     }
 }
 
+// A missing options file fails the pass that needs it, before its tool runs.
 TEST_F(ARMCommands, MissingOptionsFileIsReportedAndStopsTheBuild)
 {
-    const QStringList lines =
-        build(cortexM3Solution(QStringLiteral("c_additional_options_from_file=\"missing.opt\"")));
-    EXPECT_EQ(recorder.errors,
-              QStringList{QStringLiteral("Cannot load options file: missing.opt")});
-    EXPECT_TRUE(lines.isEmpty());
-    EXPECT_TRUE(buildSystem->buildFailed);
+    struct Case
+    {
+        const char *property;
+        const char *tool; // the pass that must not run
+    };
+    const Case cases[] = {{"c_additional_options_from_file", "/studio/gcc/bin/cc1 "},
+                          {"asm_additional_options_from_file", "/studio/gcc/bin/as "}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.property);
+        recorder = CommandRecorder();
+        const QStringList lines = build(
+            cortexM3Solution(QStringLiteral("%1=\"missing.opt\"").arg(QLatin1String(c.property))));
+        EXPECT_EQ(recorder.errors,
+                  QStringList{QStringLiteral("Cannot load options file: missing.opt")});
+        EXPECT_TRUE(lines.filter(QLatin1String(c.tool)).isEmpty())
+            << lines.join(u'\n').toStdString();
+        EXPECT_TRUE(lines.filter(QStringLiteral("/studio/gcc/bin/ld ")).isEmpty());
+        EXPECT_TRUE(buildSystem->buildFailed);
+    }
 }
 
 TEST_F(ARMCommands, ChosenPropertyGroupEntriesAddTheirDefinitions)

@@ -55,19 +55,6 @@ TEST(ARMTargetOptions, FollowCoreArchitectureAndInstructionSet)
     }
 }
 
-TEST(ARMTargetOptions, ArchitectureSymbolsAndOptimisation)
-{
-    EXPECT_EQ(armArchitectureDefinition("v4T"), "-D__ARM_ARCH_4T__");
-    EXPECT_EQ(armArchitectureDefinition("v6M"), "-D__ARM_ARCH_6M__");
-    EXPECT_EQ(armArchitectureDefinition("v7M"), "-D__ARM_ARCH_7M__");
-    EXPECT_TRUE(armArchitectureDefinition("v9").isNull());
-    EXPECT_TRUE(gccOptimizationOption("None").isNull());
-    EXPECT_EQ(gccOptimizationOption("Level 1"), "-O1");
-    EXPECT_EQ(gccOptimizationOption("Level 3"), "-O3");
-    EXPECT_EQ(gccOptimizationOption("Optimize For Size"), "-Os");
-    EXPECT_EQ(gccOptimizationOption("Turbo"), "-Os");
-}
-
 TEST(ARMLibraryVariants, PrintfAndScanfNameParts)
 {
     struct Case
@@ -130,27 +117,6 @@ TEST(ARMLibraryVariants, LibraryExtensionIsAddedOnlyWhereNoneIsGiven)
 {
     EXPECT_EQ(withLibraryExtension("/s.d/lib/libc_v4t_a_le"), "/s.d/lib/libc_v4t_a_le.a");
     EXPECT_EQ(withLibraryExtension("/lib/libc.so"), "/lib/libc.so");
-}
-
-TEST(ARMTarget, NamesAndCapabilities)
-{
-    EXPECT_EQ(ARM::allArch(), (QStringList{"v4T", "v5TE", "v6T2", "v6M", "v7M"}));
-    EXPECT_EQ(ARM::allCoreType().size(), 11);
-    for (const QString &name : ARM::allArch())
-        EXPECT_EQ(ARM::archToString(ARM::stringToArch(name)), name);
-    for (const QString &name : ARM::allCoreType())
-        EXPECT_EQ(ARM::coreTypeToString(ARM::stringToCoreType(name)), name);
-    EXPECT_EQ(ARM::stringToArch("ARM4T"), ARM::v4T);
-    EXPECT_EQ(ARM::archToString(ARM::stringToArch("v9")), "unknownArchitecture");
-    EXPECT_EQ(ARM::stringToCoreType("Cortex-A8"), ARM::unknownCoreType);
-
-    EXPECT_FALSE(ARM::hasBreakpointInstruction(ARM::v4T));
-    EXPECT_TRUE(ARM::hasBreakpointInstruction(ARM::v5TE));
-    EXPECT_TRUE(ARM::hasBreakpointInstruction(ARM::v6M));
-    EXPECT_TRUE(ARM::hasDCC(ARM::ARM7TDMI_S));
-    EXPECT_TRUE(ARM::hasDCC(ARM::XScale));
-    EXPECT_FALSE(ARM::hasDCC(ARM::Cortex_M3));
-    EXPECT_FALSE(ARM::hasDCC(ARM::None));
 }
 
 } // namespace

@@ -153,13 +153,6 @@ TEST_F(Orchestration, FailureStopsTheRemainingProjects)
     EXPECT_EQ(builder.lines("group Building "), QStringList{R"("first" in configuration "Debug")"});
 }
 
-TEST_F(Orchestration, WithoutABuilderDecisionsAreTakenButNothingRuns)
-{
-    load(kThreeProjects);
-    EXPECT_EQ(buildSystem->build(solution(), "Debug", nullptr, BuildQuiet, true, false), 1);
-    EXPECT_FALSE(exists("Debug/main.o"));
-}
-
 TEST_F(Orchestration, ProjectWithoutDependencyBuildOnlyBuildsItself)
 {
     load(kThreeProjects);

@@ -4,9 +4,6 @@
 #include "support/qt_printers.h"
 
 #include <QFile>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -112,27 +109,6 @@ TEST(CompileCommandFromPass, PrefersTheDriverBesideThePasses)
     const auto c = compileCommandFromPass("/p", {bin.filePath("cc1"), "a.c"}, "a.o");
     ASSERT_TRUE(c.has_value());
     EXPECT_EQ(c->arguments.first(), "arm-none-eabi-gcc");
-}
-
-TEST(CompileCommandsJson, WritesOneObjectPerCompilation)
-{
-    const CompileCommand withOutput{"/p", "/p/a.c", {"arm-none-eabi-gcc", "-c", "a.c"}, "/p/a.o"};
-    const CompileCommand withoutOutput{"/q", "/q/b.c", {"arm-none-eabi-gcc", "-c", "b.c"}, ""};
-    const QJsonDocument document =
-        QJsonDocument::fromJson(compileCommandsJson({withOutput, withoutOutput}));
-    ASSERT_TRUE(document.isArray());
-    const QJsonArray entries = document.array();
-    ASSERT_EQ(entries.size(), 2);
-    const QJsonObject first = entries.at(0).toObject();
-    EXPECT_EQ(first.value("directory").toString(), "/p");
-    EXPECT_EQ(first.value("file").toString(), "/p/a.c");
-    EXPECT_EQ(first.value("output").toString(), "/p/a.o");
-    QStringList arguments;
-    for (const QJsonValue &value : first.value("arguments").toArray())
-        arguments.append(value.toString());
-    EXPECT_EQ(arguments, withOutput.arguments);
-    EXPECT_FALSE(entries.at(1).toObject().contains("output"));
-    EXPECT_EQ(compileCommandsJson({}).trimmed(), "[\n]");
 }
 
 // The recorder sees a compile step as the engine hands it over: the object first, then the

@@ -66,49 +66,72 @@ TEST_F(ProjectWalk, UpToDateReportsNameEachOutput)
     EXPECT_TRUE(builder.lines("success ").isEmpty());
 }
 
-TEST_F(ProjectWalk, MissingHeaderMakesTheObjectOutOfDate)
+// What makes one object out of date: it recompiles with the link, and a verbose build says why.
+TEST_F(ProjectWalk, AMissingOrNewerInputOrOutputRebuildsOnlyItsObject)
 {
-    QFile::remove(root + "/inc/main.h");
-    // The recompilation would fail without the header; here it rewrites the dependency file.
-    EXPECT_EQ(build(0), 1);
-    EXPECT_TRUE(builder.log.contains(QStringLiteral("message %1/inc/main.h does not exist.").arg(root)));
-    EXPECT_EQ(made(), (QStringList{"Debug/main.o", "Debug/app.elf"}));
-}
-
-TEST_F(ProjectWalk, MissingDependencyFileFallsBackToTheSource)
-{
-    QFile::remove(root + "/Debug/main.d");
-    EXPECT_EQ(build(), 0);
-    touch("main.c");
-    EXPECT_EQ(build(), 1);
-    EXPECT_EQ(made(), (QStringList{"Debug/main.o", "Debug/app.elf"}));
-}
-
-TEST_F(ProjectWalk, MissingOutputIsRebuiltAndReported)
-{
-    QFile::remove(root + "/Debug/util.o");
-    EXPECT_EQ(build(0), 1);
-    EXPECT_TRUE(builder.log.contains("message Debug/util.o does not exist."));
-    EXPECT_EQ(made(), (QStringList{"Debug/util.o", "Debug/app.elf"}));
-}
-
-TEST_F(ProjectWalk, EqualTimesAreCurrentAndOneSecondNewerIsNot)
-{
-    const QString object = root + "/Debug/util.o";
-    const qint64 objectTime = QFileInfo(object).lastModified().toSecsSinceEpoch();
-    ASSERT_TRUE(setFileTime(root + "/util.c", objectTime));
-    EXPECT_EQ(build(), 0);
-    ASSERT_TRUE(setFileTime(root + "/util.c", objectTime + 1));
-    EXPECT_EQ(build(), 1);
-    EXPECT_EQ(made(), (QStringList{"Debug/util.o", "Debug/app.elf"}));
-}
-
-TEST_F(ProjectWalk, AlwaysRebuildOnAFileForcesItAndTheLink)
-{
-    projectSystem->setProperty(projectSystem->findByName(solution(), "util.c"),
-                               "build_always_rebuild", "Common", "Yes", false);
-    EXPECT_EQ(build(), 1);
-    EXPECT_EQ(made(), (QStringList{"Debug/util.o", "Debug/app.elf"}));
+    const QString util = root + "/Debug/util.o";
+    struct Case
+    {
+        const char *what;
+        std::function<void()> change;
+        QString object;
+        QString message; // empty: nothing to say
+    };
+    const Case cases[] = {
+        // The recompilation would fail without the header; here it rewrites the ".d" file.
+        {"missing header", [&] { QFile::remove(root + "/inc/main.h"); }, "Debug/main.o",
+         root + "/inc/main.h does not exist."},
+        {"missing output", [&] { QFile::remove(util); }, "Debug/util.o",
+         "Debug/util.o does not exist."},
+        // Without its ".d" file an object depends on its source alone.
+        {"missing dependency file",
+         [&] {
+             QFile::remove(root + "/Debug/main.d");
+             ASSERT_EQ(build(), 0);
+             touch("main.c");
+         },
+         "Debug/main.o", QString()},
+        // Equal times are current; one second newer is not.
+        {"source one second newer",
+         [&] {
+             const qint64 utilTime = QFileInfo(util).lastModified().toSecsSinceEpoch();
+             ASSERT_TRUE(setFileTime(root + "/util.c", utilTime));
+             ASSERT_EQ(build(), 0);
+             ASSERT_TRUE(setFileTime(root + "/util.c", utilTime + 1));
+         },
+         "Debug/util.o", QString()},
+        // A ".d" file that cannot be read leaves the dependencies unknown; only a build that
+        // is not quiet says so.
+        {"unreadable dependency file",
+         [&] {
+             QFile::remove(root + "/Debug/main.d");
+             ASSERT_TRUE(QDir().mkpath(root + "/Debug/main.d"));
+             EXPECT_EQ(build(BuildQuiet), 1);
+             EXPECT_TRUE(builder.lines("message ").isEmpty());
+         },
+         "Debug/main.o", "main.d cannot be read."},
+        {"always rebuild",
+         [&] {
+             projectSystem->setProperty(projectSystem->findByName(solution(), "util.c"),
+                                        "build_always_rebuild", "Common", "Yes", false);
+         },
+         "Debug/util.o", QString()},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        if (&c != cases) { // each case starts from a fresh build
+            QDir(root + "/Debug").removeRecursively();
+            TearDown();
+            SetUp();
+        }
+        c.change();
+        EXPECT_EQ(build(0), 1);
+        EXPECT_EQ(made(), (QStringList{c.object, "Debug/app.elf"}));
+        if (!c.message.isEmpty()) {
+            EXPECT_FALSE(builder.lines("message ").filter(c.message).isEmpty())
+                << qPrintable(c.message);
+        }
+    }
 }
 
 TEST_F(ProjectWalk, CleanRemovesEveryOutputAndRunsNothing)

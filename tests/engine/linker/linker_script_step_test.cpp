@@ -127,23 +127,14 @@ TEST_F(LinkerScriptStepTest, RegeneratesWhenAnInputIsNewerOrAPropertyChanged)
     }
 }
 
-TEST_F(LinkerScriptStepTest, ChangedMemoryMapContentReachesTheScript)
-{
-    EXPECT_EQ(run(), kGenerated);
-    const QString map = m_dir.filePath(QStringLiteral("board/map.xml"));
-    writeTextFile(map, QString::fromLatin1(kMap).replace(QStringLiteral("0x100\""),
-                                                         QStringLiteral("0x200\"")));
-    setFileTime(map, kInputTime + 100);
-    setFileTime(m_script.scriptPath, kInputTime + 10);
-    EXPECT_EQ(run(), kGenerated);
-    EXPECT_TRUE(readTextFile(m_script.scriptPath).contains(u"LENGTH = 0x00000200"));
-}
-
-TEST_F(LinkerScriptStepTest, ReportsMissingAndUnreadableInputs)
+TEST_F(LinkerScriptStepTest, ReportsMissingUnreadableAndUnusableInputs)
 {
     writeTextFile(m_dir.filePath(QStringLiteral("broken.xml")),
                   QStringLiteral("<Root><a></b></Root>"));
     const QString broken = m_dir.filePath(QStringLiteral("broken.xml"));
+    const QString nowhere = m_dir.filePath(QStringLiteral("nowhere.xml"));
+    writeTextFile(nowhere, QStringLiteral("<Root><MemorySegment name=\"FLASH\"><ProgramSection "
+                                          "name=\".a\" runin=\".b\"/></MemorySegment></Root>"));
     const QString absent = m_dir.filePath(QStringLiteral("absent.xml"));
     struct Case
     {
@@ -169,6 +160,10 @@ TEST_F(LinkerScriptStepTest, ReportsMissingAndUnreadableInputs)
          broken,
          {kGenerated[0], QString(u"error cannot load section placement file: " + broken),
           QStringLiteral("end")}},
+        {m_script.memoryMapFile,
+         nowhere,
+         {kGenerated[0], QStringLiteral("error cannot find run section .b referenced in .a"),
+          QStringLiteral("end")}},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(qPrintable(c.log.join(u'|')));
@@ -177,18 +172,6 @@ TEST_F(LinkerScriptStepTest, ReportsMissingAndUnreadableInputs)
         EXPECT_EQ(run(), c.log);
         EXPECT_FALSE(m_result);
     }
-}
-
-TEST_F(LinkerScriptStepTest, LayoutFailuresAreReportedAndFailTheStep)
-{
-    writeTextFile(m_script.sectionPlacementFile,
-                  QStringLiteral("<Root><MemorySegment name=\"FLASH\"><ProgramSection name=\".a\" "
-                                 "runin=\".b\"/></MemorySegment></Root>"));
-    EXPECT_EQ(run(),
-              QStringList({kGenerated[0],
-                           QStringLiteral("error cannot find run section .b referenced in .a"),
-                           QStringLiteral("end")}));
-    EXPECT_FALSE(m_result);
 }
 
 // A script whose time says current but whose text does not match the inputs (left half written

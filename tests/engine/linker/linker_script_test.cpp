@@ -398,19 +398,4 @@ TEST_F(LinkerScriptTest, LayoutErrorsAreThrownAsMessages)
     }
 }
 
-TEST_F(LinkerScriptTest, SectionNameSymbolFormDropsOnlyALeadingDot)
-{
-    auto memoryMap = map("map.xml", R"x(<Root><MemorySegment name="RAM" start="0" size="16">
-      <ProgramSection name=".text"/><ProgramSection name="my data"/></MemorySegment></Root>)x");
-    const QList<MemoryMapElement *> sections =
-        memoryMap->getSections(memoryMap->getSegment(QStringLiteral("RAM")), true);
-    ASSERT_EQ(sections.size(), 2);
-    const Section text(nullptr, sections[0], nullptr);
-    const Section data(nullptr, sections[1], nullptr);
-    EXPECT_EQ(text.name(true), QStringLiteral("text"));
-    EXPECT_EQ(text.name(false), QStringLiteral(".text"));
-    EXPECT_EQ(data.name(true), QStringLiteral("my_data"));
-    EXPECT_EQ(data.name(false), QStringLiteral("my_data"));
-}
-
 } // namespace

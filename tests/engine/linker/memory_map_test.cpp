@@ -118,47 +118,6 @@ TEST_F(MemoryMapTest, ListsWalkDepthFirstInOrRevertedDocumentOrder)
     EXPECT_EQ(map->getSegment(QStringLiteral("sram")), nullptr);
 }
 
-TEST_F(MemoryMapTest, AttributeAccessors)
-{
-    auto map = load(R"x(<Root>
-  <MemorySegment name="Internal RAM" access="ReadOnly" start="0" size="4">
-    <ProgramSection name="a" load="Yes" inputsections="" alignment="2*4" runin="b" fill="0xff"/>
-    <ProgramSection name="b" load="yes" inputsections="*(.b)" alignment="x"/>
-    <ProgramSection name="c"/>
-  </MemorySegment>
-  <MemorySegment name="W" access="WriteOnly"/>
-  <MemorySegment name="N" access="None"/>
-</Root>)x");
-    const QList<MemoryMapElement *> segments = map->getSegments(true);
-    ASSERT_EQ(segments.size(), 3);
-    EXPECT_EQ(getMemoryMapElementName(segments[0]), QStringLiteral("Internal_RAM"));
-    EXPECT_TRUE(segments[0]->isReadOnly());
-    EXPECT_FALSE(segments[0]->isWriteOnly());
-    EXPECT_TRUE(segments[1]->isWriteOnly());
-    EXPECT_TRUE(segments[2]->isNone());
-    EXPECT_FALSE(segments[2]->isReadOnly());
-
-    const QList<MemoryMapElement *> sections = map->getSections(segments[0], true);
-    ASSERT_EQ(sections.size(), 3);
-    const MemoryMapElement *a = sections[0], *b = sections[1], *c = sections[2];
-    EXPECT_TRUE(a->load());
-    EXPECT_FALSE(b->load()); // only "Yes" loads
-    EXPECT_TRUE(b->hasLoad());
-    EXPECT_FALSE(c->load());
-    EXPECT_FALSE(c->hasLoad());
-    EXPECT_TRUE(c->loadAsString().isNull());
-    EXPECT_FALSE(a->hasInputSections()); // present but empty
-    EXPECT_TRUE(b->hasInputSections());
-    EXPECT_EQ(a->alignment(), 8u);
-    EXPECT_EQ(a->alignmentAsString(), QStringLiteral("2*4"));
-    EXPECT_EQ(b->alignment(), 0u);
-    EXPECT_EQ(a->runIn(), QStringLiteral("b"));
-    EXPECT_FALSE(b->hasRunIn());
-    EXPECT_EQ(a->fill(), QStringLiteral("0xff"));
-    EXPECT_FALSE(c->hasFill());
-    EXPECT_TRUE(c->addressSymbol().isNull());
-}
-
 TEST_F(MemoryMapTest, ImportsAreResolvedOneLevelDeepAndWatchedForChanges)
 {
     write(QStringLiteral("inner.xml"),
