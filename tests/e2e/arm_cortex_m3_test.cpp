@@ -1,13 +1,10 @@
 // Cortex-M3 firmware in C and C++, and a library project linked into an executable, built
-// with the installation's tool chain and run on the emulated LM3S6965.
+// with the installation's tool chain and run on the emulated LM3S6965; and the same build with
+// a tool chain that is not there.
 #include "arm_firmware.h"
 
 #include "support/qt_printers.h"
 
-#include <QDateTime>
-#include <QDir>
-#include <QDirIterator>
-#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -28,20 +25,6 @@ protected:
     {
         return runKestrel(QStringList{"-config", "Debug"} + extra + QStringList{"firmware.zav"},
                           dir, dir + QStringLiteral("/user"));
-    }
-
-    // Makes `file` newer than everything built so far, but older than what the next build
-    // writes: every source and output is first moved into the past (outputs after sources).
-    void touch(const QString &file)
-    {
-        const qint64 now = QDateTime::currentSecsSinceEpoch();
-        QDirIterator it(dir, QDir::Files, QDirIterator::Subdirectories);
-        while (it.hasNext()) {
-            const QString path = it.next();
-            const bool output = path.startsWith(dir + QStringLiteral("/Debug/"));
-            ASSERT_TRUE(setFileTime(path, now - (output ? 500 : 1000)));
-        }
-        ASSERT_TRUE(setFileTime(dir + u'/' + file, now - 100));
     }
 
     QString dir;
@@ -80,37 +63,18 @@ TEST_F(CortexM3Firmware, BuildsEveryProjectAndTheFirmwarePrintsThroughSemihostin
     }
 }
 
-TEST_F(CortexM3Firmware, ASecondBuildRunsNothingAndATouchedSourceOnlyRebuildsWhatUsesIt)
+TEST_F(CortexM3Firmware, AMissingToolCannotBeExecuted)
 {
-    ASSERT_EQ(build().status, 0);
-    const RunResult again = build();
-    EXPECT_EQ(again.status, 0);
-    EXPECT_TRUE(steps(again.out).isEmpty()) << qPrintable(again.out);
-
-    touch(QStringLiteral("hello/main.c"));
-    const RunResult hello = build();
-    EXPECT_EQ(hello.status, 0);
-    EXPECT_EQ(steps(hello.out), (QStringList{"Compiling main.c", "Linking hello.elf"}));
-
-    // A changed library member is archived again, and the executable using it relinked.
-    touch(QStringLiteral("mathlib/power.c"));
-    const RunResult library = build();
-    EXPECT_EQ(steps(library.out),
-              (QStringList{"Compiling power.c", "Archiving mathlib.a", "Linking calc.elf"}));
-}
-
-TEST_F(CortexM3Firmware, ShowPrintsTheCommandsAndChangesNothing)
-{
-    const RunResult result = build({"-show", "-project", "hello"});
-    ASSERT_EQ(result.status, 0) << qPrintable(result.out);
-    const QString tools = kestrelRootDir() + QStringLiteral("/gcc/bin/");
+    ASSERT_TRUE(writeTextFile(
+        dir + QStringLiteral("/user/Tessary for ARM/settings.xml"),
+        QStringLiteral("<!DOCTYPE Tessary_Settings_File>\n<settings>\n"
+                       "<setting name=\"Environment/Build/Tool Chain Root Directory\">"
+                       "/nonexistent/tools</setting>\n</settings>\n")));
+    const RunResult result = build({"-project", "hello"});
+    EXPECT_EQ(result.status, 1);
     EXPECT_TRUE(
-        result.out.contains(tools + QStringLiteral("cc1 -fmessage-length=0 -mcpu=cortex-m3")));
-    EXPECT_TRUE(result.out.contains(tools + QStringLiteral("as --traditional-format")));
-    EXPECT_TRUE(result.out.contains(tools + QStringLiteral("ld -X -e reset_handler --omagic")));
-    EXPECT_FALSE(QFileInfo::exists(dir + QStringLiteral("/Debug/hello.elf")));
-    // Temporary assembly files were only named, and are gone again.
-    EXPECT_TRUE(QDir(dir + QStringLiteral("/Debug/hello")).entryList(QDir::Files).isEmpty());
+        result.out.contains(QStringLiteral("can't execute command \"/nonexistent/tools/cc1\"")))
+        << qPrintable(result.out);
 }
 
 } // namespace

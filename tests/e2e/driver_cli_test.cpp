@@ -37,11 +37,7 @@ const char *const kUsage =
 class DriverCommandLine : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(dir.isValid());
-        ASSERT_TRUE(copyFixture("driver_options", dir.path()));
-    }
+    void SetUp() override { ASSERT_TRUE(dir.isValid()); }
     RunResult run(const QStringList &args) { return runKestrel(args, dir.path()); }
     // Command-line errors name the program as it was started.
     static QString error(const QString &message)
@@ -68,19 +64,6 @@ TEST_F(DriverCommandLine, NoArgumentsPrintsBannerAndUsage)
     EXPECT_EQ(r.out, "");
     EXPECT_TRUE(r.err.startsWith("Tessary for ARM")) << r.err.toStdString();
     EXPECT_EQ(afterBanner(r.err), kUsage);
-}
-
-TEST_F(DriverCommandLine, HelpEndsTheRunWhereverItStands)
-{
-    for (const QStringList &args :
-         {QStringList{"-help"}, QStringList{"-config", "Debug", "-help", "x.zav", "-bogus"},
-          QStringList{"-help", "-config"}}) {
-        SCOPED_TRACE(args.join(' ').toStdString());
-        const RunResult r = run(args);
-        EXPECT_EQ(r.status, 0);
-        EXPECT_EQ(r.out, "");
-        EXPECT_EQ(afterBanner(r.err), kUsage);
-    }
 }
 
 TEST_F(DriverCommandLine, OptionChecksInTheirOrder)
@@ -111,51 +94,4 @@ TEST_F(DriverCommandLine, OptionChecksInTheirOrder)
         EXPECT_EQ(r.out, "");
         EXPECT_EQ(r.err, error(c.message));
     }
-}
-
-TEST_F(DriverCommandLine, ParserErrorsAreAllReportedBeforeStopping)
-{
-    const RunResult r = run({"-bogus", "-config", "Debug", "-Dname=v", "missing.zav", "-"});
-    EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.out, "");
-    // Nothing is loaded: a missing solution file would have given a load error.
-    EXPECT_EQ(r.err, error("unrecognised option -bogus") + error("unrecognised option -Dname=v")
-                         + error("unrecognised option -"));
-}
-
-TEST_F(DriverCommandLine, MissingOptionArgument)
-{
-    const RunResult r = run({"x.zav", "-config"});
-    EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err, error("expected argument for option -config"));
-}
-
-TEST_F(DriverCommandLine, IndirectFilesAddOptionsInPlace)
-{
-    // The file supplies -solution, so -project on the command line collides with it.
-    for (const char *file : {"@solution.opts", "@nested.opts"}) {
-        SCOPED_TRACE(file);
-        const RunResult r = run({"-config", "Debug", file, "-project", "p", "x.zav"});
-        EXPECT_EQ(r.status, 1);
-        EXPECT_EQ(r.err, error("-solution and -project are exclusive."));
-    }
-}
-
-TEST_F(DriverCommandLine, IndirectFileErrorsNameTheFileAndLine)
-{
-    RunResult r = run({"@broken.opts"});
-    EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err, error("unterminated string in indirect file broken.opts(2)"));
-
-    r = run({"-config", "Debug", "@absent.opts", "x.zav"});
-    EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err, error("can't open indirect file absent.opts: No such file or directory"));
-}
-
-TEST_F(DriverCommandLine, SelfIncludingIndirectFileStopsAtTheNestingLimit)
-{
-    ASSERT_TRUE(writeTextFile(dir.path() + "/self.opts", "@self.opts\n"));
-    const RunResult r = run({"-config", "Debug", "@self.opts", "x.zav"});
-    EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err, error("too many indirect files"));
 }

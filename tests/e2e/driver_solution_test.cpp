@@ -86,16 +86,6 @@ TEST_F(DriverSolution, LoadErrorsGoToStandardError)
     EXPECT_TRUE(r.err.endsWith("\n"));
 }
 
-TEST_F(DriverSolution, ToolOutputIsRelayedErrorsFirstAndSuccessEndsWithZero)
-{
-    const RunResult r = run({"-studiodir", studio(), "-config", "Debug", "-project", "Lib",
-                             "app.zav"});
-    EXPECT_EQ(r.status, 0) << r.err.toStdString();
-    EXPECT_TRUE(r.out.startsWith("  Building \"Lib\" in configuration \"Debug\"\n"))
-        << r.out.toStdString();
-    EXPECT_TRUE(r.out.endsWith("\nar: warning\nar: done\n")) << r.out.toStdString();
-}
-
 TEST_F(DriverSolution, FailingToolEndsTheRunWithStatusOne)
 {
     const RunResult r = run({"-studiodir", studio(), "-config", "Debug", "-project", "Lib",
@@ -105,36 +95,6 @@ TEST_F(DriverSolution, FailingToolEndsTheRunWithStatusOne)
     EXPECT_TRUE(r.out.contains("    " + studio() + "/gcc/bin/ar ")) << r.out.toStdString();
     EXPECT_TRUE(r.out.endsWith("\nar: warning\nar: done\n")) << r.out.toStdString();
     EXPECT_FALSE(r.out.contains("can't execute command"));
-}
-
-TEST_F(DriverSolution, MissingToolCannotBeExecuted)
-{
-    const QString empty = dir.path() + "/empty-studio";
-    const RunResult r = run({"-studiodir", empty, "-config", "Debug", "-project", "Lib",
-                             "app.zav"});
-    EXPECT_EQ(r.status, 1);
-    EXPECT_TRUE(r.out.endsWith("    can't execute command \"" + empty + "/gcc/bin/ar\"\n"))
-        << r.out.toStdString();
-}
-
-TEST_F(DriverSolution, ShowPrintsCommandsAndRunsNothing)
-{
-    const RunResult r = run({"-studiodir", studio(), "-config", "Debug", "-project", "Lib",
-                             "-show", "app.zav"},
-                            {"FAKE_AR_STATUS=2"});
-    EXPECT_EQ(r.status, 0);
-    EXPECT_TRUE(r.out.contains(studio() + "/gcc/bin/ar ")) << r.out.toStdString();
-    EXPECT_FALSE(r.out.contains("ar: done"));
-}
-
-TEST_F(DriverSolution, DefinedMacrosAreKeptInTheSettingsFile)
-{
-    const QString settings = userDir() + "/Tessary for ARM/settings.xml";
-    run({"-D", "KT_MACRO=b=c", "-config", "Debug", "-project", "Nope", "app.zav"});
-    EXPECT_TRUE(readTextFile(settings).contains("KT_MACRO=b=c"))
-        << readTextFile(settings).toStdString();
-    run({"-D", "KT_MACRO", "-config", "Debug", "-project", "Nope", "app.zav"});
-    EXPECT_FALSE(readTextFile(settings).contains("KT_MACRO"));
 }
 
 TEST_F(DriverSolution, RootUserDirMovesPackagesButNotTheSettings)

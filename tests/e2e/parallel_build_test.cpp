@@ -133,21 +133,6 @@ void expectSameAsSerial(const std::function<RunResult(QStringList)> &build, cons
         EXPECT_TRUE(parallelFiles.value(it.key()) == it.value()) << qPrintable(it.key());
 }
 
-TEST_F(ParallelBuild, TheExampleBuildsAsItDoesSeriallyAndThenIsUpToDate)
-{
-    ASSERT_TRUE(copyTree(kestrelSourceDir() + QStringLiteral("/examples"), m_dir.path()));
-    const QStringList directories{"hello/Release", "fixedpoint/Release"};
-    expectSameAsSerial(
-        [this](const QStringList &args) { return kestrel(args, "hello.zav"); },
-        m_dir.path(), directories);
-    ASSERT_TRUE(QFileInfo::exists(path("hello/Release/hello.elf")));
-
-    const RunResult again = kestrel({"-j", "4"}, "hello.zav");
-    EXPECT_EQ(again.status, 0);
-    EXPECT_EQ(again.out, QStringLiteral("  Building \"fixedpoint\" in configuration \"Release\"\n"
-                                        "  Building \"hello\" in configuration \"Release\"\n"));
-}
-
 TEST_F(ParallelBuild, FortyFilesBuildAsTheyDoSeriallyWithEachStepsLinesTogether)
 {
     writeProject(m_dir.path(), false);

@@ -83,15 +83,6 @@ TEST_P(ToolboxProgress, NumbersEachProjectsStepsAndSkipsWhatIsUpToDate)
         << qPrintable(second.out);
 }
 
-TEST_P(ToolboxProgress, WithoutTheOptionTheConsoleIsUnchanged)
-{
-    const RunResult r = build({});
-    ASSERT_EQ(r.status, 0) << qPrintable(r.out);
-    EXPECT_EQ(stepLines(r.out),
-              (QStringList{"Compiling fixedpoint.c", "Archiving fixedpoint.a", "Compiling main.c",
-                           "Assembling startup.s", "Linking hello.elf"}));
-}
-
 INSTANTIATE_TEST_SUITE_P(Jobs, ToolboxProgress, ::testing::Values("1", "2"));
 
 // On a build from scratch every project that announces steps runs all of them: its last step

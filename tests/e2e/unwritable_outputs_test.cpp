@@ -12,12 +12,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cerrno>
-#include <cstring>
-#include <fcntl.h>
-#include <sys/mount.h>
-#include <unistd.h>
-
 namespace {
 
 // Lines of `output` that mention `text`.
@@ -119,89 +113,4 @@ TEST_F(UnwritableOutputs, SomethingInTheWayFailsWithOneLineNamingIt)
         EXPECT_EQ(next.status, 0) << dump(next).toStdString();
         EXPECT_TRUE(QFileInfo::exists(at(c.missing)));
     }
-}
-
-namespace {
-
-// A small file system of its own for the test, so that it can be filled up; it needs the
-// privilege to mount one.
-class FullDisk : public UnwritableOutputs
-{
-protected:
-    void SetUp() override
-    {
-        UnwritableOutputs::SetUp();
-        m_mount = m_dir.filePath("disk");
-        ASSERT_TRUE(QDir().mkpath(m_mount));
-        if (::mount("tmpfs", QFile::encodeName(m_mount).constData(), "tmpfs", 0, "size=16m") != 0)
-            GTEST_SKIP() << "cannot mount a file system here: " << std::strerror(errno);
-        m_mounted = true;
-        work = m_mount + QStringLiteral("/work");
-        fixture();
-    }
-    void TearDown() override
-    {
-        if (m_mounted)
-            ::umount2(QFile::encodeName(m_mount).constData(), MNT_DETACH);
-    }
-
-    // Writes a file until the disk refuses more; removing it gives the space back.
-    void fill()
-    {
-        const QByteArray name = QFile::encodeName(m_mount + QStringLiteral("/filler"));
-        const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        ASSERT_GE(fd, 0);
-        const QByteArray block(64 * 1024, 'f');
-        while (::write(fd, block.constData(), size_t(block.size())) > 0) {
-        }
-        while (::write(fd, block.constData(), 1) > 0) {
-        }
-        ::close(fd);
-    }
-    void makeRoom() { ASSERT_TRUE(QFile::remove(m_mount + QStringLiteral("/filler"))); }
-
-private:
-    QString m_mount;
-    bool m_mounted = false;
-};
-
-} // namespace
-
-TEST_F(FullDisk, StagedCopyFailsAndLeavesNoPartialFile)
-{
-    fill();
-    const RunResult failed = build({"-project", "stage"});
-    EXPECT_EQ(failed.status, 1) << dump(failed).toStdString();
-    EXPECT_EQ(linesMentioning(dump(failed), "cp failed: can't copy \"readme.txt\""), 1)
-        << dump(failed).toStdString();
-    EXPECT_FALSE(QFileInfo::exists(at("Debug/stage/readme.txt")));
-
-    makeRoom();
-    const RunResult next = build({"-project", "stage"});
-    ASSERT_EQ(next.status, 0) << dump(next).toStdString();
-    EXPECT_EQ(readTextFile(at("Debug/stage/readme.txt")), readTextFile(at("readme.txt")));
-}
-
-TEST_F(FullDisk, GeneratedLinkerScriptThatDoesNotFitFailsTheLink)
-{
-    ASSERT_EQ(build({"-project", "app"}).status, 0);
-    const QString script = readTextFile(at("Debug/app.ld"));
-    ASSERT_FALSE(script.isEmpty());
-    ASSERT_TRUE(QFile::remove(at("Debug/app.ld")));
-    ASSERT_TRUE(QFile::remove(at("Debug/app.elf")));
-
-    fill();
-    const RunResult failed = build({"-project", "app"});
-    EXPECT_EQ(failed.status, 1) << dump(failed).toStdString();
-    EXPECT_EQ(linesMentioning(dump(failed), "cannot write linker script file: " +
-                                                at("Debug/app.ld") + " (No space left on device)"),
-              1)
-        << dump(failed).toStdString();
-    EXPECT_FALSE(QFileInfo::exists(at("Debug/app.elf")));
-
-    makeRoom();
-    const RunResult next = build({"-project", "app"});
-    ASSERT_EQ(next.status, 0) << dump(next).toStdString();
-    EXPECT_EQ(steps(next.out), (QStringList{"Linking app.elf", "Generating linker script"}));
-    EXPECT_EQ(readTextFile(at("Debug/app.ld")), script);
 }
