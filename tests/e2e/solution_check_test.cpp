@@ -79,7 +79,7 @@ TEST(SolutionCheck, SaysNothingAboutACorrectSolution)
             checked.append(path);
         }
     }
-    EXPECT_GT(checked.size(), 10);
+    EXPECT_GT(checked.size(), 5); // the walk found the fixtures
 }
 
 } // namespace
