@@ -7,12 +7,15 @@ Generates the firmware of gen_firmware.py and times, one after the other in one 
   - kestrel, cold, without a launcher;
   - kestrel with `-launcher ccache` and an empty cache (cold), then after `-clean` again (warm);
   - make with ccache, cold and warm, compiling with the same driver commands (those of
-    kestrel's compile commands file) into a cache of its own.
+    kestrel's compile commands file) into a cache of its own;
+  - both ccache builds again with ccache's depend mode, which skips the preprocessor run that
+    ccache's default mode adds to every compilation it has not seen.
 Every build is a clean one: the outputs are removed first. Prints a Markdown table.
 """
 import argparse
 import json
 import os
+import resource
 import shlex
 import shutil
 import subprocess
@@ -23,9 +26,13 @@ here = os.path.dirname(os.path.abspath(__file__))
 
 
 def timed(args, cwd, env):
+    """Wall time and processor time (the build and everything it ran) of one build."""
+    before = resource.getrusage(resource.RUSAGE_CHILDREN)
     start = time.monotonic()
     subprocess.run(args, cwd=cwd, env=env, check=True, stdout=subprocess.DEVNULL)
-    return time.monotonic() - start
+    after = resource.getrusage(resource.RUSAGE_CHILDREN)
+    return (time.monotonic() - start,
+            after.ru_utime + after.ru_stime - before.ru_utime - before.ru_stime)
 
 
 def plain_env():
@@ -36,10 +43,13 @@ def plain_env():
     return env
 
 
-def ccache_env(cache_dir):
+def ccache_env(cache_dir, config):
+    """A cache of its own, with `config` (lines of ccache settings) as its only settings."""
     env = plain_env()
     env["CCACHE_DIR"] = cache_dir
     env["CCACHE_CONFIGPATH"] = cache_dir + ".conf"
+    with open(env["CCACHE_CONFIGPATH"], "w") as f:
+        f.write(config)
     return env
 
 
@@ -104,35 +114,38 @@ def main():
     with open(f"{mtree}/Makefile", "w") as f:
         f.write(launched_makefile(makefile, entries, ktree, mtree))
 
-    kenv = ccache_env(f"{out}/cache-kestrel")
-    menv = ccache_env(f"{out}/cache-make")
     clean = build + ["-clean", "bench.zav"]
+    make = ["make", "-s", f"-j{args.jobs}"]
     rows = []
 
     subprocess.run(clean, cwd=ktree, env=plain, check=True, stdout=subprocess.DEVNULL)
     cold = timed(build + ["bench.zav"], ktree, plain)
     rows.append(("kestrel, no launcher, cold", cold, None))
-    subprocess.run(clean, cwd=ktree, env=plain, check=True, stdout=subprocess.DEVNULL)
-    rows.append(("kestrel -launcher ccache, empty cache",
-                 timed(build + ["-launcher", "ccache", "bench.zav"], ktree, kenv), hits(kenv)))
-    subprocess.run(clean, cwd=ktree, env=plain, check=True, stdout=subprocess.DEVNULL)
-    subprocess.run(["ccache", "--zero-stats"], env=kenv, check=True, stdout=subprocess.DEVNULL)
-    rows.append(("kestrel -launcher ccache, warm cache",
-                 timed(build + ["-launcher", "ccache", "bench.zav"], ktree, kenv), hits(kenv)))
-
-    make = ["make", "-s", f"-j{args.jobs}"]
-    remove_outputs(mtree)
-    rows.append(("make + ccache, empty cache", timed(make, mtree, menv), hits(menv)))
-    remove_outputs(mtree)
-    subprocess.run(["ccache", "--zero-stats"], env=menv, check=True, stdout=subprocess.DEVNULL)
-    rows.append(("make + ccache, warm cache", timed(make, mtree, menv), hits(menv)))
+    # ccache's default mode runs the preprocessor before every compilation it has not seen;
+    # depend mode takes the headers from the dependency file the compilation writes instead.
+    for mode, config in (("", ""), (", depend mode", "depend_mode = true\n")):
+        kenv = ccache_env(f"{out}/cache-kestrel{mode.strip(', ').replace(' ', '-')}", config)
+        menv = ccache_env(f"{out}/cache-make{mode.strip(', ').replace(' ', '-')}", config)
+        subprocess.run(clean, cwd=ktree, env=plain, check=True, stdout=subprocess.DEVNULL)
+        rows.append((f"kestrel -launcher ccache{mode}, empty cache",
+                     timed(build + ["-launcher", "ccache", "bench.zav"], ktree, kenv), hits(kenv)))
+        subprocess.run(clean, cwd=ktree, env=plain, check=True, stdout=subprocess.DEVNULL)
+        subprocess.run(["ccache", "--zero-stats"], env=kenv, check=True, stdout=subprocess.DEVNULL)
+        rows.append((f"kestrel -launcher ccache{mode}, warm cache",
+                     timed(build + ["-launcher", "ccache", "bench.zav"], ktree, kenv), hits(kenv)))
+        remove_outputs(mtree)
+        rows.append((f"make + ccache{mode}, empty cache", timed(make, mtree, menv), hits(menv)))
+        remove_outputs(mtree)
+        subprocess.run(["ccache", "--zero-stats"], env=menv, check=True, stdout=subprocess.DEVNULL)
+        rows.append((f"make + ccache{mode}, warm cache", timed(make, mtree, menv), hits(menv)))
 
     print(f"{args.files} C files, -j {args.jobs}, clean builds, one run each\n")
-    print("| build | wall time | × cold kestrel | ccache hits / misses |")
-    print("|---|---|---|---|")
-    for name, seconds, counts in rows:
+    print("| build | wall time | × cold kestrel | processor time | × cold kestrel | ccache hits / misses |")
+    print("|---|---|---|---|---|---|")
+    for name, (wall, cpu), counts in rows:
         tally = "-" if counts is None else f"{counts[0]} / {counts[1]}"
-        print(f"| {name} | {seconds:.2f} s | {seconds / cold:.3f} | {tally} |")
+        print(f"| {name} | {wall:.2f} s | {wall / cold[0]:.3f} | {cpu:.2f} s | {cpu / cold[1]:.3f} "
+              f"| {tally} |")
     return 0
 
 
