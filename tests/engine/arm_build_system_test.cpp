@@ -1,25 +1,14 @@
 #include "command_recorder.h"
 
 #include "engine/arm_build_system.h"
-#include "engine/build_flags.h"
-#include "engine/standard_build_system.h"
 #include "host/qtx.h"
-#include "macros/macro_system.h"
-#include "project/arm_project_system.h"
 #include "project/project_element.h"
 
 #include "support/qt_printers.h"
-#include "support/run_kestrel.h"
 
 #include <QDateTime>
 #include <QDir>
-#include <QFileInfo>
 #include <QRegularExpression>
-#include <QTemporaryDir>
-
-#include <gtest/gtest.h>
-
-#include <memory>
 
 namespace {
 
@@ -42,56 +31,21 @@ QString cortexM3Solution(const QString &extra = QString(), const QString &files 
         .arg(extra, files);
 }
 
-class ARMCommands : public ::testing::Test
+class ARMCommands : public CommandLineTest<ARMBuildSystem>
 {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(m_dir.isValid());
-        root = QFileInfo(m_dir.path()).canonicalFilePath();
+        CommandLineTest::SetUp();
         QDir(root).mkpath(QStringLiteral("install/bin"));
         QTx::setApplicationPath(QFile::encodeName(root + QStringLiteral("/install/bin/kestrel")),
                                 1);
         macroSystem.setSystemMacro(QStringLiteral("StudioDir"), QStringLiteral("/studio"));
         macroSystem.setSystemMacro(QStringLiteral("PackagesDir"), QStringLiteral("/packages"));
-        m_projects = std::make_unique<ARMProjectSystem>();
-        projectSystem = m_projects.get();
-        m_build = std::make_unique<ARMBuildSystem>(QStringList());
-        buildSystem = m_build.get();
-        standardBuildSystem = m_build.get();
+        use(std::make_unique<ARMBuildSystem>(QStringList()));
         for (const char *file : {"main.c", "main.cpp", "start.s", "flash.ld"})
             writeTextFile(root + u'/' + QLatin1String(file), QString());
     }
-
-    void TearDown() override
-    {
-        m_build.reset();
-        m_projects.reset();
-        buildSystem = nullptr;
-        standardBuildSystem = nullptr;
-        projectSystem = nullptr;
-        macroSystem.reset();
-    }
-
-    // Loads the solution and builds it with a builder that runs nothing, so that every step
-    // is out of date; returns the command lines handed to the builder.
-    QStringList build(const QString &solution)
-    {
-        const QString path = root + QStringLiteral("/test.zav");
-        EXPECT_TRUE(writeTextFile(path, solution));
-        projectSystem->loadSolution(path, nullptr, nullptr);
-        buildSystem->build(projectSystem->solutionElement(), QStringLiteral("Debug"), &recorder,
-                           BuildQuiet, true, false);
-        return recorder.lines();
-    }
-
-    QString root;
-    CommandRecorder recorder;
-
-private:
-    QTemporaryDir m_dir;
-    std::unique_ptr<ARMProjectSystem> m_projects;
-    std::unique_ptr<ARMBuildSystem> m_build;
 };
 
 const QString kCortexM3Target = QStringLiteral(

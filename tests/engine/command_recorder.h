@@ -1,10 +1,22 @@
-// A builder that runs nothing and records what the command generators hand it, for tests of
-// the exact command lines of each tool pass.
+// A builder that runs nothing and records what the engine and the command generators hand it,
+// one log line per call, for tests of the exact command lines and messages of each step.
 #pragma once
 
+#include "engine/build_flags.h"
 #include "engine/builder.h"
+#include "engine/standard_build_system.h"
+#include "macros/macro_system.h"
+#include "project/arm_project_system.h"
 
+#include "support/run_kestrel.h"
+
+#include <QFileInfo>
 #include <QStringList>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <memory>
 
 class CommandRecorder : public Builder
 {
@@ -14,11 +26,16 @@ public:
         log.append(QStringLiteral("group ") + text);
     }
     void endGroup(ProjectElement *) override { log.append(QStringLiteral("end")); }
-    void init() override { directory = QString(); }
+    void init() override
+    {
+        directory = QString();
+        command.clear();
+        outputs.clear();
+    }
     void setDirectory(const QString &dir) override { directory = dir; }
     void setCommand(const QStringList &words) override { command = words; }
     void setEnvironment(const QStringList &) override {}
-    void setOutputFiles(const QStringList &files) override { outputs += files; }
+    void setOutputFiles(const QStringList &files) override { outputs = files; }
     void setTemporaryFiles(const QStringList &files) override { temporaries += files; }
     void doit() override
     {
@@ -27,6 +44,8 @@ public:
         log.append(QStringLiteral("run ") + command.join(u' '));
     }
     void message(const QString &text) override { log.append(QStringLiteral("message ") + text); }
+    void note(const QString &text) override { log.append(QStringLiteral("note ") + text); }
+    void success(const QString &text) override { log.append(QStringLiteral("success ") + text); }
     void error(const QString &text) override
     {
         errors.append(text);
@@ -47,12 +66,74 @@ public:
         return texts;
     }
 
+    // The log lines that start with `prefix`, without it.
+    QStringList lines(const QString &prefix) const
+    {
+        QStringList found;
+        for (const QString &line : log) {
+            if (line.startsWith(prefix))
+                found.append(line.mid(prefix.size()));
+        }
+        return found;
+    }
+
     QList<QStringList> commands;
-    QStringList directories;
+    QStringList directories; // the working directory of each command
     QStringList log;
     QStringList errors;
-    QStringList outputs;
+    QStringList outputs; // of the current step
     QStringList temporaries;
     QString directory;
     QStringList command;
+};
+
+// The ARM project system and the build system under test on a temporary directory. build()
+// loads a solution and builds it with the recorder, so that every step is out of date, and
+// returns the command lines.
+template <typename System>
+class CommandLineTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_dir.isValid());
+        root = QFileInfo(m_dir.path()).canonicalFilePath();
+        m_projects = std::make_unique<ARMProjectSystem>();
+        projectSystem = m_projects.get();
+    }
+
+    void TearDown() override
+    {
+        m_build.reset();
+        m_projects.reset();
+        buildSystem = nullptr;
+        standardBuildSystem = nullptr;
+        projectSystem = nullptr;
+        macroSystem.reset();
+    }
+
+    void use(std::unique_ptr<System> system)
+    {
+        m_build = std::move(system);
+        buildSystem = m_build.get();
+        standardBuildSystem = m_build.get();
+    }
+
+    QStringList build(const QString &solution)
+    {
+        const QString path = root + QStringLiteral("/test.zav");
+        EXPECT_TRUE(writeTextFile(path, solution));
+        projectSystem->loadSolution(path, nullptr, nullptr);
+        buildSystem->build(projectSystem->solutionElement(), QStringLiteral("Debug"), &recorder,
+                           BuildQuiet, true, false);
+        return recorder.lines();
+    }
+
+    QString root;
+    CommandRecorder recorder;
+
+private:
+    QTemporaryDir m_dir;
+    std::unique_ptr<ARMProjectSystem> m_projects;
+    std::unique_ptr<System> m_build;
 };

@@ -4,9 +4,10 @@
 // everything it is handed. File times come from a clock the test moves, never from waiting.
 #pragma once
 
+#include "command_recorder.h"
+
 #include "engine/build_flags.h"
 #include "engine/build_system.h"
-#include "engine/builder.h"
 #include "engine/standard_build_system.h"
 #include "macros/macro_system.h"
 #include "project/arm_project_system.h"
@@ -25,63 +26,27 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <memory>
 
-// Records every call as one line; "doit" lines carry the working directory and the command.
-class RecordingBuilder : public Builder
+// Hands every command to `run`, and, like the console builder, makes sure each output's
+// directory exists.
+class RecordingBuilder : public CommandRecorder
 {
 public:
-    void beginGroup(ProjectElement *, const QString &text, int) override
-    {
-        log.append(QStringLiteral("group ") + text);
-    }
-    void endGroup(ProjectElement *) override { log.append(QStringLiteral("end")); }
-    void init() override
-    {
-        directory = QString();
-        command.clear();
-        outputs.clear();
-    }
-    void setDirectory(const QString &dir) override { directory = dir; }
-    void setCommand(const QStringList &words) override { command = words; }
-    void setEnvironment(const QStringList &) override {}
-    // Like the console builder, make sure each output's directory exists.
     void setOutputFiles(const QStringList &files) override
     {
-        outputs = files;
+        CommandRecorder::setOutputFiles(files);
         for (const QString &file : files)
             QDir().mkpath(QFileInfo(file).path());
     }
-    void setTemporaryFiles(const QStringList &) override {}
     void doit() override
     {
-        log.append(QStringLiteral("run ") + command.join(u' '));
-        commands.append(command);
-        directories.append(directory);
+        CommandRecorder::doit();
         if (run)
             run(*this);
     }
-    void error(const QString &text) override { log.append(QStringLiteral("error ") + text); }
-    void note(const QString &text) override { log.append(QStringLiteral("note ") + text); }
-    void success(const QString &text) override { log.append(QStringLiteral("success ") + text); }
-    void message(const QString &text) override { log.append(QStringLiteral("message ") + text); }
 
-    QStringList lines(const QString &prefix) const
-    {
-        QStringList found;
-        for (const QString &line : log) {
-            if (line.startsWith(prefix))
-                found.append(line.mid(prefix.size()));
-        }
-        return found;
-    }
-
-    QStringList log;
-    QList<QStringList> commands;
-    QStringList directories; // the working directory of each command
-    QString directory;
-    QStringList command;
-    QStringList outputs;
     std::function<void(RecordingBuilder &)> run;
 };
 

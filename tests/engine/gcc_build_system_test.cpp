@@ -1,54 +1,28 @@
 #include "command_recorder.h"
 
-#include "engine/build_flags.h"
 #include "engine/gcc_build_system.h"
-#include "macros/macro_system.h"
-#include "project/arm_project_system.h"
 
 #include "support/qt_printers.h"
-#include "support/run_kestrel.h"
 
-#include <QFileInfo>
 #include <QRegularExpression>
-#include <QTemporaryDir>
-
-#include <gtest/gtest.h>
-
-#include <memory>
 
 namespace {
 
-class GCCCommands : public ::testing::Test
+class GCCCommands : public CommandLineTest<GCCBuildSystem>
 {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(m_dir.isValid());
-        root = QFileInfo(m_dir.path()).canonicalFilePath();
+        CommandLineTest::SetUp();
         macroSystem.setSystemMacro(QStringLiteral("Tools"), QStringLiteral("/opt/gnu"));
-        m_projects = std::make_unique<ARMProjectSystem>();
-        projectSystem = m_projects.get();
-        m_build = std::make_unique<GCCBuildSystem>(QStringList(), "arm-elf-", "$(Tools)/bin", true);
-        buildSystem = m_build.get();
-        standardBuildSystem = m_build.get();
+        use(std::make_unique<GCCBuildSystem>(QStringList(), "arm-elf-", "$(Tools)/bin", true));
         for (const char *file : {"main.c", "util.cpp", "start.s", "main.bas"})
             writeTextFile(root + u'/' + QLatin1String(file), QString());
     }
 
-    void TearDown() override
-    {
-        m_build.reset();
-        m_projects.reset();
-        buildSystem = nullptr;
-        standardBuildSystem = nullptr;
-        projectSystem = nullptr;
-        macroSystem.reset();
-    }
-
     QStringList build(const QString &projectSettings, const QString &files)
     {
-        const QString path = root + QStringLiteral("/test.zav");
-        EXPECT_TRUE(writeTextFile(path, QStringLiteral(R"(<!DOCTYPE Quillmark_Project_File>
+        return CommandLineTest::build(QStringLiteral(R"(<!DOCTYPE Quillmark_Project_File>
 <solution Name="s" version="2">
   <configuration Name="Debug"/>
   <project Name="app">
@@ -56,20 +30,8 @@ protected:
     %2
   </project>
 </solution>)")
-                                            .arg(projectSettings, files)));
-        projectSystem->loadSolution(path, nullptr, nullptr);
-        buildSystem->build(projectSystem->solutionElement(), QStringLiteral("Debug"), &recorder,
-                           BuildQuiet, true, false);
-        return recorder.lines();
+                                          .arg(projectSettings, files));
     }
-
-    QString root;
-    CommandRecorder recorder;
-
-private:
-    QTemporaryDir m_dir;
-    std::unique_ptr<ARMProjectSystem> m_projects;
-    std::unique_ptr<GCCBuildSystem> m_build;
 };
 
 TEST_F(GCCCommands, CompilesThroughTheDriverAndLinksInAnOpenGroup)

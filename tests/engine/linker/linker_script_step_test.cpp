@@ -1,4 +1,4 @@
-#include "engine/builder.h"
+#include "engine/command_recorder.h"
 #include "engine/linker/linker_script_step.h"
 #include "engine/linker/memory_map_open_files.h"
 #include "support/qt_printers.h"
@@ -12,28 +12,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-// Records what the step tells the builder; it never runs commands.
-class RecordingBuilder : public Builder
-{
-public:
-    void beginGroup(ProjectElement *, const QString &text, int) override
-    {
-        log << u"begin " + text;
-    }
-    void endGroup(ProjectElement *) override { log << QStringLiteral("end"); }
-    void init() override {}
-    void setDirectory(const QString &) override {}
-    void setCommand(const QStringList &) override {}
-    void setEnvironment(const QStringList &) override {}
-    void setOutputFiles(const QStringList &) override {}
-    void setTemporaryFiles(const QStringList &) override {}
-    void doit() override {}
-    void error(const QString &text) override { log << u"error " + text; }
-    void note(const QString &text) override { log << u"note " + text; }
-
-    QStringList log;
-};
 
 const char kMap[] =
     R"x(<Root><MemorySegment name="FLASH" start="0" size="0x1000" access="ReadOnly"/>
@@ -62,7 +40,7 @@ protected:
 
     QStringList run(const LinkerScriptPropertiesCurrent &current = {})
     {
-        RecordingBuilder builder;
+        CommandRecorder builder;
         m_result = updateGeneratedLinkerScript(m_script, nullptr, &builder, current);
         return builder.log;
     }
@@ -73,7 +51,7 @@ protected:
     bool m_result = false;
 };
 
-const QStringList kGenerated = {QStringLiteral("begin Generating linker script"),
+const QStringList kGenerated = {QStringLiteral("group Generating linker script"),
                                 QStringLiteral("end")};
 
 TEST_F(LinkerScriptStepTest, GeneratesAMissingScriptAndThenLeavesItAlone)
