@@ -47,20 +47,16 @@ TEST_F(BuildPropertyCatalogueTest, RepresentativeEntriesHaveTheirTypePageGroupTi
     const Entry entries[] = {
         {"build_intermediate_directory", PropertyClass::FileName, "Build", "Build Options",
          "Intermediate Directory", "$(Configuration)"},
-        {"property_groups_file_path", PropertyClass::ProjFileName, "Build", "Build Options",
-         "Property Groups File", "None"},
         {"c_system_include_directories", PropertyClass::StringList, "C/C++", "Preprocessor Options",
          "System Include Directories", "$(StudioDir)/include;$(PackagesDir)/include"},
         {"arm_fp_abi", PropertyClass::Enumeration, "C/C++", "Code Generation Options",
          "ARM FP ABI Type", "Soft"},
-        {"linker_section_placement_file", PropertyClass::ProjFileName, "Linker", "Linker Options",
-         "Section Placement File", "$(StudioDir)/targets/section_placement.xml"},
+        {"external_build_file_name", PropertyClass::ProjFileName, "External Build",
+         "External Build Options", "Executable File", ""},
         {"arm_linker_irq_stack_size", PropertyClass::IntegerRange, "Linker",
          "Runtime Memory Area Options", "Stack Size (IRQ Mode)", "256"},
         {"stage_command", PropertyClass::String, "Staging", "Staging Options", "Stage Command",
          "cp \"$(RelInputPath)\" \"$(StageOutputFilePath)\""},
-        {"external_build_file_name", PropertyClass::ProjFileName, "External Build",
-         "External Build Options", "Executable File", ""},
         {"arm_target_loader_can_lock_all", PropertyClass::Boolean, "Debugger",
          "Target Loader Options", "Can Lock All", "Yes"},
     };
@@ -76,36 +72,6 @@ TEST_F(BuildPropertyCatalogueTest, RepresentativeEntriesHaveTheirTypePageGroupTi
         EXPECT_FALSE(p->defaultValue().isNull());
         EXPECT_TRUE(p->perConfiguration());
         EXPECT_FALSE(p->readOnly());
-    }
-}
-
-TEST_F(BuildPropertyCatalogueTest, EnumerationsOfferExactlyTheirValuesInOrder)
-{
-    struct Case
-    {
-        const char *name;
-        QStringList values;
-        const char *defaultValue;
-    };
-    const Case cases[] = {
-        {"linker_output_format", {"None", "bin", "srec", "hex"}, "None"},
-        {"arm_core_type",
-         {"ARM7TDMI", "ARM7TDMI-S", "ARM720T", "ARM920T", "ARM946E-S", "ARM966E-S", "ARM926EJ-S",
-          "Cortex-M1", "Cortex-M3", "XScale", "None"},
-         "None"},
-        {"arm_target_read_write_software_breakpoints",
-         {"Disabled", "Permanent", "Dynamic"},
-         "Dynamic"},
-        {"external_load_file_type", {"Detect"}, "Detect"},
-
-    };
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.name);
-        const PropertyClass *p = BuildSystem::findPropertyClass(c.name);
-        ASSERT_NE(p, nullptr);
-        EXPECT_EQ(p->type(), PropertyClass::Enumeration);
-        EXPECT_EQ(p->enumerates(), c.values);
-        EXPECT_EQ(p->defaultValue(), c.defaultValue);
     }
 }
 
@@ -155,29 +121,6 @@ TEST_F(BuildPropertyCatalogueTest, NoOtherNameIsRegisteredTwiceAndEveryClassIsDe
     EXPECT_EQ(catalogue->classes().size(), seen.size() + duplicated.size());
 }
 
-TEST_F(BuildPropertyCatalogueTest, ExpandedPropertiesSayInTheirHelpThatMacrosAreExpanded)
-{
-    const char *expanded[] = {"c_preprocessor_definitions",
-                              "linker_patch_build_command_wd",
-                              "stage_command",
-                              "combine_output_filepath",
-                              "external_build_file_name",
-                              "arm_simulator_memory_simulation_filename"};
-    for (const char *name : expanded) {
-        SCOPED_TRACE(name);
-        const PropertyClass *p = BuildSystem::findPropertyClass(name);
-        ASSERT_NE(p, nullptr);
-        EXPECT_TRUE(p->longDescription().contains(
-            "This property will have macro expansion applied to it."));
-    }
-    EXPECT_EQ(BuildSystem::findPropertyClass("build_intermediate_directory")->longDescription(),
-              "Specifies a relative path to the intermediate file directory. This property will "
-              "have macro expansion applied to it. The macro $(IntDir) is set to this value.");
-    EXPECT_FALSE(BuildSystem::findPropertyClass("linker_additional_options")
-                     ->longDescription()
-                     .contains("macro expansion"));
-}
-
 TEST(BuildPropertyCatalogue, LoadFileTypesFollowDetectInBothEnumerationsAndTheirHelp)
 {
     BuildPropertyCatalogue catalogue({"Intel Hex", "Binary"}, "");
@@ -191,33 +134,27 @@ TEST(BuildPropertyCatalogue, LoadFileTypesFollowDetectInBothEnumerationsAndTheir
     }
 }
 
-TEST(BuildPropertyCatalogue, DestroyingTheCatalogueUnregistersItsClasses)
+// Two catalogues alive at once register the same names; the one that goes first must take out
+// its own classes, not the other's, which stays whole and first in every lookup.
+TEST(BuildPropertyCatalogue, DestroyingACatalogueUnregistersOnlyItsOwnClasses)
 {
     const qsizetype before = BuildSystem::propertyClasses().size();
     {
-        BuildPropertyCatalogue catalogue(QStringList(), "");
-        EXPECT_GT(BuildSystem::propertyClasses().size(), before + 150);
+        BuildPropertyCatalogue first(QStringList(), "");
+        const PropertyClass *output = BuildSystem::findPropertyClass("build_output_file_name");
+        const qsizetype withFirst = BuildSystem::propertyClasses().size();
+        EXPECT_GT(withFirst, before + 150);
+        {
+            BuildPropertyCatalogue second(QStringList(), "");
+            EXPECT_EQ(BuildSystem::propertyClasses().size(), 2 * withFirst - before);
+        }
+        EXPECT_EQ(BuildSystem::propertyClasses().size(), withFirst);
+        EXPECT_EQ(BuildSystem::findPropertyClass("build_output_file_name"), output);
+        for (const PropertyClass *p : BuildSystem::propertyClasses())
+            EXPECT_FALSE(p->saveName().isEmpty()); // no dangling class
     }
     EXPECT_EQ(BuildSystem::propertyClasses().size(), before);
     EXPECT_EQ(BuildSystem::findPropertyClass("build_output_file_name"), nullptr);
-}
-
-// Two catalogues alive at once register the same names; the one that goes first must take out
-// its own classes, not the other's, which stays whole and first in every lookup.
-TEST(BuildPropertyCatalogue, DestroyingOneOfTwoCataloguesLeavesTheOtherRegistered)
-{
-    const qsizetype before = BuildSystem::propertyClasses().size();
-    BuildPropertyCatalogue first(QStringList(), "");
-    const PropertyClass *output = BuildSystem::findPropertyClass("build_output_file_name");
-    const qsizetype withFirst = BuildSystem::propertyClasses().size();
-    {
-        BuildPropertyCatalogue second(QStringList(), "");
-        EXPECT_EQ(BuildSystem::propertyClasses().size(), 2 * withFirst - before);
-    }
-    EXPECT_EQ(BuildSystem::propertyClasses().size(), withFirst);
-    EXPECT_EQ(BuildSystem::findPropertyClass("build_output_file_name"), output);
-    for (const PropertyClass *p : BuildSystem::propertyClasses())
-        EXPECT_FALSE(p->saveName().isEmpty()); // no dangling class
 }
 
 TEST(BuildPropertyCatalogue, BuildOptionsFileSortsItsClassesByTool)
