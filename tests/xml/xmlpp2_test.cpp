@@ -24,7 +24,7 @@ const QString kPrefix = QStringLiteral("XmlPP::processConditionals(): ");
 
 class XMLPreprocessor : public ::testing::Test
 {
-protected:
+public:
     QString write(const QString &name, const QByteArray &text)
     {
         const QString path = m_dir.filePath(name);
@@ -56,6 +56,23 @@ struct Case
     const char *tree;
 };
 
+// Each case loads in a document of its own, without a warning.
+template <std::size_t N>
+void expectTrees(XMLPreprocessor &test, const Case (&cases)[N])
+{
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.text);
+        RecordingPP doc;
+        const QString path = test.write("case.xml", c.text);
+        ASSERT_TRUE(doc.load(QFile::encodeName(path).constData(), c.macros, c.expand));
+        EXPECT_EQ(dumpXMLNode(doc.root), QString::fromUtf8(c.tree));
+        EXPECT_EQ(doc.warnings, QStringList());
+        if (doc.root) {
+            EXPECT_EQ(doc.root->parentNode(), nullptr);
+        }
+    }
+}
+
 } // namespace
 
 TEST_F(XMLPreprocessor, Conditionals)
@@ -85,39 +102,23 @@ TEST_F(XMLPreprocessor, Conditionals)
         {"<r><If A=\"1\"><b/></If></r>", "A=1", false, "r{If[A=1]{b}}"},
         {"<r><if A=\"1\"><![CDATA[text]]><b/></if></r>", "A=1", false, "r{?text b}"},
     };
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.text);
-        RecordingPP doc;
-        const QString path = write("case.xml", c.text);
-        ASSERT_TRUE(doc.load(QFile::encodeName(path).constData(), c.macros, c.expand));
-        EXPECT_EQ(dumpXMLNode(doc.root), QString::fromUtf8(c.tree));
-        EXPECT_EQ(doc.warnings, QStringList());
-    }
+    expectTrees(*this, cases);
 }
 
 TEST_F(XMLPreprocessor, SwitchChoosesTheFirstMatchingCaseOrTheLastDefault)
 {
-    const char *text = "<r><switch name=\"F\"><case value=\"A,B\"><a/></case><case value=\"B\">"
-                       "<b/></case><default><d1/></default><default><d2/></default></switch>"
-                       "<after/></r>";
-    const struct
-    {
-        const char *macros;
-        const char *tree;
-    } cases[] = {{"F=B", "r{a after}"}, {"F=X", "r{d2 after}"}, {"", "r{d2 after}"}};
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.macros);
-        RecordingPP doc;
-        const QString path = write("switch.xml", text);
-        ASSERT_TRUE(doc.load(QFile::encodeName(path).constData(), c.macros, false));
-        EXPECT_EQ(dumpXMLNode(doc.root), QString::fromUtf8(c.tree));
-    }
-    EXPECT_EQ(process("<r><switch name=\"F\"><case value=\"A\"><a/></case></switch></r>", "F=B"),
-              "r");
-    EXPECT_EQ(process("<r><switch name=\"F\"><case value=\"A\"><if G=\"1\"><g/></if></case>"
-                      "</switch></r>",
-                      "F=A;G=1"),
-              "r{g}");
+    static const char kSwitch[] =
+        "<r><switch name=\"F\"><case value=\"A,B\"><a/></case><case value=\"B\"><b/></case>"
+        "<default><d1/></default><default><d2/></default></switch><after/></r>";
+    const Case cases[] = {
+        {kSwitch, "F=B", false, "r{a after}"},
+        {kSwitch, "F=X", false, "r{d2 after}"},
+        {kSwitch, "", false, "r{d2 after}"},
+        {"<r><switch name=\"F\"><case value=\"A\"><a/></case></switch></r>", "F=B", false, "r"},
+        {"<r><switch name=\"F\"><case value=\"A\"><if G=\"1\"><g/></if></case></switch></r>",
+         "F=A;G=1", false, "r{g}"},
+    };
+    expectTrees(*this, cases);
 }
 
 TEST_F(XMLPreprocessor, DefinesReachLaterSiblingsAndTheirSubtreesOnly)
@@ -147,14 +148,7 @@ TEST_F(XMLPreprocessor, DefinesReachLaterSiblingsAndTheirSubtreesOnly)
         {"<r><a x=\"$(X)\"/></r>", "X=1", false, "r{a[x=$(X)]}"},
         {"<r><a x=\"$(X)\" y=\"plain\"/></r>", "X=", true, "r{a[x=,y=plain]}"},
     };
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.text);
-        RecordingPP doc;
-        const QString path = write("define.xml", c.text);
-        ASSERT_TRUE(doc.load(QFile::encodeName(path).constData(), c.macros, c.expand));
-        EXPECT_EQ(dumpXMLNode(doc.root), QString::fromUtf8(c.tree));
-        EXPECT_EQ(doc.warnings, QStringList());
-    }
+    expectTrees(*this, cases);
 }
 
 TEST_F(XMLPreprocessor, ForReplicatesItsElementChildren)
@@ -186,14 +180,7 @@ TEST_F(XMLPreprocessor, ForReplicatesItsElementChildren)
          "<x v=\"$(i)\"/></for></r>",
          "", false, "r{x[v=0] x[v=2147483648]}"},
     };
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.text);
-        RecordingPP doc;
-        const QString path = write("for.xml", c.text);
-        ASSERT_TRUE(doc.load(QFile::encodeName(path).constData(), c.macros, c.expand));
-        EXPECT_EQ(dumpXMLNode(doc.root), QString::fromUtf8(c.tree));
-        EXPECT_EQ(doc.warnings, QStringList());
-    }
+    expectTrees(*this, cases);
 }
 
 TEST_F(XMLPreprocessor, MalformedDirectivesAreReported)
@@ -283,17 +270,7 @@ TEST_F(XMLPreprocessor, IncludeInsertsAnotherFile)
         {"<if F=\"1\"><root/></if>", "F=1", false, "root"},
         {"<if F=\"1\"><root/></if>", "", false, "(null)"},
     };
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.text);
-        RecordingPP doc;
-        const QString path = write("include.xml", c.text);
-        ASSERT_TRUE(doc.load(QFile::encodeName(path).constData(), c.macros, c.expand));
-        EXPECT_EQ(dumpXMLNode(doc.root), QString::fromUtf8(c.tree));
-        EXPECT_EQ(doc.warnings, QStringList());
-        if (doc.root) {
-            EXPECT_EQ(doc.root->parentNode(), nullptr);
-        }
-    }
+    expectTrees(*this, cases);
 }
 
 TEST_F(XMLPreprocessor, IncludeProblemsAreReportedAndTheIncludeDropped)
