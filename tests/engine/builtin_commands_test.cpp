@@ -131,11 +131,4 @@ TEST_F(BuiltinCommands, OptionsFilesDropCommentsAndSplitAtBlanks)
     EXPECT_TRUE(args.isEmpty());
 }
 
-TEST(BuiltinPaths, AbsolutePathsAreKeptAndRelativeOnesJoined)
-{
-    EXPECT_EQ(StandardBuildSystem::getAbsPath("/p", "/abs/x"), "/abs/x");
-    EXPECT_EQ(StandardBuildSystem::getAbsPath("/p", "rel/x"), "/p/rel/x");
-    EXPECT_EQ(StandardBuildSystem::getAbsPath("", "rel/x"), "rel/x");
-}
-
 } // namespace

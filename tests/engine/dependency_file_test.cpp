@@ -3,6 +3,8 @@
 #include "support/qt_printers.h"
 #include "support/run_kestrel.h"
 
+#include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -37,17 +39,13 @@ TEST(DependencyFile, ParsesOneMakeRule)
         {"no rule here", {}},
         {"main.o:", {}},
         {"main.o: a.h\\", {"/p/a.h\\"}},
+        // A prerequisite may itself contain a colon: only the first one ends the target.
+        {"o: a:b.h", {"/p/a:b.h"}},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.text);
         EXPECT_EQ(parseDependencyText(c.text, "/p"), c.expected);
     }
-}
-
-TEST(DependencyFile, OnlyTheFirstColonEndsTheTarget)
-{
-    // A prerequisite may itself contain a colon (a drive-like or odd file name).
-    EXPECT_EQ(parseDependencyText("o: a:b.h", "/p"), QStringList{"/p/a:b.h"});
 }
 
 TEST(DependencyFile, ReadsAFileAndGivesNothingForAMissingOne)
@@ -59,4 +57,20 @@ TEST(DependencyFile, ReadsAFileAndGivesNothingForAMissingOne)
     EXPECT_EQ(readDependencyFile(path, "/proj"),
               (QStringList{"/proj/src/main.c", "/proj/src/main.h"}));
     EXPECT_TRUE(readDependencyFile(dir.path() + "/missing.d", "/proj").isEmpty());
+}
+
+// Only a dependency file that is there and cannot be read leaves an object's dependencies
+// unknown; a missing or empty one means the compiler recorded none.
+TEST(DependencyFile, OnlyAFileThatIsThereButCannotBeReadIsUnreadable)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    ASSERT_TRUE(writeTextFile(dir.filePath("main.d"), "Debug/main.o: main.c\n"));
+    ASSERT_TRUE(writeTextFile(dir.filePath("empty.d"), ""));
+    ASSERT_TRUE(QDir().mkpath(dir.filePath("dir.d")));
+    ASSERT_TRUE(QFile::link(dir.filePath("nowhere"), dir.filePath("dangling.d")));
+    for (const char *name : {"main.d", "empty.d", "missing.d", "dangling.d", "dir.d"}) {
+        SCOPED_TRACE(name);
+        EXPECT_EQ(dependencyFileUnreadable(dir.filePath(name)), QByteArray(name) == "dir.d");
+    }
 }

@@ -58,47 +58,43 @@ protected:
 
 } // namespace
 
-TEST_F(PropertyChange, NearestRecordDecidesForASingleValue)
+TEST_F(PropertyChange, NearestRecordDecidesForASingleValueAndAnyRecordForAList)
 {
-    const PropertyClass *p = buildPropertyCatalogue->build_debug_information;
-    struct Case { const char *what; QList<Record> records; bool current; };
+    const PropertyClass *single = buildPropertyCatalogue->build_debug_information;
+    const PropertyClass *list = buildPropertyCatalogue->c_preprocessor_definitions;
+    struct Case
+    {
+        const char *what;
+        const PropertyClass *property;
+        QList<Record> records;
+        bool current;
+        const char *configuration = "Debug";
+    };
     const Case cases[] = {
-        {"nothing recorded", {}, true},
-        {"file changed", {{File, "Common", Newer}}, false},
-        {"file unchanged hides a project change",
+        {"nothing recorded", single, {}, true},
+        {"file changed", single, {{File, "Common", Newer}}, false},
+        {"file unchanged hides a project change", single,
          {{File, "Common", Older}, {Project, "Debug", Newer}}, true},
-        {"exact configuration beats Common at one level",
+        {"exact configuration beats Common at one level", single,
          {{File, "Debug", Older}, {File, "Common", Newer}}, true},
-        {"inherited configuration is asked before Common",
+        {"inherited configuration is asked before Common", single,
          {{Project, "Base", Newer}, {Project, "Common", Older}}, false},
-        {"inherited unchanged beats a changed Common", {{Project, "Base", Older}, {Project, "Common", Newer}}, true},
-        {"project change counts when the file says nothing", {{Project, "Common", Newer}}, false},
+        {"inherited unchanged beats a changed Common", single,
+         {{Project, "Base", Older}, {Project, "Common", Newer}}, true},
+        {"project change counts when the file says nothing", single,
+         {{Project, "Common", Newer}}, false},
+        {"Common ignores other configurations", single, {{File, "Debug", Newer}}, true, "Common"},
+        {"unchanged list", list, {{File, "Common", Older}, {File, "Debug", Older}}, true},
+        {"any newer record counts for a list", list,
+         {{File, "Common", Older}, {File, "Debug", Older}, {Project, "Common", Newer}}, false},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
         load(kTree);
         for (const Record &r : c.records)
-            record(p->saveName(), r);
-        EXPECT_EQ(current(p), c.current);
+            record(c.property->saveName(), r);
+        EXPECT_EQ(current(c.property, c.configuration), c.current);
     }
-}
-
-TEST_F(PropertyChange, AnyNewerRecordCountsForAStringList)
-{
-    const PropertyClass *p = buildPropertyCatalogue->c_preprocessor_definitions;
-    record(p->saveName(), {File, "Common", Older});
-    record(p->saveName(), {File, "Debug", Older});
-    EXPECT_TRUE(current(p));
-    record(p->saveName(), {Project, "Common", Newer});
-    EXPECT_FALSE(current(p));
-}
-
-TEST_F(PropertyChange, CommonLookupIgnoresOtherConfigurations)
-{
-    const PropertyClass *p = buildPropertyCatalogue->build_debug_information;
-    record(p->saveName(), {File, "Debug", Newer});
-    EXPECT_TRUE(current(p, "Common"));
-    EXPECT_FALSE(current(p, "Debug"));
 }
 
 TEST_F(PropertyChange, RemovedValueWithAnOldRecordSaysNothing)
