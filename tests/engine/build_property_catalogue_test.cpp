@@ -47,16 +47,12 @@ TEST_F(BuildPropertyCatalogueTest, RepresentativeEntriesHaveTheirTypePageGroupTi
     const Entry entries[] = {
         {"build_intermediate_directory", PropertyClass::FileName, "Build", "Build Options",
          "Intermediate Directory", "$(Configuration)"},
-        {"c_system_include_directories", PropertyClass::StringList, "C/C++", "Preprocessor Options",
-         "System Include Directories", "$(StudioDir)/include;$(PackagesDir)/include"},
         {"arm_fp_abi", PropertyClass::Enumeration, "C/C++", "Code Generation Options",
          "ARM FP ABI Type", "Soft"},
         {"external_build_file_name", PropertyClass::ProjFileName, "External Build",
          "External Build Options", "Executable File", ""},
         {"arm_linker_irq_stack_size", PropertyClass::IntegerRange, "Linker",
          "Runtime Memory Area Options", "Stack Size (IRQ Mode)", "256"},
-        {"stage_command", PropertyClass::String, "Staging", "Staging Options", "Stage Command",
-         "cp \"$(RelInputPath)\" \"$(StageOutputFilePath)\""},
         {"arm_target_loader_can_lock_all", PropertyClass::Boolean, "Debugger",
          "Target Loader Options", "Can Lock All", "Yes"},
     };

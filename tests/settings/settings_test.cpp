@@ -123,16 +123,25 @@ TEST_F(SettingsFile, MergeChangesAppliesChangedAndRemovedEntries)
                                 {"d", {"new", Setting::Loaded}}}));
 }
 
-TEST_F(SettingsFile, EntriesReadWriteAndRemove)
+TEST_F(SettingsFile, EntriesAreWrittenBackOnlyWhenSomethingChanged)
 {
     Settings store{Path(file())};
     bool ok = true;
     EXPECT_EQ(store.readEntry("k", "dflt", &ok), "dflt");
     EXPECT_FALSE(ok);
+    store.sync();
+    EXPECT_FALSE(QFile::exists(file()));
     EXPECT_TRUE(store.writeEntry("k", "v"));
     EXPECT_TRUE(store.isDirty());
     EXPECT_EQ(store.readEntry("k", "dflt", &ok), "v");
     EXPECT_TRUE(ok);
+    store.sync();
+    EXPECT_EQ(loaded().value("k").value, "v");
+    EXPECT_EQ(store.entries().value("k").state, Setting::Loaded);
+    // Writing the value it already holds is not a change.
+    store.writeEntry("k", "v");
+    EXPECT_FALSE(store.isDirty());
+
     store.removeEntry("k");
     EXPECT_EQ(store.readEntry("k", "dflt"), "dflt");
     store.sync();
@@ -144,35 +153,8 @@ TEST_F(SettingsFile, EntriesReadWriteAndRemove)
     EXPECT_FALSE(store.isDirty());
 }
 
-TEST_F(SettingsFile, SyncWritesOnlyWhenSomethingChanged)
-{
-    Settings store{Path(file())};
-    store.sync();
-    EXPECT_FALSE(QFile::exists(file()));
-    store.writeEntry("k", "v");
-    store.sync();
-    EXPECT_EQ(loaded().value("k").value, "v");
-    EXPECT_EQ(store.entries().value("k").state, Setting::Loaded);
-
-    // Writing the value it already holds is not a change.
-    store.writeEntry("k", "v");
-    EXPECT_FALSE(store.isDirty());
-}
-
-TEST_F(SettingsFile, SyncReloadsWhatAnotherProgramWrote)
-{
-    Settings store{Path(file())};
-    store.writeEntry("k", "v");
-    store.sync();
-
-    ASSERT_TRUE(Settings::save(Path(file()), {{"k", {"other", Setting::Loaded}},
-                                              {"x", {"1", Setting::Loaded}}}));
-    touchLater();
-    store.sync();
-    EXPECT_EQ(store.readEntry("k"), "other");
-    EXPECT_EQ(store.readEntry("x"), "1");
-}
-
+// Another program writes the file while a store is open: a sync reads its entries, and the
+// store's own changes are merged into them.
 TEST_F(SettingsFile, ChangesAreMergedIntoAFileChangedMeanwhile)
 {
     ASSERT_TRUE(Settings::save(Path(file()), {{"mine", {"old", Setting::Loaded}},
@@ -185,10 +167,16 @@ TEST_F(SettingsFile, ChangesAreMergedIntoAFileChangedMeanwhile)
                                               {"gone", {"x", Setting::Loaded}},
                                               {"theirs", {"t", Setting::Loaded}}}));
     touchLater();
-    store.reset(); // the end of the run writes the store back
-
+    store->sync();
+    EXPECT_EQ(store->readEntry("theirs"), "t");
+    EXPECT_EQ(store->readEntry("mine"), "new");
     EXPECT_EQ(loaded(), (Map{{"mine", {"new", Setting::Loaded}},
                              {"theirs", {"t", Setting::Loaded}}}));
+
+    ASSERT_TRUE(Settings::save(Path(file()), {{"mine", {"other", Setting::Loaded}}}));
+    touchLater(2000);
+    store.reset(); // the end of the run reads what is there and has nothing of its own to add
+    EXPECT_EQ(loaded(), (Map{{"mine", {"other", Setting::Loaded}}}));
 }
 
 TEST_F(SettingsFile, DestructorKeepsUnknownEntriesAndCreatesTheDirectory)
