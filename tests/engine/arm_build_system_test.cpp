@@ -244,8 +244,8 @@ TEST_F(ARMCommands, ErrorsStopThePassThatMeetsThemAndTheLink)
         const char *tool; // the pass that must not run
     };
     const Case cases[] = {
-        {"c_additional_options_from_file=\"missing.opt\"",
-         "Cannot load options file: missing.opt", "/studio/gcc/bin/cc1 "},
+        {"c_additional_options_from_file=\"missing.opt\"", "Cannot load options file: missing.opt",
+         "/studio/gcc/bin/cc1 "},
         {"asm_additional_options_from_file=\"missing.opt\"",
          "Cannot load options file: missing.opt", "/studio/gcc/bin/as "},
         {"arm_link_debugio_type=\"DCC\"", "DebugIO error, core doesn't have a DCC",

@@ -90,8 +90,7 @@ public:
 // The ARM project system and the build system under test on a temporary directory. build()
 // loads a solution and builds it with the recorder, so that every step is out of date, and
 // returns the command lines.
-template <typename System>
-class CommandLineTest : public ::testing::Test
+template <typename System> class CommandLineTest : public ::testing::Test
 {
 protected:
     void SetUp() override

@@ -21,7 +21,12 @@ const char *kTree = R"(
 
 enum Level { File, Project };
 enum Age { Older, Newer };
-struct Record { Level level; const char *configuration; Age age; };
+struct Record
+{
+    Level level;
+    const char *configuration;
+    Age age;
+};
 
 class PropertyChange : public EngineTest
 {
@@ -73,20 +78,32 @@ TEST_F(PropertyChange, NearestRecordDecidesForASingleValueAndAnyRecordForAList)
     const Case cases[] = {
         {"nothing recorded", single, {}, true},
         {"file changed", single, {{File, "Common", Newer}}, false},
-        {"file unchanged hides a project change", single,
-         {{File, "Common", Older}, {Project, "Debug", Newer}}, true},
-        {"exact configuration beats Common at one level", single,
-         {{File, "Debug", Older}, {File, "Common", Newer}}, true},
-        {"inherited configuration is asked before Common", single,
-         {{Project, "Base", Newer}, {Project, "Common", Older}}, false},
-        {"inherited unchanged beats a changed Common", single,
-         {{Project, "Base", Older}, {Project, "Common", Newer}}, true},
-        {"project change counts when the file says nothing", single,
-         {{Project, "Common", Newer}}, false},
+        {"file unchanged hides a project change",
+         single,
+         {{File, "Common", Older}, {Project, "Debug", Newer}},
+         true},
+        {"exact configuration beats Common at one level",
+         single,
+         {{File, "Debug", Older}, {File, "Common", Newer}},
+         true},
+        {"inherited configuration is asked before Common",
+         single,
+         {{Project, "Base", Newer}, {Project, "Common", Older}},
+         false},
+        {"inherited unchanged beats a changed Common",
+         single,
+         {{Project, "Base", Older}, {Project, "Common", Newer}},
+         true},
+        {"project change counts when the file says nothing",
+         single,
+         {{Project, "Common", Newer}},
+         false},
         {"Common ignores other configurations", single, {{File, "Debug", Newer}}, true, "Common"},
         {"unchanged list", list, {{File, "Common", Older}, {File, "Debug", Older}}, true},
-        {"any newer record counts for a list", list,
-         {{File, "Common", Older}, {File, "Debug", Older}, {Project, "Common", Newer}}, false},
+        {"any newer record counts for a list",
+         list,
+         {{File, "Common", Older}, {File, "Debug", Older}, {Project, "Common", Newer}},
+         false},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);

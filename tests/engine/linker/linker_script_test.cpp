@@ -240,16 +240,16 @@ TEST_F(LinkerScriptTest, AbsolutePlacementInMapWithBlankInSegmentName)
 {
     auto memoryMap = map("map.xml", kAbsoluteMap);
     const QString script = generate(cortexSettings(), true, memoryMap.get(), nullptr);
-    for (const char *part : {
-             "  Internal_RAM (wx) : ORIGIN = 0x20000000, LENGTH = 0x00001000\n",
-             // Cortex-M cores have a process stack and no mode stacks.
-             "  __STACKSIZE__ = 2048;\n  __STACKSIZE_PROCESS__ = 0;\n  __STACKSIZE_IRQ__ = 0;\n",
-             "  __HEAPSIZE__ = 1024;\n\n  .fast __Internal_RAM_segment_start__ :\n",
-             "  .fixed 0x20000800 (NOLOAD) :\n  {\n    __fixed_start__ = .;\n    *(.fixed)\n"
-             "    . = MAX(__fixed_start__ + 0x100 , .);\n  }\n",
-             "  __Internal_RAM_segment_used_end__ = 0x20000800 + SIZEOF(.fixed);\n",
-             "  . = ASSERT(__fast_end__ <= __fixed_start__ , \"error: section .fast overlaps "
-             "absolute placed section .fixed\");\n\n}\n"}) {
+    for (const char *part :
+         {"  Internal_RAM (wx) : ORIGIN = 0x20000000, LENGTH = 0x00001000\n",
+          // Cortex-M cores have a process stack and no mode stacks.
+          "  __STACKSIZE__ = 2048;\n  __STACKSIZE_PROCESS__ = 0;\n  __STACKSIZE_IRQ__ = 0;\n",
+          "  __HEAPSIZE__ = 1024;\n\n  .fast __Internal_RAM_segment_start__ :\n",
+          "  .fixed 0x20000800 (NOLOAD) :\n  {\n    __fixed_start__ = .;\n    *(.fixed)\n"
+          "    . = MAX(__fixed_start__ + 0x100 , .);\n  }\n",
+          "  __Internal_RAM_segment_used_end__ = 0x20000800 + SIZEOF(.fixed);\n",
+          "  . = ASSERT(__fast_end__ <= __fixed_start__ , \"error: section .fast overlaps "
+          "absolute placed section .fixed\");\n\n}\n"}) {
         EXPECT_TRUE(script.contains(QLatin1String(part))) << part << qPrintable(script);
     }
 }
