@@ -99,25 +99,12 @@ TEST(InstallationLibraries, EveryLibraryALinkCanSelectExistsForEveryVariant)
     const char *variants[] = {"_v4t_a_le",  "_v4t_t_le",      "_v4_a_le",  "_v5te_a_le",
                               "_v5te_t_le", "_v5te_vfp_a_le", "_v6_a_le",  "_v6t2_t_le",
                               "_v6m_t_le",  "_v6m_a_le",      "_v7m_t_le", "_v7m_a_le"};
-    QStringList names{"libm",
-                      "libc",
-                      "libcpp",
-                      "libdebugio",
-                      "libdebugio_mempoll",
-                      "libc_targetio_impl",
-                      "libc_debugio_impl",
-                      "libralfp",
-                      "libgccfp",
-                      "libc_user_libc",
-                      "libgccxceptrtti",
-                      "libarm",
-                      "libadiv5",
-                      "libxscale",
-                      "libarmdi",
-                      "lib_vfprintf_",
-                      "lib_vfprintf__nwp",
-                      "lib_vfscanf_",
-                      "lib_vfscanf__cc"};
+    QStringList names =
+        QStringLiteral("libm libc libcpp libdebugio libdebugio_mempoll libc_targetio_impl "
+                       "libc_debugio_impl libralfp libgccfp libc_user_libc libgccxceptrtti "
+                       "libarm libadiv5 libxscale libarmdi lib_vfprintf_ lib_vfprintf__nwp "
+                       "lib_vfscanf_ lib_vfscanf__cc")
+            .split(u' ');
     for (const char *level : {"long", "long_long", "double_long_long"})
         names << QStringLiteral("lib_vfprintf_%1").arg(level)
               << QStringLiteral("lib_vfprintf_%1_nwp").arg(level)
