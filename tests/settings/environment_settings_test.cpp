@@ -66,34 +66,29 @@ TEST_F(Environment, ToolChainDirectoryDefaultsAndFileValue)
     EXPECT_EQ(environment->toolChainRootDirectoryValue(), "/opt/arm/bin");
 }
 
-TEST_F(Environment, CommandLineMacroDefinitionsPersistAcrossRuns)
-{
-    openEnvironmentSettings();
-    macroSystem.setGlobalMacro("FOO", "1");
-    macroSystem.setGlobalMacro("Path", "a;b & <c>");
-    restart();
-    EXPECT_TRUE(readTextFile(studioFile()).contains(kGlobalMacrosKey));
-    EXPECT_EQ(macroSystem.globalMacro("FOO"), "1");
-    EXPECT_EQ(macroSystem.globalMacro("Path"), "a;b & <c>");
-
-    macroSystem.setGlobalMacro("FOO", QString());
-    restart();
-    EXPECT_TRUE(macroSystem.globalMacro("FOO").isNull());
-    EXPECT_EQ(macroSystem.globalMacro("Path"), "a;b & <c>");
-}
-
-TEST_F(Environment, UnknownEntriesAndTheRootFileAreWrittenBack)
+TEST_F(Environment, MacroDefinitionsAndUnknownEntriesPersistAcrossRuns)
 {
     writeStudioFile("  <setting name=\"Some/Other Tool\">x &amp; y</setting>\n");
     openEnvironmentSettings();
     macroSystem.setGlobalMacro("A", "1");
     closeEnvironmentSettings();
     closeEnvironmentSettings(); // a second call does nothing
-
     const QString text = readTextFile(studioFile());
     EXPECT_TRUE(text.contains("<setting name=\"Some/Other Tool\">x &amp; y</setting>"));
     EXPECT_TRUE(text.contains("<setting name=\"" + kGlobalMacrosKey + "\">A=1</setting>"));
     EXPECT_TRUE(QFile::exists(rootFile()));
+
+    restart();
+    EXPECT_EQ(macroSystem.globalMacro("A"), "1");
+    macroSystem.setGlobalMacro("Path", "a;b & <c>");
+    restart();
+    EXPECT_EQ(macroSystem.globalMacro("A"), "1");
+    EXPECT_EQ(macroSystem.globalMacro("Path"), "a;b & <c>");
+
+    macroSystem.setGlobalMacro("A", QString());
+    restart();
+    EXPECT_TRUE(macroSystem.globalMacro("A").isNull());
+    EXPECT_EQ(macroSystem.globalMacro("Path"), "a;b & <c>");
 }
 
 TEST_F(Environment, FilesAreLocatedWhenTheEnvironmentIsCreated)
