@@ -11,42 +11,27 @@
 namespace {
 
 // An ARM project system with the build catalogue beside it, as the tool runs them.
-class ApplicableSettingsTest : public SolutionFixture
+class ApplicableSettingsTest : public ARMSolutionFixture
 {
 protected:
-    std::unique_ptr<ProjectSystem> makeSystem() override
-    {
-        return std::make_unique<ARMProjectSystem>();
-    }
-
     void SetUp() override
     {
-        SolutionFixture::SetUp();
+        ARMSolutionFixture::SetUp();
         ASSERT_TRUE(write("options.xml", QString("<o><p name=\"x_cflag\" tool=\"compiler\"/>"
                                                  "<p name=\"x_lflag\" tool=\"linker\"/></o>")).size());
         catalogue = std::make_unique<BuildPropertyCatalogue>(QStringList(), path("options.xml"));
         buildPropertyCatalogue = catalogue.get();
-        solution = system->createSolution("S", dir.path());
     }
 
     void TearDown() override
     {
         catalogue.reset();
-        SolutionFixture::TearDown();
+        ARMSolutionFixture::TearDown();
     }
 
-    ProjectElement *project(const QString &type)
+    ProjectElement *newProject(const QString &type)
     {
         return system->createProject(solution, "P" + QString::number(++count), dir.path(), type);
-    }
-
-    ProjectElement *add(ProjectElement *parent, const char *tag, const QString &fileName = {})
-    {
-        auto *e = new ProjectElement(tag);
-        parent->appendChild(e);
-        if (!fileName.isEmpty())
-            e->setFileName(fileName, false);
-        return e;
     }
 
     // The classes that apply, checked for the binding to the node and configuration and for
@@ -80,7 +65,6 @@ protected:
     }
 
     std::unique_ptr<BuildPropertyCatalogue> catalogue;
-    ProjectElement *solution = nullptr;
     int count = 0;
 };
 
@@ -99,122 +83,116 @@ protected:
     return ::testing::AssertionSuccess();
 }
 
-TEST_F(ApplicableSettingsTest, CFileTakesFileCompilerAssemblerAndARMCodeGenerationSettings)
-{
-    ProjectElement *f = add(project("Executable"), "file", "main.c");
-    const QStringList n = names(f);
-    EXPECT_EQ(n.mid(0, 11),
-              QStringList({"file_codec", "file_open_with", "file_type", "build_exclude_from_build",
-                           "build_always_rebuild", "c_additional_options",
-                           "c_additional_options_from_file", "c_enforce_ansi_checking",
-                           "c_only_additional_options", "c_only_additional_options_from_file",
-                           "c_preprocessor_definitions"}));
-    EXPECT_TRUE(inOrder(n, {"compile_post_build_command_wd", "x_cflag", "asm_additional_options",
-                            "asm_additional_options_from_file", "gcc_optimization_level",
-                            "gcc_omit_frame_pointer", "arm_instruction_set", "arm_architecture",
-                            "arm_core_type", "arm_fpu_type", "arm_fp_abi", "arm_endian",
-                            "arm_interwork", "arm_long_calls", "arm_keep_assembly",
-                            "build_remove_unused_symbols", "arm_module_call_vias"}));
-    EXPECT_EQ(n.last(), "arm_module_call_vias");
-    EXPECT_FALSE(n.contains("cpp_enable_exceptions"));
-    EXPECT_FALSE(n.contains("linker_map_file"));
-}
-
-TEST_F(ApplicableSettingsTest, FileSettingsDependOnTheFileType)
-{
-    ProjectElement *p = project("Executable");
-    const QStringList cpp = names(add(p, "file", "x.cpp"));
-    EXPECT_TRUE(inOrder(cpp, {"c_additional_options", "arm_module_call_vias",
-                              "cpp_only_additional_options", "cpp_only_additional_options_from_file",
-                              "cpp_enable_exceptions"}));
-
-    const QStringList assembly = names(add(p, "file", "boot.s"));
-    EXPECT_TRUE(inOrder(assembly, {"asm_additional_options", "asm_additional_options_from_file",
-                                   "c_preprocessor_definitions", "x_cflag", "arm_instruction_set",
-                                   "arm_interwork"}));
-    EXPECT_FALSE(assembly.contains("c_additional_options"));
-    EXPECT_FALSE(assembly.contains("gcc_optimization_level"));
-
-    EXPECT_EQ(names(add(p, "file", "notes.txt")),
-              QStringList({"file_codec", "file_open_with", "file_type",
-                           "build_exclude_from_build", "build_always_rebuild"}));
-}
-
-TEST_F(ApplicableSettingsTest, ProjectSettingsFollowTheProjectType)
+// What a file or project is offered depends on its file type, the project type and the
+// architecture; `order` holds a sample of the names in the order they must come (first and last
+// included), `absent` names that must not be offered.
+TEST_F(ApplicableSettingsTest, SettingsFollowFileTypeProjectTypeAndArchitecture)
 {
     struct Case
     {
-        const char *type;
-        QStringList start;
-        QStringList later;
+        const char *projectType;
+        const char *file; // null: the project itself
+        QStringList order;
+        QStringList absent;
+        bool whole = false; // `order` is the whole list
     };
     const Case cases[] = {
-        {"Executable",
-         {"project_dependencies", "macros", "build_output_directory",
-          "build_intermediate_directory", "build_object_file_name", "c_additional_options"},
-         {"cpp_enable_exceptions", "linker_memory_map_file", "linker_keep_symbols", "x_lflag",
-          "arm_library_instruction_set", "arm_linker_abt_stack_size", "target_reset_script",
-          "debug_entry_point_symbol", "target_loader_reset_script",
-          "arm_simulator_run_target_loader", "build_output_file_name", "property_groups_file_path",
-          "build_exclude_from_build", "build_always_rebuild"}},
-        {"Staging",
+        {"Executable", "main.c",
+         {"file_codec", "file_open_with", "file_type", "build_exclude_from_build",
+          "build_always_rebuild", "c_additional_options", "c_preprocessor_definitions",
+          "compile_post_build_command_wd", "x_cflag", "asm_additional_options",
+          "gcc_optimization_level", "arm_instruction_set", "arm_architecture", "arm_endian",
+          "arm_keep_assembly", "build_remove_unused_symbols", "arm_module_call_vias"},
+         {"cpp_enable_exceptions", "linker_map_file"}},
+        {"Executable", "x.cpp",
+         {"file_codec", "c_additional_options", "arm_module_call_vias",
+          "cpp_only_additional_options", "cpp_only_additional_options_from_file",
+          "cpp_enable_exceptions", "cpp_enable_rtti"},
+         {}},
+        {"Executable", "boot.s",
+         {"file_codec", "asm_additional_options", "asm_additional_options_from_file",
+          "c_preprocessor_definitions", "x_cflag", "arm_instruction_set", "arm_interwork"},
+         {"c_additional_options", "gcc_optimization_level"}},
+        {"Executable", "notes.txt",
+         {"file_codec", "file_open_with", "file_type", "build_exclude_from_build",
+          "build_always_rebuild"},
+         {},
+         true},
+        {"Executable", nullptr,
+         {"project_dependencies", "macros", "build_output_directory", "c_additional_options",
+          "cpp_enable_exceptions", "linker_memory_map_file", "x_lflag",
+          "arm_linker_abt_stack_size", "target_reset_script", "build_output_file_name",
+          "property_groups_file_path", "build_exclude_from_build", "build_always_rebuild"},
+         {}},
+        {"Staging", nullptr,
          {"project_dependencies", "macros", "build_output_directory", "stage_post_build_command",
           "stage_post_build_command_wd", "stage_command", "stage_command_wd",
           "stage_output_filepath", "stage_set_readonly", "build_exclude_from_build",
           "build_always_rebuild"},
-         {}},
-        {"Externally Built Executable",
+         {},
+         true},
+        {"Externally Built Executable", nullptr,
          {"project_dependencies", "macros", "external_build_file_name", "external_build_command",
-          "external_clean_command", "external_load_address", "external_start_address",
-          "external_load_file_type", "external_debug_symbols_file_name",
-          "external_debug_symbols_load_address", "target_reset_script"},
-         {"arm_fpu_type", "property_groups_file_path", "linker_memory_map_file",
-          "linker_memory_map_macros", "build_exclude_from_build", "build_always_rebuild"}},
-        {"Unheard Of",
-         {"project_dependencies", "macros", "build_exclude_from_build", "build_always_rebuild"},
+          "external_debug_symbols_load_address", "target_reset_script", "arm_fpu_type",
+          "linker_memory_map_macros", "build_exclude_from_build", "build_always_rebuild"},
          {}},
+        {"Unheard Of", nullptr,
+         {"project_dependencies", "macros", "build_exclude_from_build", "build_always_rebuild"},
+         {},
+         true},
     };
     for (const Case &c : cases) {
-        SCOPED_TRACE(c.type);
-        const QStringList n = names(project(c.type));
-        EXPECT_EQ(n.mid(0, c.start.size()), c.start);
-        EXPECT_TRUE(inOrder(n.mid(c.start.size()), c.later));
-        if (c.later.isEmpty())
-            EXPECT_EQ(n.size(), c.start.size());
-        else
-            EXPECT_EQ(n.last(), c.later.last());
+        SCOPED_TRACE(std::string(c.projectType) + " " + (c.file ? c.file : ""));
+        ProjectElement *p = newProject(c.projectType);
+        const QStringList n = names(c.file ? addFileNode(p, c.file) : p);
+        EXPECT_TRUE(inOrder(n, c.order));
+        if (c.whole) {
+            EXPECT_EQ(n, c.order);
+        }
+        if (c.order.size() > 2) {
+            EXPECT_EQ(n.first(), c.order.first());
+            EXPECT_EQ(n.last(), c.order.last());
+        }
+        for (const QString &name : c.absent)
+            EXPECT_FALSE(n.contains(name)) << name.toStdString();
     }
+
 }
 
-TEST_F(ApplicableSettingsTest, ExecutablesAndLibrariesNameTheirOutputWithTheirOwnClass)
+// Classes that share a name: executables and libraries name their output with classes of their
+// own, and a Cortex-M core has one main stack instead of the mode stacks. A project nobody gave
+// a type builds as an executable.
+TEST_F(ApplicableSettingsTest, ClassesOfOneNameFollowProjectTypeAndArchitecture)
 {
-    const auto exe = classes(project("Executable"));
-    EXPECT_TRUE(exe.contains(catalogue->build_output_file_name));
-    EXPECT_FALSE(exe.contains(catalogue->build_output_file_name_library));
-    const auto lib = classes(project("Library"));
-    EXPECT_TRUE(lib.contains(catalogue->build_output_file_name_library));
-    EXPECT_FALSE(lib.contains(catalogue->build_output_file_name));
-    // A project nobody gave a type builds as an executable and offers its settings.
-    ProjectElement *untyped = project("");
-    EXPECT_TRUE(classes(untyped).contains(catalogue->build_output_file_name));
-}
-
-TEST_F(ApplicableSettingsTest, StackSizeClassFollowsTheArchitecture)
-{
-    ProjectElement *classic = project("Executable");
-    EXPECT_TRUE(classes(classic).contains(catalogue->arm_linker_stack_size));
-    EXPECT_FALSE(classes(classic).contains(catalogue->arm_linker_main_stack_size));
-
-    ProjectElement *cortex = project("Executable");
+    ProjectElement *classic = newProject("Executable");
+    ProjectElement *cortex = newProject("Executable");
     system->setProperty(cortex, "arm_architecture", "Common", "v7M", false);
-    EXPECT_TRUE(classes(cortex).contains(catalogue->arm_linker_main_stack_size));
-    EXPECT_FALSE(classes(cortex).contains(catalogue->arm_linker_stack_size));
-    EXPECT_TRUE(classes(cortex, "Release").contains(catalogue->arm_linker_main_stack_size));
+    const PropertyClass *exe = catalogue->build_output_file_name;
+    const PropertyClass *lib = catalogue->build_output_file_name_library;
+    const PropertyClass *stack = catalogue->arm_linker_stack_size;
+    const PropertyClass *mainStack = catalogue->arm_linker_main_stack_size;
+    struct Case
+    {
+        ProjectElement *node;
+        const char *configuration;
+        const PropertyClass *offered, *notOffered;
+    };
+    const Case cases[] = {
+        {classic, "Debug", exe, lib},         {newProject(""), "Debug", exe, lib},
+        {newProject("Library"), "Debug", lib, exe}, {classic, "Debug", stack, mainStack},
+        {cortex, "Debug", mainStack, stack},  {cortex, "Release", mainStack, stack},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.node->getName().toStdString() + " " + c.configuration);
+        const auto offered = classes(c.node, c.configuration);
+        EXPECT_TRUE(offered.contains(c.offered));
+        EXPECT_FALSE(offered.contains(c.notOffered));
+    }
 }
 
 TEST_F(ApplicableSettingsTest, ValuesReadAndWriteTheNodeSettings)
 {
-    ProjectElement *p = project("Executable");
+    ProjectElement *p = newProject("Executable");
     std::unique_ptr<PropertyValueList> values(system->applicableSettingsFor(p, "Debug"));
     PropertyValue *output = values->find(catalogue->build_output_directory);
     ASSERT_NE(output, nullptr);

@@ -1,26 +1,13 @@
 #include "project/dynamic_folders.h"
 
 #include "macros/macro_system.h"
-#include "project/arm_project_system.h"
 #include "solution_fixture.h"
 
 namespace {
 
-class DynamicFoldersTest : public SolutionFixture
+class DynamicFoldersTest : public ARMSolutionFixture
 {
 protected:
-    std::unique_ptr<ProjectSystem> makeSystem() override
-    {
-        return std::make_unique<ARMProjectSystem>();
-    }
-
-    void SetUp() override
-    {
-        SolutionFixture::SetUp();
-        solution = system->createSolution("S", dir.path());
-        project = system->createProject(solution, "P", dir.path(), "Executable");
-    }
-
     QStringList files(ProjectElement *e)
     {
         QStringList names;
@@ -29,9 +16,6 @@ protected:
                 names.append(c->getFileName());
         return names;
     }
-
-    ProjectElement *solution = nullptr;
-    ProjectElement *project = nullptr;
 };
 
 TEST_F(DynamicFoldersTest, AddedFilesGoToTheFolderWhoseFilterTakesTheirExtension)
@@ -72,6 +56,7 @@ TEST_F(DynamicFoldersTest, FolderAttributeFilterComesBeforeItsFilterProperty)
     EXPECT_EQ(addFile(*system, project, "a.c", false)->parent, sources);
 }
 
+// A macro in the path is expanded to list the directory but kept in the names.
 TEST_F(DynamicFoldersTest, DynamicFolderListsMatchingPlainFilesOfItsDirectory)
 {
     write("src/main.c", QString("int main;"));
@@ -79,35 +64,29 @@ TEST_F(DynamicFoldersTest, DynamicFolderListsMatchingPlainFilesOfItsDirectory)
     write("src/notes.txt", QString(""));
     write("src/sub/inner.c", QString(""));
     write("src/boot.s", QString(""));
-    auto *folder = new ProjectElement("folder");
-    project->appendChild(folder);
-    folder->setAttribute("path", "src", false);
-    folder->setAttribute("filter", "*.c;*.s", false);
-    addFile(*system, folder, "src/main.c", false);
-
-    populateDynamicFolder(*system, folder);
-    EXPECT_EQ(files(folder), QStringList({"src/main.c", "src/boot.s", "src/util.c"}));
-    for (ProjectElement *c = folder->firstChild; c; c = c->nextSibling)
-        EXPECT_FALSE(c->creationFlag);
-
-    // Populating again finds nothing new.
-    populateDynamicFolder(*system, folder);
-    EXPECT_EQ(files(folder).size(), 3);
-}
-
-TEST_F(DynamicFoldersTest, MacroPathIsExpandedToListButKeptInTheNames)
-{
-    write("lib/a.c", QString(""));
-    write("lib/b.c", QString(""));
     const QString saved = macroSystem.systemMacro("KestrelTestLib");
-    macroSystem.setSystemMacro("KestrelTestLib", path("lib"));
-    auto *folder = new ProjectElement("folder");
-    project->appendChild(folder);
-    folder->setAttribute("path", "$(KestrelTestLib)", false);
-    folder->setAttribute("filter", "*.c", false);
-    populateDynamicFolder(*system, folder);
+    macroSystem.setSystemMacro("KestrelTestLib", path("src"));
+    const auto folder = [&](const char *path, const char *filter) {
+        auto *f = new ProjectElement("folder");
+        project->appendChild(f);
+        f->setAttribute("path", path, false);
+        f->setAttribute("filter", filter, false);
+        return f;
+    };
+    ProjectElement *plain = folder("src", "*.c;*.s");
+    addFile(*system, plain, "src/main.c", false);
+    populateDynamicFolder(*system, plain);
+    EXPECT_EQ(files(plain), QStringList({"src/main.c", "src/boot.s", "src/util.c"}));
+    for (ProjectElement *c = plain->firstChild; c; c = c->nextSibling)
+        EXPECT_FALSE(c->creationFlag);
+    // Populating again finds nothing new.
+    populateDynamicFolder(*system, plain);
+    EXPECT_EQ(files(plain).size(), 3);
+
+    ProjectElement *macro = folder("$(KestrelTestLib)", "*.c");
+    populateDynamicFolder(*system, macro);
     macroSystem.setSystemMacro("KestrelTestLib", saved);
-    EXPECT_EQ(files(folder), QStringList({"$(KestrelTestLib)/a.c", "$(KestrelTestLib)/b.c"}));
+    EXPECT_EQ(files(macro), QStringList({"$(KestrelTestLib)/main.c", "$(KestrelTestLib)/util.c"}));
 }
 
 TEST_F(DynamicFoldersTest, LoadingPopulatesDynamicFoldersAndLeavesTheTreeClean)

@@ -9,9 +9,7 @@
 
 namespace {
 
-class LoadTest : public SolutionFixture
-{
-};
+using LoadTest = SolutionFixture;
 
 // Records which roots were converted, to see the loader's version handling.
 class RecordingSystem : public ProjectSystem
@@ -34,14 +32,6 @@ protected:
     }
     RecordingSystem *recording() { return static_cast<RecordingSystem *>(system.get()); }
 };
-
-QStringList childNames(ProjectElement *e)
-{
-    QStringList names;
-    for (ProjectElement *c = e->firstChild; c; c = c->nextSibling)
-        names.append(c->getTagName() + ":" + c->getName());
-    return names;
-}
 
 } // namespace
 

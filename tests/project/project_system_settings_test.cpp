@@ -66,16 +66,6 @@ TEST_F(SettingsTest, AtOneNodeTheConfigurationBeatsItsInheritedOnesWhichBeatComm
     }
 }
 
-TEST_F(SettingsTest, AFileCommonValueBeatsTheProjectConfigurationValue)
-{
-    loadStandard("", R"(<configuration Name="Debug" build_exclude_from_build="No"/>)", "",
-                 R"(<configuration Name="Common" build_exclude_from_build="Yes"/>)");
-    PropertyClass exclude("build_exclude_from_build", "", "", "", "", false);
-    EXPECT_EQ(system->settingFor(file, &exclude, "Debug"), "Yes");
-    EXPECT_EQ(system->settingFor(other, &exclude, "Debug"), "No");
-    EXPECT_EQ(system->settingFor(other, &exclude, "Release"), "No"); // the class default
-}
-
 TEST_F(SettingsTest, InheritanceIsNotTransitive)
 {
     load(R"(<configuration Name="Debug" inherited_configurations="A"/>
@@ -90,8 +80,12 @@ TEST_F(SettingsTest, InheritanceIsNotTransitive)
 TEST_F(SettingsTest, ListsCollectEveryLevelMostSpecificFirst)
 {
     loadStandard(R"(<configuration Name="Common" x="c"/>)",
-                 R"(<configuration Name="Debug" x="a;b"/>)", "", "");
-    EXPECT_EQ(system->settingFor(file, &list, "Debug"), "a;b;c");
+                 R"(<configuration Name="Debug" x="a;b"/><configuration Name="Common" x="pc"/>)",
+                 "", "");
+    EXPECT_EQ(system->settingFor(file, &list, "Debug"), "a;b;pc;c");
+    // A "Common" lookup reads only "Common".
+    EXPECT_EQ(system->settingFor(file, &text, "Common"), "pc");
+    EXPECT_EQ(system->settingFor(file, &list, "Common"), "pc;c");
 
     loadStandard(R"(<configuration Name="Common" x="s"/>)",
                  R"(<configuration Name="Flash" x="pf"/><configuration Name="Common" x="pc"/>)",
@@ -100,15 +94,6 @@ TEST_F(SettingsTest, ListsCollectEveryLevelMostSpecificFirst)
     // An empty value found after others leaves an empty item; found first, it leaves no trace.
     EXPECT_EQ(system->settingFor(file, &list, "Debug"), "d;r;;pf;pc;s");
     EXPECT_EQ(system->settingFor(other, &list, "Debug"), "pf;pc;s");
-}
-
-TEST_F(SettingsTest, ACommonLookupReadsOnlyCommon)
-{
-    loadStandard(R"(<configuration Name="Common" x="s"/>)",
-                 R"(<configuration Name="Debug" x="pd"/><configuration Name="Common" x="pc"/>)", "",
-                 "");
-    EXPECT_EQ(system->settingFor(file, &text, "Common"), "pc");
-    EXPECT_EQ(system->settingFor(file, &list, "Common"), "pc;s");
 }
 
 TEST_F(SettingsTest, InheritanceInformationListsWhatTheLookupPassed)

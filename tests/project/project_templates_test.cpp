@@ -2,9 +2,9 @@
 
 #include "engine/build_property_catalogue.h"
 #include "macros/macro_system.h"
-#include "project/arm_project_system.h"
 #include "project/property_value_groups.h"
 #include "solution_fixture.h"
+#include "support/run_kestrel.h"
 #include "xml/xml_element.h"
 
 namespace {
@@ -62,53 +62,31 @@ const char kBoards[] = R"(<groups><group name="board" default="Slow Board">
 </group></groups>
 )";
 
-class ProjectTemplatesTest : public SolutionFixture
+class ProjectTemplatesTest : public ARMSolutionFixture
 {
 protected:
-    std::unique_ptr<ProjectSystem> makeSystem() override
-    {
-        return std::make_unique<ARMProjectSystem>();
-    }
-
     void SetUp() override
     {
-        SolutionFixture::SetUp();
+        ARMSolutionFixture::SetUp();
         catalogue = std::make_unique<BuildPropertyCatalogue>(QStringList(), "");
         buildPropertyCatalogue = catalogue.get();
         file = write("templates.xml", QString(kTemplates));
         write("boards.xml", QString(kBoards));
         templates = std::make_unique<ProjectTemplates>(file);
-        solution = system->createSolution("S", dir.path());
-        project = system->createProject(solution, "P", dir.path(), "");
     }
 
     void TearDown() override
     {
         propertyValueGroups->setGroupFile("None");
+        templatesFile = "$(TargetsDir)/project_templates.xml";
         templates.reset();
         catalogue.reset();
-        SolutionFixture::TearDown();
-    }
-
-    QString own(ProjectElement *e, const QString &configuration, const QString &name)
-    {
-        ProjectElement *c = e->getConfigurationElement(configuration);
-        return c ? c->attribute(name) : QString();
-    }
-
-    QStringList childNames(ProjectElement *e)
-    {
-        QStringList names;
-        for (ProjectElement *c = e->firstChild; c; c = c->nextSibling)
-            names.append(c->getTagName() + ":" + c->getName());
-        return names;
+        ARMSolutionFixture::TearDown();
     }
 
     std::unique_ptr<BuildPropertyCatalogue> catalogue;
     std::unique_ptr<ProjectTemplates> templates;
     QString file;
-    ProjectElement *solution = nullptr;
-    ProjectElement *project = nullptr;
 };
 
 TEST_F(ProjectTemplatesTest, TemplatesAndConfigurationsAreFoundAtAnyDepth)
@@ -125,33 +103,33 @@ TEST_F(ProjectTemplatesTest, TemplatesAndConfigurationsAreFoundAtAnyDepth)
 TEST_F(ProjectTemplatesTest, TemplateFillsFoldersFilesPropertiesGroupsAndConfigurations)
 {
     templates->createProjectFromTemplate(solution, project, templates->findTemplate("Blinky"));
-    EXPECT_EQ(own(project, "Common", "project_type"), "Executable");
+    EXPECT_EQ(ownValue(project, "Common", "project_type"), "Executable");
     EXPECT_EQ(childNames(project),
               QStringList({"configuration:Common", "folder:Source Files", "file:README",
                            "configuration:Debug"}));
     ProjectElement *sources = system->findFolder(project, "Source Files");
     ASSERT_NE(sources, nullptr);
-    EXPECT_EQ(own(sources, "Common", "filter"), "c;cpp");
+    EXPECT_EQ(ownValue(sources, "Common", "filter"), "c;cpp");
     EXPECT_EQ(childNames(sources),
               QStringList({"configuration:Common", "file:main.c", "file:util.c"}));
     ProjectElement *main = system->findFile(sources, "main.c");
     ASSERT_NE(main, nullptr);
     EXPECT_TRUE(main->creationFlag);
-    EXPECT_EQ(own(main, "Common", "c_preprocessor_definitions"), "MAIN");
+    EXPECT_EQ(ownValue(main, "Common", "c_preprocessor_definitions"), "MAIN");
 
-    EXPECT_EQ(own(project, "Common", "build_output_directory"), "out/P");
-    EXPECT_EQ(own(project, "Common", "build_intermediate_directory"), "obj/$(ProjectName)");
-    EXPECT_EQ(own(project, "Debug", "arm_core_type"), "Cortex-M3");
+    EXPECT_EQ(ownValue(project, "Common", "build_output_directory"), "out/P");
+    EXPECT_EQ(ownValue(project, "Common", "build_intermediate_directory"), "obj/$(ProjectName)");
+    EXPECT_EQ(ownValue(project, "Debug", "arm_core_type"), "Cortex-M3");
     // Property group choices apply their entries; configuration templates create the
     // configurations they inherit.
-    EXPECT_EQ(own(project, "Debug", "board"), "Fast Board");
-    EXPECT_EQ(own(project, "Debug", "arm_linker_heap_size"), "4096");
-    EXPECT_TRUE(own(project, "Common", "no such group").isNull());
-    EXPECT_EQ(own(solution, "Debug", "inherited_configurations"), "Common Debug;Missing");
-    EXPECT_EQ(own(solution, "Debug", "gcc_optimization_level"), "None");
+    EXPECT_EQ(ownValue(project, "Debug", "board"), "Fast Board");
+    EXPECT_EQ(ownValue(project, "Debug", "arm_linker_heap_size"), "4096");
+    EXPECT_TRUE(ownValue(project, "Common", "no such group").isNull());
+    EXPECT_EQ(ownValue(solution, "Debug", "inherited_configurations"), "Common Debug;Missing");
+    EXPECT_EQ(ownValue(solution, "Debug", "gcc_optimization_level"), "None");
     EXPECT_FALSE(solution->getConfigurationElement("Debug")->hasAttribute("empty"));
-    EXPECT_EQ(own(solution, "Common Debug", "hidden"), "Yes");
-    EXPECT_EQ(own(solution, "Common Debug", "c_preprocessor_definitions"), "DEBUG");
+    EXPECT_EQ(ownValue(solution, "Common Debug", "hidden"), "Yes");
+    EXPECT_EQ(ownValue(solution, "Common Debug", "c_preprocessor_definitions"), "DEBUG");
     EXPECT_EQ(solution->getConfigurationElement("Missing"), nullptr);
     EXPECT_EQ(solution->getConfigurationElement("Unknown"), nullptr);
 }
@@ -161,15 +139,11 @@ TEST_F(ProjectTemplatesTest, SolutionValuesStayAndDifferingTemplateValuesGoToThe
     system->setProperty(solution, "gcc_optimization_level", "Debug", "Level 2", false);
     system->setProperty(solution, "build_debug_information", "Debug", "Yes", false);
     templates->createConfiguration(solution, project, "Debug");
-    EXPECT_EQ(own(solution, "Debug", "gcc_optimization_level"), "Level 2");
-    EXPECT_EQ(own(project, "Debug", "gcc_optimization_level"), "None");
-    EXPECT_TRUE(own(project, "Debug", "build_debug_information").isNull());
-    // Only one configuration node of that name on the solution.
+    EXPECT_EQ(ownValue(solution, "Debug", "gcc_optimization_level"), "Level 2");
+    EXPECT_EQ(ownValue(project, "Debug", "gcc_optimization_level"), "None");
+    EXPECT_TRUE(ownValue(project, "Debug", "build_debug_information").isNull());
+    // Only one configuration node of that name on the solution, even inheriting itself.
     EXPECT_EQ(childNames(solution).count("configuration:Debug"), 1);
-}
-
-TEST_F(ProjectTemplatesTest, ConfigurationInheritingItselfIsInstantiatedOnce)
-{
     templates->createConfiguration(solution, project, "Loop");
     EXPECT_EQ(childNames(solution).count("configuration:Loop"), 1);
 }
@@ -178,29 +152,15 @@ TEST_F(ProjectTemplatesTest, SolutionProjectsNamingATemplateAreFilledWhenLoaded)
 {
     templatesFile = file;
     load("<project Name=\"App\" template_name=\"Blinky\"/>");
-    templatesFile = "$(TargetsDir)/project_templates.xml";
     ProjectElement *app = system->findProject(system->solutionElement(), "App");
     ASSERT_NE(app, nullptr);
     EXPECT_FALSE(app->hasAttribute("template_name"));
     EXPECT_EQ(system->getProjectType(app), "Executable");
     EXPECT_NE(system->findFolder(app, "Source Files"), nullptr);
     EXPECT_FALSE(app->modified);
+    EXPECT_EQ(loadError(write("t.zav", solutionText("<project Name=\"App\" template_name=\"Nope\"/>"))),
+              "Nope project template not found");
 }
-
-TEST_F(ProjectTemplatesTest, UnknownTemplateFailsTheLoad)
-{
-    templatesFile = file;
-    const QString error =
-        loadError(write("t.zav", solutionText("<project Name=\"App\" template_name=\"Nope\"/>")));
-    templatesFile = "$(TargetsDir)/project_templates.xml";
-    EXPECT_EQ(error, "Nope project template not found");
-}
-
-} // namespace
-
-#include "support/run_kestrel.h"
-
-namespace {
 
 // The templates the installation ships must load and give buildable projects.
 TEST_F(ProjectTemplatesTest, InstalledTemplatesCreateDebugAndReleaseFromHiddenSettings)

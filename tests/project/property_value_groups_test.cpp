@@ -1,6 +1,7 @@
 #include "project/property_value_groups.h"
 
-#include "project/arm_project_system.h"
+#include "engine/build_property_catalogue.h"
+#include "project/property_value_list.h"
 #include "solution_fixture.h"
 #include "support/run_kestrel.h"
 
@@ -30,40 +31,27 @@ const char kBoards[] = R"(<groups>
 </groups>
 )";
 
-class PropertyValueGroupsTest : public SolutionFixture
+class PropertyValueGroupsTest : public ARMSolutionFixture
 {
 protected:
-    std::unique_ptr<ProjectSystem> makeSystem() override
-    {
-        return std::make_unique<ARMProjectSystem>();
-    }
-
     void SetUp() override
     {
-        SolutionFixture::SetUp();
-        ASSERT_NE(propertyValueGroups, nullptr);
+        ARMSolutionFixture::SetUp();
         boards = write("boards.xml", QString(kBoards));
-        solution = system->createSolution("S", dir.path());
-        project = system->createProject(solution, "P", dir.path(), "Executable");
         propertyValueGroups->setGroupFile(boards);
         ASSERT_NE(propertyValueGroups->currentFile(), nullptr);
     }
-
     void TearDown() override
     {
         propertyValueGroups->setGroupFile("None");
-        SolutionFixture::TearDown();
+        ARMSolutionFixture::TearDown();
     }
-
     QString own(const QString &configuration, const QString &name)
     {
-        ProjectElement *c = project->getConfigurationElement(configuration);
-        return c ? c->attribute(name) : QString();
+        return ownValue(project, configuration, name);
     }
 
     QString boards;
-    ProjectElement *solution = nullptr;
-    ProjectElement *project = nullptr;
 };
 
 TEST_F(PropertyValueGroupsTest, GroupsBecomeEnumerationsOfTheirEntries)
@@ -159,13 +147,6 @@ TEST_F(PropertyValueGroupsTest, AFileIsReadAgainOnlyWhenItsTimeChanged)
     EXPECT_EQ(propertyValueGroups->getGroupClass("board"), nullptr);
     EXPECT_NE(propertyValueGroups->getGroupClass("new"), nullptr);
 }
-
-} // namespace
-
-#include "engine/build_property_catalogue.h"
-#include "project/property_value_list.h"
-
-namespace {
 
 TEST_F(PropertyValueGroupsTest, ProjectGroupsAreAmongTheProjectsApplicableSettings)
 {

@@ -1,7 +1,9 @@
 // Shared set-up for the project model tests: a project system made current as the global one,
-// and a temporary directory to write solution files into.
+// and a temporary directory to write solution files into; or an ARM project system with a
+// created solution S holding an executable project P.
 #pragma once
 
+#include "project/arm_project_system.h"
 #include "project/project_element.h"
 #include "project/project_system.h"
 #include "project/solution_load_error.h"
@@ -78,4 +80,47 @@ protected:
 
     QTemporaryDir dir;
     std::unique_ptr<ProjectSystem> system;
+};
+
+// "tag:name" of each child of `e`, in order.
+inline QStringList childNames(ProjectElement *e)
+{
+    QStringList names;
+    for (ProjectElement *c = e->firstChild; c; c = c->nextSibling)
+        names.append(c->getTagName() + ":" + c->getName());
+    return names;
+}
+
+// The value `e` itself holds for `name` in `configuration`; null when it holds none.
+inline QString ownValue(ProjectElement *e, const QString &configuration, const QString &name)
+{
+    ProjectElement *c = e->getConfigurationElement(configuration);
+    return c ? c->attribute(name) : QString();
+}
+
+class ARMSolutionFixture : public SolutionFixture
+{
+protected:
+    std::unique_ptr<ProjectSystem> makeSystem() override
+    {
+        return std::make_unique<ARMProjectSystem>();
+    }
+    void SetUp() override
+    {
+        SolutionFixture::SetUp();
+        solution = system->createSolution("S", dir.path());
+        project = system->createProject(solution, "P", dir.path(), "Executable");
+    }
+
+    // A file named `name` appended to `parent`.
+    ProjectElement *addFileNode(ProjectElement *parent, const QString &name)
+    {
+        auto *f = new ProjectElement("file");
+        parent->appendChild(f);
+        f->setFileName(name, false);
+        return f;
+    }
+
+    ProjectElement *solution = nullptr;
+    ProjectElement *project = nullptr;
 };
