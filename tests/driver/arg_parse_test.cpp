@@ -1,5 +1,7 @@
 #include "driver/arg_parse.h"
 #include "driver/error_report.h"
+#include "driver/kestrel_arg_parse.h"
+#include "support/run_kestrel.h"
 
 #include <QDir>
 #include <QFile>
@@ -49,13 +51,15 @@ protected:
     void TearDown() override { report = previous; }
 
     // Like argv, the words outlive the parser: values may point into them.
-    std::vector<std::string> parse(const std::vector<std::string> &words)
+    std::vector<std::string> parse(const std::vector<std::string> &words,
+                                   RecordingParse *into = nullptr)
     {
+        RecordingParse &p = into ? *into : parser;
         std::vector<char *> argv;
         for (const std::string &w : words)
             argv.push_back(kept.emplace_back(w).data());
-        parser.parse(int(argv.size()), argv.data());
-        return parser.seen;
+        p.parse(int(argv.size()), argv.data());
+        return p.seen;
     }
     std::string file(const std::string &name, const std::string &content)
     {
@@ -188,14 +192,68 @@ TEST_F(ArgParseTest, LongLinesAreReadInPieces)
     EXPECT_EQ(errors(), "kestrel: error: unterminated string in indirect file " + opts + "(2)\n");
 }
 
-TEST_F(ArgParseTest, SelfReferenceStopsAtTheNestingLimit)
+// A file that names itself once stops at the nesting limit; one that names itself twice per
+// level (found by fuzzing: 2^100 file opens) stops at the limit on files read. Either way one
+// report, and every file read contributes its last line.
+TEST_F(ArgParseTest, SelfReferenceIsBounded)
 {
-    const std::string path = tmp.path().toStdString() + "/self.txt";
-    file("self.txt", "@" + path + "\nafter\n");
-    parse({"@" + path});
-    EXPECT_EQ(errors(), "kestrel: error: too many indirect files\n");
-    EXPECT_EQ(reporter.errorCount, 1);
-    // Every level goes on with its next line after the nested file returns.
-    EXPECT_EQ(parser.seen.size(), size_t(ArgParse::kMaxIndirectDepth));
-    EXPECT_EQ(parser.indirectDepth(), 0);
+    for (int times : {1, 2}) {
+        SCOPED_TRACE(times);
+        RecordingParse fresh;
+        stream.str(std::string());
+        reporter.errorCount = 0;
+        const std::string path = tmp.path().toStdString() + "/self.txt";
+        std::string text;
+        for (int i = 0; i < times; ++i)
+            text += "@" + path + "\n";
+        file("self.txt", text + "after\n");
+        const size_t seen = parse({"@" + path}, &fresh).size();
+        EXPECT_EQ(errors(), "kestrel: error: too many indirect files\n");
+        EXPECT_EQ(reporter.errorCount, 1);
+        if (times == 1) {
+            EXPECT_EQ(seen, size_t(ArgParse::kMaxIndirectDepth));
+        } else {
+            EXPECT_GT(seen, size_t(ArgParse::kMaxIndirectDepth));
+            EXPECT_LE(seen, size_t(ArgParse::kMaxIndirectFiles));
+        }
+        EXPECT_EQ(fresh.indirectDepth(), 0);
+    }
+}
+
+// Each file is a fuzz input: the text of in.opts, a NUL byte and the text of other.opts, which
+// refer to each other by those names relative to the current directory. Each must end with one
+// report.
+TEST_F(ArgParseTest, FuzzInputsEndWithOneReport)
+{
+    const QDir dir(kestrelTestsDir() + "/driver/fixtures/fuzz");
+    const QStringList files = dir.entryList(QDir::Files);
+    ASSERT_FALSE(files.isEmpty());
+    const QString previousDirectory = QDir::currentPath();
+    for (const QString &name : files) {
+        SCOPED_TRACE(name.toStdString());
+        QFile input(dir.filePath(name));
+        ASSERT_TRUE(input.open(QIODevice::ReadOnly));
+        const std::string bytes = input.readAll().toStdString();
+        const size_t nul = bytes.find('\0');
+        ASSERT_NE(nul, std::string::npos);
+        file("in.opts", bytes.substr(0, nul));
+        file("other.opts", bytes.substr(nul + 1));
+        stream.str(std::string());
+
+        ASSERT_TRUE(QDir::setCurrent(tmp.path()));
+        KestrelArgParse options;
+        options.defineGlobalMacro = [](const QString &, const QString &) {};
+        options.setTemplatesFile = [](const QString &) {};
+        options.helpRequested = [] {};
+        char word[] = "@in.opts";
+        char *words[] = {word};
+        options.parse(1, words);
+        QDir::setCurrent(previousDirectory);
+
+        const std::string text = errors();
+        const size_t first = text.find("too many indirect files");
+        EXPECT_NE(first, std::string::npos) << text;
+        EXPECT_EQ(text.find("too many indirect files", first + 1), std::string::npos) << text;
+        EXPECT_EQ(options.indirectDepth(), 0);
+    }
 }

@@ -67,6 +67,7 @@ TEST(BuildJobs, LinesComeOutInTheWalksOrderWhateverOrderJobsEndIn)
     std::future<void> fast = f.fastDone.get_future();
     f.job("Compiling a.c", {"slow"});
     f.job("Compiling b.c", {"fast"});
+    f.job("Compiling empty.c", {}); // only its lines
     f.jobs.line("  outside any job\n");
     fast.wait();
     EXPECT_EQ(f.jobs.settle(), BuildJobs::Running);
@@ -76,7 +77,8 @@ TEST(BuildJobs, LinesComeOutInTheWalksOrderWhateverOrderJobsEndIn)
     EXPECT_EQ(f.jobs.waitForAll(), BuildJobs::Running);
     EXPECT_EQ(f.written, QByteArray("  Compiling a.c\nslow err\nslow out\n"
                                     "  Compiling b.c\nfast err\nfast out\n"
-                                    "  outside any job\n"));
+                                    "  Compiling empty.c\n  outside any job\n"));
+    EXPECT_EQ(f.ran.size(), 2);
 }
 
 TEST(BuildJobs, AJobStopsAtItsFailingCommandAndSaysHow)
@@ -118,15 +120,6 @@ TEST(BuildJobs, AfterAFailureQueuedJobsAreDroppedAndRunningOnesPrinted)
         << f.written.constData();
     EXPECT_EQ(f.written.count("Compiling bad.c"), 1);
     EXPECT_FALSE(f.ran.contains("later"));
-}
-
-TEST(BuildJobs, AJobWithoutCommandsIsOnlyItsLines)
-{
-    Fixture f(2);
-    f.job("Compiling empty.c", {});
-    EXPECT_EQ(f.jobs.settle(), BuildJobs::Running);
-    EXPECT_EQ(f.written, QByteArray("  Compiling empty.c\n"));
-    EXPECT_TRUE(f.ran.isEmpty());
 }
 
 } // namespace

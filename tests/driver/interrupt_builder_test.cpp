@@ -110,33 +110,28 @@ TEST_F(BuilderStops, OutputDirectoryThatCannotBeMadeFailsTheStepBeforeItsCommand
 {
     write("Debug"); // a file where the directory should be
     const QString object = path("Debug/main.o");
+    const auto step = [&](const QString &output, QByteArray &out) {
+        return capture(
+            [&] {
+                builder->init();
+                builder->setDirectory(path(""));
+                builder->setOutputFiles({output});
+                builder->setTemporaryFiles({path("Debug/tmp.s")});
+                builder->setCommand({"/bin/sh", "-c", "touch ran"});
+                builder->doit();
+            },
+            out);
+    };
     QByteArray out;
-    EXPECT_EQ(capture(
-                  [&] {
-                      builder->init();
-                      builder->setDirectory(path(""));
-                      builder->setOutputFiles({object});
-                      builder->setTemporaryFiles({path("Debug/tmp.s")});
-                      builder->setCommand({"/bin/sh", "-c", "touch ran"});
-                      builder->doit();
-                  },
-                  out),
-              -1);
+    EXPECT_EQ(step(object, out), -1);
     EXPECT_EQ(out, "can't create directory \"" + path("Debug").toUtf8() + "\" for \"" +
                        object.toUtf8() + "\"\n");
     EXPECT_TRUE(failedMarked);
     EXPECT_FALSE(QFile::exists(path("ran")));
 
     // The next step starts afresh.
-    capture(
-        [&] {
-            builder->init();
-            builder->setDirectory(path(""));
-            builder->setOutputFiles({path("out/app.elf")});
-            builder->setCommand({"/bin/sh", "-c", "touch ran"});
-            builder->doit();
-        },
-        out);
+    ASSERT_TRUE(QFile::remove(path("Debug")));
+    step(path("out/app.elf"), out);
     EXPECT_TRUE(QFile::exists(path("ran")));
     EXPECT_TRUE(QFileInfo(path("out")).isDir());
 }

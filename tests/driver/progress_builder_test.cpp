@@ -32,65 +32,45 @@ private:
     ProgressBuilder &m_builder;
 };
 
-QStringList printedLines(const std::function<void(Walk &)> &walk)
+TEST(ProgressBuilder, NumbersEachStepsGroupWithinItsProjectOnly)
 {
     ProgressBuilder builder(false, true);
     Walk w(builder);
     CapturedOutput out(1);
-    walk(w);
-    return QString::fromLatin1(out.text()).split(u'\n', Qt::SkipEmptyParts);
-}
-
-TEST(ProgressBuilder, NumbersEachStepsGroupWithinItsProject)
-{
-    const QStringList lines = printedLines([](Walk &w) {
-        w.project("\"lib\"", 2);
-        w.step("Compiling a.c");
-        w.group("Pre-compile command "); // inside the step: not a step of its own
-        w.end();
-        w.end();
-        w.step("Archiving lib.a");
-        w.end();
-        w.end();
-        w.project("\"app\"", 3);
-        w.step(nullptr); // up to date: counted, nothing printed
-        w.step("Assembling start.s");
-        w.end();
-        w.step("Linking app.elf");
-        w.group("Generating linker script");
-        w.end();
-        w.end();
-        w.end();
-    });
+    w.project("\"lib\"", 2);
+    w.step("Compiling a.c");
+    w.group("Pre-compile command "); // inside the step: not a step of its own
+    w.end();
+    w.end();
+    w.step("Archiving lib.a");
+    w.end();
+    w.end();
+    w.project("\"app\"", 3);
+    w.step(nullptr); // up to date: counted, nothing printed
+    w.step("Assembling start.s");
+    w.end();
+    w.step("Linking app.elf");
+    w.group("Generating linker script");
+    w.end();
+    w.end();
+    w.end();
+    // After a project has ended, a group outside any project has no number.
+    w.group("Building \"file.c\"");
+    w.group("Compiling file.c");
+    w.end();
+    w.end();
+    // An externally built project has no counted step; its command is still shown.
+    w.project("\"ext\"", 0);
+    w.group("Running Build command ext");
+    w.end();
+    w.end();
     const QStringList expected{"  Building \"lib\"",         "    [1/2] Compiling a.c",
                                "      Pre-compile command ", "    [2/2] Archiving lib.a",
                                "  Building \"app\"",         "    [2/3] Assembling start.s",
-                               "    [3/3] Linking app.elf",  "      Generating linker script"};
-    EXPECT_EQ(lines, expected);
-}
-
-TEST(ProgressBuilder, LeavesGroupsWithoutAStepUnnumbered)
-{
-    const QStringList lines = printedLines([](Walk &w) {
-        w.project("\"lib\"", 1);
-        w.step("Archiving lib.a");
-        w.end();
-        w.end();
-        // After a project has ended, a group outside any project has no number.
-        w.group("Building \"file.c\"");
-        w.group("Compiling file.c");
-        w.end();
-        w.end();
-        // An externally built project has no counted step; its command is still shown.
-        w.project("\"ext\"", 0);
-        w.group("Running Build command ext");
-        w.end();
-        w.end();
-    });
-    const QStringList expected{"  Building \"lib\"",    "    [1/1] Archiving lib.a",
-                               "  Building \"file.c\"", "    Compiling file.c",
-                               "  Building \"ext\"",    "    Running Build command ext"};
-    EXPECT_EQ(lines, expected);
+                               "    [3/3] Linking app.elf",  "      Generating linker script",
+                               "  Building \"file.c\"",      "    Compiling file.c",
+                               "  Building \"ext\"",         "    Running Build command ext"};
+    EXPECT_EQ(QString::fromLatin1(out.text()).split(u'\n', Qt::SkipEmptyParts), expected);
 }
 
 } // namespace
