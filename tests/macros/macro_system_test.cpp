@@ -2,8 +2,11 @@
 
 #include "host/path.h"
 #include "support/qt_printers.h"
+#include "support/run_kestrel.h"
 
 #include <QDate>
+#include <QDir>
+#include <QFile>
 #include <gtest/gtest.h>
 
 namespace {
@@ -63,18 +66,15 @@ TEST(MacroExpansion, ReferencesFallbacksAndLiterals)
     }
 }
 
-TEST(MacroExpansion, NamesAreCaseSensitiveAndNotTrimmed)
+// Names are case-sensitive and not trimmed; references that never resolve end the expansion.
+TEST(MacroExpansion, NamesAreExactAndUnresolvableReferencesEnd)
 {
-    const Table table{{"Name", "v"}, {" Pad", "p"}};
-    EXPECT_EQ(macroSystem.replaceMacros(table, "$(name)"), "$(name)");
-    EXPECT_EQ(macroSystem.replaceMacros(table, "$(Pad)"), "$(Pad)");
-    EXPECT_EQ(macroSystem.replaceMacros(table, "$( Pad)"), "p");
-}
-
-TEST(MacroExpansion, EndsOnReferencesThatNeverResolve)
-{
-    const Table table{{"A", "$(B:$(A))"}, {"B1", "x"}, {"Loop", "$(X:$(Loop))"}};
+    const Table table{{"A", "$(B:$(A))"}, {"B1", "x"}, {"Loop", "$(X:$(Loop))"}, {"Name", "v"},
+                      {" Pad", "p"}};
     const ExpansionCase cases[] = {
+        {"$(name)", "$(name)"},
+        {"$(Pad)", "$(Pad)"},
+        {"$( Pad)", "p"},
         {"$(A$(B))", "$(A$(B))"}, // the name itself holds a "$": stays as written
         {"$(A$(B)", "$(A$(B)"},
         {"$(Y:$(A))", "$(B:$(A))"},
@@ -175,13 +175,45 @@ TEST_F(MacroSystemTest, GlobalMacrosOverrideSystemMacros)
     macroSystem.setGlobalMacro("HostOS", "");
     EXPECT_EQ(macroSystem.globalMacro("HostOS"), "solaris");
     EXPECT_FALSE(macroSystem.globalMacros(false).contains("HostOS"));
-}
 
-TEST_F(MacroSystemTest, GlobalTableSeesLaterSystemMacros)
-{
+    // The global table sees system macros set after it was first asked for.
     EXPECT_FALSE(macroSystem.globalMacros(true).contains("PackagesDir"));
     macroSystem.setSystemMacro("PackagesDir", "/p");
     EXPECT_EQ(macroSystem.globalMacros(true).value("PackagesDir"), "/p");
+}
+
+// Far more than any setting, far less than what an unbounded doubling reaches in 32 passes.
+constexpr qsizetype kBound = qsizetype(4) << 20;
+
+TEST(MacroExpansionLimits, ADefinitionThatHoldsItselfSeveralTimesStopsGrowing)
+{
+    // The nested reference asks for another pass every time, and each pass turns every $(X)
+    // into three more: unbounded, the text would pass 10^16 characters within the 32 passes.
+    const QMap<QString, QString> table{{"X", "$(X)$(X)$(X)$(Z:$(X))"}};
+    const QString expanded = macroSystem.replaceMacros(table, "<$(X)$(Z:$(X))>");
+    EXPECT_GT(expanded.size(), 100000);
+    EXPECT_LT(expanded.size(), kBound);
+    EXPECT_TRUE(expanded.startsWith("<$(X)"));
+    EXPECT_TRUE(expanded.endsWith(">")); // the text after the point where it stopped is kept
+}
+
+// Inputs that made macro expansion run away when fuzzed. Each file holds a macro table in its
+// text form on the first line and the text to expand after it.
+TEST(MacroExpansionLimits, FuzzInputsExpandWithinBounds)
+{
+    const QDir dir(kestrelTestsDir() + "/macros/fixtures/fuzz");
+    const QStringList files = dir.entryList(QDir::Files);
+    ASSERT_FALSE(files.isEmpty());
+    for (const QString &name : files) {
+        SCOPED_TRACE(name.toStdString());
+        QFile file(dir.filePath(name));
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        const QString input = QString::fromUtf8(file.readAll());
+        const qsizetype newline = input.indexOf(u'\n');
+        const Table table = MacroSystem::macrosFromStringList(
+            MacroSystem::stringListFromString(input.left(newline), false));
+        EXPECT_LT(macroSystem.replaceMacros(table, input.mid(newline + 1)).size(), kBound);
+    }
 }
 
 } // namespace
