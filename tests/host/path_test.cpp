@@ -79,10 +79,7 @@ TEST(RelativeDirPath, ComputesTheWayFromOneDirectoryToAnother)
         EXPECT_EQ(Path::relativeDirPath(c.from, c.to, result), c.ok);
         EXPECT_EQ(result, QString::fromLatin1(c.expected));
     }
-}
-
-TEST(RelativeDirPath, RelativeArgumentsAreTakenFromTheCurrentDirectory)
-{
+    // A relative argument is taken from the current directory.
     QString result;
     ASSERT_TRUE(Path::relativeDirPath(QDir::currentPath(), "sub/dir", result));
     EXPECT_EQ(result, "sub/dir");
