@@ -2,7 +2,6 @@
 
 #include "engine/build_flags.h"
 #include "driver/error_report.h"
-#include "host/user_data_dir.h"
 #include "support/qt_printers.h"
 
 #include <gtest/gtest.h>

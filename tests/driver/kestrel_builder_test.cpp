@@ -1,15 +1,16 @@
 #include "driver/kestrel_builder.h"
 
 #include "captured_output.h"
+#include "host/interruption.h"
 #include "support/qt_printers.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <unistd.h>
+#include <csignal>
 
 namespace {
 
@@ -40,22 +41,65 @@ struct Harness
     }
 };
 
+// Runs `call` with standard output captured; the exit status, or -1 when it returned.
+template <typename Call> int capture(Call call, QByteArray &out)
+{
+    CapturedOutput captured(1);
+    int status = -1;
+    try {
+        call();
+    } catch (const Exited &e) {
+        status = e.status;
+    }
+    out = captured.text();
+    return status;
+}
+
 QByteArray runCommand(KestrelBuilder &b, const QStringList &words, int *exitStatus = nullptr,
                       const QString &dir = QString())
 {
-    CapturedOutput out(1);
-    b.init();
-    if (!dir.isNull())
-        b.setDirectory(dir);
-    b.setCommand(words);
-    try {
-        b.doit();
-    } catch (const Exited &e) {
-        if (exitStatus)
-            *exitStatus = e.status;
-    }
-    return out.text();
+    QByteArray out;
+    const int status = capture(
+        [&] {
+            b.init();
+            if (!dir.isNull())
+                b.setDirectory(dir);
+            b.setCommand(words);
+            b.doit();
+        },
+        out);
+    if (exitStatus && status != -1)
+        *exitStatus = status;
+    return out;
 }
+
+// The builder after an interruption (the test interrupts itself with raise()) and when an
+// output directory cannot be made.
+class BuilderStops : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_dir.isValid());
+        Interruption::install();
+        Interruption::reset();
+    }
+    void TearDown() override { Interruption::reset(); }
+
+    QString path(const QString &name) const { return m_dir.filePath(name); }
+    void write(const QString &name) const
+    {
+        QFile file(path(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("complete\n");
+    }
+
+    Harness harness;
+    KestrelBuilder builder = harness.builder(false, false);
+
+private:
+    QTemporaryDir m_dir;
+};
 
 } // namespace
 
@@ -190,4 +234,72 @@ TEST(KestrelBuilderFiles, OutputAndTemporaryDirectoriesAreCreatedEvenWhenShowing
     EXPECT_TRUE(QDir(dir.path() + "/exe").exists());
     EXPECT_TRUE(QDir(dir.path() + "/tmp/x").exists());
     EXPECT_FALSE(QFile::exists(dir.path() + "/obj/Debug/main.o"));
+}
+
+TEST_F(BuilderStops, InterruptedStepLosesWhatItAnnouncedAndTheRunEnds)
+{
+    write("main.o");
+    write("tmp.s");
+    write("target");
+    ASSERT_TRUE(QFile::link(path("target"), path("link.o")));
+    builder.init();
+    builder.setOutputFiles({path("main.o"), path("link.o")});
+    builder.setTemporaryFiles({path("tmp.s")});
+    builder.setCommand({"/bin/sh", "-c", "touch ran"});
+    builder.setDirectory(path(""));
+    ASSERT_EQ(std::raise(SIGTERM), 0);
+
+    QByteArray out;
+    EXPECT_EQ(capture([&] { builder.doit(); }, out), 128 + SIGTERM);
+    EXPECT_EQ(out, "build interrupted\n");
+    EXPECT_TRUE(harness.failedMarked);
+    EXPECT_FALSE(QFile::exists(path("ran")));
+    EXPECT_FALSE(QFile::exists(path("main.o")));
+    EXPECT_FALSE(QFile::exists(path("tmp.s")));
+    // Only regular files go: a link and what it points to stay.
+    EXPECT_TRUE(QFileInfo(path("link.o")).isSymLink());
+    EXPECT_TRUE(QFile::exists(path("target")));
+}
+
+TEST_F(BuilderStops, InterruptionBetweenStepsKeepsTheFinishedStep)
+{
+    write("main.o");
+    builder.init();
+    builder.setOutputFiles({path("main.o")});
+    ASSERT_EQ(std::raise(SIGINT), 0);
+
+    QByteArray out;
+    EXPECT_EQ(capture([&] { builder.init(); }, out), 128 + SIGINT);
+    EXPECT_EQ(out, "build interrupted\n");
+    EXPECT_TRUE(QFile::exists(path("main.o")));
+}
+
+TEST_F(BuilderStops, OutputDirectoryThatCannotBeMadeFailsTheStepBeforeItsCommand)
+{
+    write("Debug"); // a file where the directory should be
+    const QString object = path("Debug/main.o");
+    const auto step = [&](const QString &output, QByteArray &out) {
+        return capture(
+            [&] {
+                builder.init();
+                builder.setDirectory(path(""));
+                builder.setOutputFiles({output});
+                builder.setTemporaryFiles({path("Debug/tmp.s")});
+                builder.setCommand({"/bin/sh", "-c", "touch ran"});
+                builder.doit();
+            },
+            out);
+    };
+    QByteArray out;
+    EXPECT_EQ(step(object, out), -1);
+    EXPECT_EQ(out, "can't create directory \"" + path("Debug").toUtf8() + "\" for \"" +
+                       object.toUtf8() + "\"\n");
+    EXPECT_TRUE(harness.failedMarked);
+    EXPECT_FALSE(QFile::exists(path("ran")));
+
+    // The next step starts afresh.
+    ASSERT_TRUE(QFile::remove(path("Debug")));
+    step(path("out/app.elf"), out);
+    EXPECT_TRUE(QFile::exists(path("ran")));
+    EXPECT_TRUE(QFileInfo(path("out")).isDir());
 }

@@ -6,13 +6,9 @@
 #include "captured_output.h"
 #include "support/qt_printers.h"
 
-#include <QFile>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 namespace {

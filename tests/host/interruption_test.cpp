@@ -7,7 +7,6 @@
 #include "support/run_kestrel.h"
 
 #include <QDeadlineTimer>
-#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>

@@ -4,7 +4,6 @@
 
 #include <QDir>
 #include <QSet>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 TEST(PathNormalisation, RemovesDotSegmentsAndRepeatedSlashes)

@@ -2,8 +2,6 @@
 
 #include "support/qt_printers.h"
 
-#include <QDir>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace {

@@ -8,7 +8,6 @@
 #include "support/qt_printers.h"
 #include "support/run_kestrel.h"
 
-#include <QDir>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <memory>

@@ -5,7 +5,6 @@
 #include "support/qt_printers.h"
 #include "support/run_kestrel.h"
 
-#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>

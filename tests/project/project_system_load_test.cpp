@@ -5,7 +5,6 @@
 
 #include <QFileInfo>
 #include <functional>
-#include <unistd.h>
 
 namespace {
 
