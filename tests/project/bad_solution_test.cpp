@@ -71,6 +71,8 @@ TEST_F(BadSolutionTest, EveryBrokenFileGivesOneClearLoadError)
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.file);
+        load(R"(<project Name="A"/>)"); // a failed load leaves nothing of the previous one
+        ASSERT_TRUE(system->haveSolution());
         const QString file = fixture(c.file);
         ASSERT_TRUE(QFileInfo::exists(file));
         try {
@@ -84,6 +86,9 @@ TEST_F(BadSolutionTest, EveryBrokenFileGivesOneClearLoadError)
                 EXPECT_EQ(e.text(), c.text);
         }
         EXPECT_FALSE(system->haveSolution());
+        EXPECT_TRUE(system->projectNames().isEmpty());
+        EXPECT_TRUE(system->solutionSolutions().isEmpty());
+        EXPECT_TRUE(system->templatedElements().isEmpty());
     }
 }
 

@@ -114,19 +114,6 @@ TEST_F(LoadTest, BadXmlCarriesTheReaderLine)
     }
 }
 
-TEST_F(LoadTest, AFailedLoadLeavesNoSolution)
-{
-    load(R"(<project Name="A"/>)");
-    ASSERT_TRUE(system->haveSolution());
-    const QString bad =
-        write("cycle.zav", solutionText(R"(<project Name="B"/><import file_name="cycle.zav"/>)"));
-    EXPECT_FALSE(loadError(bad).isNull());
-    EXPECT_FALSE(system->haveSolution());
-    EXPECT_TRUE(system->projectNames().isEmpty());
-    EXPECT_TRUE(system->solutionSolutions().isEmpty());
-    EXPECT_TRUE(system->templatedElements().isEmpty());
-}
-
 TEST_F(LoadTest, MissingImportIsRetriedThroughTheHandler)
 {
     struct Handler : ProjectFileNotFoundErrorHandler
