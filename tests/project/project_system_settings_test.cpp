@@ -13,20 +13,13 @@ protected:
     ProjectElement *loadStandard(const QString &solutionValues, const QString &projectValues,
                                  const QString &folderValues, const QString &fileValues)
     {
-        ProjectElement *s = load(R"(
+        ProjectElement *s = load(QString(R"(
             <configuration Name="Debug" inherited_configurations="Flash;RAM"/>
             <configuration Name="Flash"/><configuration Name="RAM"/>
-            <configuration Name="Base" hidden="Yes"/>
-            )" + solutionValues + R"(
-            <project Name="P">)" +
-                                 projectValues + R"(
-              <folder Name="F">)" +
-                                 folderValues + R"(
-                <file file_name="main.c">)" +
-                                 fileValues + R"(</file>
-                <file file_name="other.c"/>
-              </folder>
-            </project>)");
+            <configuration Name="Base" hidden="Yes"/>%1
+            <project Name="P">%2<folder Name="F">%3<file file_name="main.c">%4</file>
+              <file file_name="other.c"/></folder></project>)")
+                                     .arg(solutionValues, projectValues, folderValues, fileValues));
         file = system->findByName(s, "main.c");
         other = system->findByName(s, "other.c");
         return s;
