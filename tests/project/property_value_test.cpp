@@ -26,43 +26,31 @@ private:
 
 } // namespace
 
-TEST(PropertyValueConversion, ToBool)
-{
-    struct Case
-    {
-        const char *value;
-        bool expected;
-    };
-    const Case cases[] = {{"", false}, {"Yes", true}, {"YES", true}, {"True", true},
-                          {"1", true}, {"no", false}, {"2", false},  {"No", false}};
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.value);
-        SimplePropertyValue v(&kBoolean, QString(c.value));
-        EXPECT_EQ(v.toBool(), c.expected);
-    }
-    // Index 1 of any enumeration reads as true; other entries go by their text.
-    EXPECT_TRUE(SimplePropertyValue(&kColours, QString("Green")).toBool());
-    EXPECT_FALSE(SimplePropertyValue(&kColours, QString("Red")).toBool());
-    EXPECT_TRUE(SimplePropertyValue(&kColours, QString()).toBool()); // default "Green"
-}
-
-TEST(PropertyValueConversion, ToInt)
+// An enumeration reads as its index, and its entries 0 and 1 as false and true; other text goes
+// by its words or digits. An empty value reads as the default.
+TEST(PropertyValueConversion, ToBoolAndToInt)
 {
     struct Case
     {
         const PropertyClass *c;
         const char *value;
-        int expected;
+        bool boolean;
+        int integer;
     };
     const Case cases[] = {
-        {&kColours, "Blue", 2},   {&kColours, "Purple", -1}, {&kColours, "", 1},
-        {&kBoolean, "Yes", 1},    {&kBoolean, "yes", -1},    {&kInteger, "42", 42},
-        {&kInteger, "0x1F", 31},  {&kInteger, "017", 15},    {&kInteger, "-3", -3},
-        {&kInteger, "12abc", 12}, {&kInteger, "abc", 0},     {&kInteger, "", 7},
+        {&kBoolean, "Yes", true, 1},   {&kBoolean, "YES", true, -1},
+        {&kBoolean, "True", true, -1}, {&kBoolean, "1", true, -1},    {&kBoolean, "no", false, -1},
+        {&kBoolean, "2", false, -1},   {&kBoolean, "No", false, 0},   {&kColours, "Green", true, 1},
+        {&kColours, "Red", false, 0},  {&kColours, "", true, 1},      {&kColours, "Blue", false, 2},
+        {&kColours, "Purple", false, -1}, {&kInteger, "42", false, 42}, {&kInteger, "1", true, 1},
+        {&kInteger, "0x1F", false, 31}, {&kInteger, "017", false, 15}, {&kInteger, "-3", false, -3},
+        {&kInteger, "12abc", false, 12}, {&kInteger, "abc", false, 0}, {&kInteger, "", false, 7},
     };
     for (const Case &c : cases) {
-        SCOPED_TRACE(c.value);
-        EXPECT_EQ(SimplePropertyValue(c.c, QString(c.value)).toInt(), c.expected);
+        SCOPED_TRACE(c.c->saveName().toStdString() + " " + c.value);
+        const SimplePropertyValue v(c.c, QString(c.value));
+        EXPECT_EQ(v.toBool(), c.boolean);
+        EXPECT_EQ(v.toInt(), c.integer);
     }
 }
 
