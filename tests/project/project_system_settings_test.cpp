@@ -217,7 +217,7 @@ TEST_F(SettingsTest, BatchBuildConfigurationsMatchNamesAndWildcards)
 {
     struct Case
     {
-        const char *spec;
+        const char *patterns;
         QStringList expected;
     };
     const Case cases[] = {
@@ -230,12 +230,12 @@ TEST_F(SettingsTest, BatchBuildConfigurationsMatchNamesAndWildcards)
         {"*", {"Debug", "Release", "Release Flash"}},
     };
     for (const Case &c : cases) {
-        SCOPED_TRACE(c.spec);
+        SCOPED_TRACE(c.patterns);
         load(QString(R"(<configuration Name="Debug"/><configuration Name="Release"/>
                         <configuration Name="Release Flash"/>
                         <configuration Name="Hidden" hidden="1"/>
                         <configuration Name="Common" batch_build_configurations="%1"/>)")
-                 .arg(c.spec));
+                 .arg(c.patterns));
         EXPECT_EQ(system->getBatchBuildConfigurations(system->solutionElement(), "Debug"),
                   c.expected);
     }
