@@ -48,19 +48,16 @@ TEST_F(PackageMacros, PackageDirectoryIsExpandedAndCatalogueFilesCreated)
               "</envelope>\n");
 }
 
-TEST_F(PackageMacros, ExistingCatalogueIsNeverOverwritten)
+// An existing catalogue is never overwritten. Where nothing can be created (a plain file where
+// the targets directory should be, whatever the user's rights) setting up throws.
+TEST_F(PackageMacros, ExistingCatalogueIsKeptAndAnUnwritableOneThrows)
 {
-    const QString templates = dir() + "/targets/project_templates.xml";
+    const QString templates = dir() + "/kept/targets/project_templates.xml";
     ASSERT_TRUE(writeTextFile(templates, "mine\n"));
-    PackageSystem::setupPackageMacros(dir());
+    PackageSystem::setupPackageMacros(dir() + "/kept");
     EXPECT_EQ(readTextFile(templates), "mine\n");
-    EXPECT_TRUE(QFile::exists(dir() + "/targets/frequencies.xml"));
-}
+    EXPECT_TRUE(QFile::exists(dir() + "/kept/targets/frequencies.xml"));
 
-TEST_F(PackageMacros, UnwritableCatalogueThrows)
-{
-    // A plain file where the targets directory should be: nothing can be created below it,
-    // whatever the user's rights.
     ASSERT_TRUE(writeTextFile(dir() + "/targets", "x"));
     try {
         PackageSystem::setupPackageMacros(dir());
