@@ -1,54 +1,30 @@
-// An ARM7TDMI firmware (ARMv4T, ARM code calling Thumb code through interworking) with
-// preprocessed assembly start-up code and its own linker script.
-#include "arm_firmware.h"
-
-#include "support/qt_printers.h"
+// ARM7TDMI firmware: ARM code calling Thumb code through interworking with preprocessed
+// assembly start-up code and its own linker script, and a firmware linked with the default
+// placement, whose mode stacks are sized from the project (the process stack, which only
+// Cortex-M cores have, stays undefined).
+#include "e2e.h"
 
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <QTemporaryDir>
-
-#include <gtest/gtest.h>
 
 namespace {
 
-class ARM7TDMIFirmware : public ::testing::TestWithParam<const char *>
-{
-protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(m_dir.isValid());
-        dir = m_dir.path();
-        ASSERT_TRUE(copyFixture(QStringLiteral("arm_arm7tdmi"), dir));
-    }
-
-    QString dir;
-
-private:
-    QTemporaryDir m_dir;
-};
-
-// The symbol table of the linked firmware, as the tool chain's readelf shows it.
-QString symbols(const QString &elf, const QString &dir)
-{
-    const QString readelf = QStandardPaths::findExecutable(QStringLiteral("arm-none-eabi-readelf"));
-    return readelf.isEmpty() ? QString() : runProgram(readelf, {"-s", elf}, dir).out;
-}
+using ARM7TDMIFirmware = WorkDirWith<const char *>;
 
 TEST_P(ARM7TDMIFirmware, LinksARMAndThumbCodeWithAnInterworkingVeneer)
 {
+    ASSERT_TRUE(copy("arm_arm7tdmi"));
     const QString config = QLatin1String(GetParam());
-    const RunResult result =
-        runKestrel({"-config", config, "arm7.zav"}, dir, dir + QStringLiteral("/user"));
+    const RunResult result = kestrel({"-config", config, "arm7.zav"});
     ASSERT_EQ(result.status, 0) << qPrintable(result.out) << qPrintable(result.err);
     EXPECT_EQ(steps(result.out), (QStringList{"Assembling startup.s", "Compiling main.c",
                                               "Compiling thumb_part.c", "Linking blinky.elf"}));
-    const QString elf = config + QStringLiteral("/blinky.elf");
-    EXPECT_TRUE(QFileInfo(dir + u'/' + config + QStringLiteral("/blinky.bin")).size() > 0);
+    EXPECT_TRUE(QFileInfo(at(config + QStringLiteral("/blinky.bin"))).size() > 0);
 
-    const QString table = symbols(elf, dir);
-    if (table.isEmpty())
+    if (!have("arm-none-eabi-readelf"))
         GTEST_SKIP() << "arm-none-eabi-readelf is not installed";
+    const QString table =
+        runProgram("arm-none-eabi-readelf", {"-s", config + QStringLiteral("/blinky.elf")}, dir).out;
     // Thumb functions have odd addresses; ARM ones even; the ARM caller reaches the Thumb
     // function through a veneer the linker made.
     auto address = [&](const char *name) {
@@ -64,5 +40,21 @@ TEST_P(ARM7TDMIFirmware, LinksARMAndThumbCodeWithAnInterworkingVeneer)
 }
 
 INSTANTIATE_TEST_SUITE_P(Configurations, ARM7TDMIFirmware, ::testing::Values("Debug", "Release"));
+
+using DefaultPlacement = WorkDir;
+
+TEST_F(DefaultPlacement, LinksAnArm7FirmwareWithModeStacks)
+{
+    ASSERT_TRUE(copy("linker_arm7"));
+    const RunResult r = kestrel({"-config", "Debug", "arm7.zav"});
+    ASSERT_EQ(r.status, 0) << qPrintable(r.out) << qPrintable(r.err);
+    EXPECT_TRUE(QFileInfo::exists(at("Debug/arm7.elf"))) << qPrintable(r.out);
+    const QString script = readTextFile(at("Debug/arm7.ld"));
+    for (const char *line : {"  __STACKSIZE__ = 1024;\n", "  __STACKSIZE_IRQ__ = 256;\n",
+                             "  __STACKSIZE_FIQ__ = 256;\n", "  __STACKSIZE_SVC__ = 0;\n",
+                             "  __HEAPSIZE__ = 1024;\n", "  .vectors __Flash_segment_start__ :\n"})
+        EXPECT_TRUE(script.contains(QLatin1String(line))) << line;
+    EXPECT_FALSE(script.contains(u"__STACKSIZE_PROCESS__ ="));
+}
 
 } // namespace

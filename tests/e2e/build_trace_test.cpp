@@ -1,16 +1,11 @@
 // -trace on real firmware: a trace event file with one event per step that ran, on the lane of
 // the job slot that ran it, beside kestrel's own phases.
-#include "arm_firmware.h"
-
-#include "support/qt_printers.h"
+#include "e2e.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QMap>
-#include <QTemporaryDir>
-
-#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <set>
@@ -84,35 +79,26 @@ void expectNoOverlapOnALane(const QList<QJsonObject> &events)
     }
 }
 
-class BuildTrace : public ::testing::Test
+class BuildTrace : public WorkDir
 {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(m_dir.isValid());
-        dir = m_dir.path();
-        ASSERT_TRUE(copyFixture(QStringLiteral("arm_cortex_m3"), dir));
+        WorkDir::SetUp();
+        ASSERT_TRUE(copy("arm_cortex_m3"));
     }
 
-    RunResult build(QStringList args, const QString &trace)
+    RunResult build(const QStringList &args, const QString &trace)
     {
-        args << "-config"
-             << "Debug"
-             << "-trace" << trace << "firmware.zav";
-        return runKestrel(args, dir, dir + QStringLiteral("/user"));
+        return kestrel(args + QStringList{"-config", "Debug", "-trace", trace, "firmware.zav"});
     }
-
-    QString dir;
-
-private:
-    QTemporaryDir m_dir;
 };
 
 TEST_F(BuildTrace, ParallelBuildShowsEachStepOnItsJobLaneAndANoOpBuildOnlyPhases)
 {
     const RunResult built = build({"-j", "2"}, QStringLiteral("build.json"));
     ASSERT_EQ(built.status, 0) << qPrintable(built.out) << qPrintable(built.err);
-    const QList<QJsonObject> events = completeEvents(dir + QStringLiteral("/build.json"));
+    const QList<QJsonObject> events = completeEvents(at("build.json"));
     const QList<QJsonObject> steps = stepEvents(events);
     EXPECT_EQ(traceSteps(steps), consoleSteps(built.out));
     std::set<int> lanes;
@@ -130,18 +116,18 @@ TEST_F(BuildTrace, ParallelBuildShowsEachStepOnItsJobLaneAndANoOpBuildOnlyPhases
 
     const RunResult again = build({"-j", "2"}, QStringLiteral("again.json"));
     ASSERT_EQ(again.status, 0) << qPrintable(again.out);
-    const QList<QJsonObject> noOp = completeEvents(dir + QStringLiteral("/again.json"));
+    const QList<QJsonObject> noOp = completeEvents(at("again.json"));
     EXPECT_FALSE(noOp.isEmpty());
     EXPECT_TRUE(stepEvents(noOp).isEmpty());
 }
 
 TEST_F(BuildTrace, FailedBuildWritesTheTraceWithTheFailedStepMarked)
 {
-    ASSERT_TRUE(writeTextFile(dir + QStringLiteral("/calc/main.c"), "int main(void) { return }\n"));
+    ASSERT_TRUE(writeTextFile(at("calc/main.c"), "int main(void) { return }\n"));
     const RunResult failed = build({}, QStringLiteral("failed.json"));
     ASSERT_EQ(failed.status, 1) << qPrintable(failed.out);
     const QList<QJsonObject> steps =
-        stepEvents(completeEvents(dir + QStringLiteral("/failed.json")));
+        stepEvents(completeEvents(at("failed.json")));
     EXPECT_EQ(traceSteps(steps), consoleSteps(failed.out));
     QStringList marked;
     for (const QJsonObject &step : steps) {

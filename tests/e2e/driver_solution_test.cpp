@@ -1,29 +1,19 @@
 // kestrel selecting what to build: solution files, projects, solutions, configurations,
 // created projects, and how the console builder relays a tool and its status.
-#include "support/qt_printers.h"
-#include "support/run_kestrel.h"
+#include "e2e.h"
 
 #include <QFile>
-#include <QTemporaryDir>
-#include <gtest/gtest.h>
 
 namespace {
 
-class DriverSolution : public ::testing::Test
+class DriverSolution : public WorkDir
 {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(dir.isValid());
-        ASSERT_TRUE(copyFixture("driver_solution", dir.path()));
+        WorkDir::SetUp();
+        ASSERT_TRUE(copy("driver_solution"));
     }
-    RunResult run(const QStringList &args, const QStringList &env = {})
-    {
-        return runKestrel(args, dir.path(), userDir(), env);
-    }
-    QString userDir() const { return dir.path() + "/user"; }
-    QString studio() const { return dir.path() + "/studio"; }
-    QTemporaryDir dir;
 };
 
 } // namespace
@@ -48,7 +38,7 @@ TEST_F(DriverSolution, NamesThatAreNotFoundListWhatThereIs)
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.args.join(' ').toStdString());
-        const RunResult r = run(c.args);
+        const RunResult r = kestrel(c.args);
         EXPECT_EQ(r.status, 1);
         EXPECT_EQ(r.out, c.out);
         EXPECT_EQ(r.err, "");
@@ -57,13 +47,13 @@ TEST_F(DriverSolution, NamesThatAreNotFoundListWhatThereIs)
 
 TEST_F(DriverSolution, UnknownProjectTypeAndPropertyListTheChoices)
 {
-    RunResult r = run({"-config", "Debug", "-type", "Bogus", "-project", "p"});
+    RunResult r = kestrel({"-config", "Debug", "-type", "Bogus", "-project", "p"});
     EXPECT_EQ(r.status, 1);
     EXPECT_TRUE(r.out.startsWith("can't find project type 'Bogus' project types:\nExecutable\n"))
         << r.out.toStdString();
     EXPECT_TRUE(r.out.contains("\nLibrary\n"));
 
-    r = run({"-config", "Debug", "-type", "Library", "-project", "p", "-property", "nosuch=1"});
+    r = kestrel({"-config", "Debug", "-type", "Library", "-project", "p", "-property", "nosuch=1"});
     EXPECT_EQ(r.status, 1);
     EXPECT_TRUE(r.out.startsWith("can't find property 'nosuch' supported properties:\n"))
         << r.out.toStdString();
@@ -72,46 +62,32 @@ TEST_F(DriverSolution, UnknownProjectTypeAndPropertyListTheChoices)
         << r.out.toStdString();
 }
 
-TEST_F(DriverSolution, LoadErrorsGoToStandardError)
-{
-    RunResult r = run({"-config", "Debug", "missing.zav"});
-    EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.out, "");
-    EXPECT_TRUE(r.err.startsWith("load error: ")) << r.err.toStdString();
-    EXPECT_TRUE(r.err.contains(dir.path() + "/missing.zav")) << r.err.toStdString();
-
-    r = run({"-config", "Debug", "broken.zav"});
-    EXPECT_EQ(r.status, 1);
-    EXPECT_TRUE(r.err.startsWith("load error: bad XML file - ")) << r.err.toStdString();
-    EXPECT_TRUE(r.err.endsWith("\n"));
-}
-
 TEST_F(DriverSolution, FailingToolEndsTheRunWithStatusOne)
 {
-    const RunResult r = run({"-studiodir", studio(), "-config", "Debug", "-project", "Lib",
+    const RunResult r = kestrel({"-studiodir", at("studio"), "-config", "Debug", "-project", "Lib",
                              "-echo", "app.zav"},
                             {"FAKE_AR_STATUS=2"});
     EXPECT_EQ(r.status, 1);
-    EXPECT_TRUE(r.out.contains("    " + studio() + "/gcc/bin/ar ")) << r.out.toStdString();
+    EXPECT_TRUE(r.out.contains("    " + at("studio") + "/gcc/bin/ar ")) << r.out.toStdString();
     EXPECT_TRUE(r.out.endsWith("\nar: warning\nar: done\n")) << r.out.toStdString();
     EXPECT_FALSE(r.out.contains("can't execute command"));
 }
 
 TEST_F(DriverSolution, RootUserDirMovesPackagesButNotTheSettings)
 {
-    const QString other = dir.path() + "/other-root";
-    const RunResult r = run({"-rootuserdir", other, "-config", "Debug", "-project", "Nope",
+    const QString other = dir + "/other-root";
+    const RunResult r = kestrel({"-rootuserdir", other, "-config", "Debug", "-project", "Nope",
                              "app.zav"});
     EXPECT_EQ(r.status, 1);
     EXPECT_TRUE(QFile::exists(other + "/Tessary for ARM/packages/targets/project_templates.xml"));
-    EXPECT_FALSE(QFile::exists(userDir() + "/Tessary for ARM/packages"));
+    EXPECT_FALSE(QFile::exists(at("user") + "/Tessary for ARM/packages"));
     EXPECT_FALSE(QFile::exists(other + "/settings.xml"));
 }
 
 TEST_F(DriverSolution, CreatedProjectTakesFilesAndPropertiesFromTheCommandLine)
 {
     // A project created from a type has only the "Common" configuration.
-    const RunResult r = run({"-studiodir", studio(), "-config", "Common", "-type", "Library",
+    const RunResult r = kestrel({"-studiodir", at("studio"), "-config", "Common", "-type", "Library",
                              "-project", "p", "-property", "build_output_directory=outdir",
                              "-file", "main.c", "-show"});
     EXPECT_EQ(r.status, 0) << r.err.toStdString();
@@ -123,9 +99,12 @@ TEST_F(DriverSolution, CreatedProjectTakesFilesAndPropertiesFromTheCommandLine)
 
 TEST_F(DriverSolution, TheLastSolutionFileNamedIsTheOneLoaded)
 {
-    RunResult r = run({"-config", "Debug", "app.zav", "missing.zav", "-project", "Nope"});
-    EXPECT_TRUE(r.err.contains("missing.zav")) << r.err.toStdString();
-    r = run({"-config", "Debug", "missing.zav", "app.zav", "-project", "Nope"});
+    RunResult r = kestrel({"-config", "Debug", "app.zav", "missing.zav", "-project", "Nope"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "");
+    EXPECT_TRUE(r.err.startsWith("load error: " + dir + "/missing.zav"))
+        << r.err.toStdString();
+    r = kestrel({"-config", "Debug", "missing.zav", "app.zav", "-project", "Nope"});
     EXPECT_EQ(r.err, "");
     EXPECT_TRUE(r.out.startsWith("can't find project 'Nope'")) << r.out.toStdString();
 }

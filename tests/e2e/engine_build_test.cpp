@@ -1,17 +1,13 @@
 // The build engine driven through kestrel on real solutions, with a tool chain of small
 // scripts that log each run and write the files a real one would (objects, archives, the
 // executable, dependency files naming the headers a source includes).
-#include "support/qt_printers.h"
-#include "support/run_kestrel.h"
+#include "e2e.h"
 
 #include <QDateTime>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
-#include <QTemporaryDir>
-
-#include <gtest/gtest.h>
 
 namespace {
 
@@ -50,21 +46,19 @@ ld) echo object > "$out"
 esac
 )sh";
 
-class EngineBuild : public ::testing::Test
+class EngineBuild : public WorkDir
 {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(m_dir.isValid());
-        work = m_dir.path() + QStringLiteral("/work");
-        tools = m_dir.path() + QStringLiteral("/tools");
-        log = m_dir.path() + QStringLiteral("/tools.log");
-        useTools(tools);
+        WorkDir::SetUp();
+        work = at("work");
+        log = at("tools.log");
+        useTools(at("tools"));
         base = QDateTime::currentSecsSinceEpoch() - 100000;
     }
 
-    // Puts the scripts in `directory` and makes it the tool chain root (the settings file
-    // then holds nothing else).
+    // Puts the scripts in `directory` and makes it the tool chain root.
     void useTools(const QString &directory)
     {
         for (const char *name : {"cc1", "cc1plus", "as", "ld", "ar", "objcopy"}) {
@@ -72,12 +66,7 @@ protected:
             ASSERT_TRUE(writeTextFile(path, kFakeTool));
             QFile(path).setPermissions(QFile(path).permissions() | QFileDevice::ExeOwner);
         }
-        ASSERT_TRUE(writeTextFile(
-            m_dir.path() + QStringLiteral("/user/Tessary for ARM/settings.xml"),
-            QStringLiteral("<!DOCTYPE Tessary_Settings_File>\n<settings>\n"
-                           "  <setting name=\"Environment/Build/Tool Chain Root Directory\">%1"
-                           "</setting>\n</settings>\n")
-                .arg(directory)));
+        ASSERT_TRUE(useToolChainRoot(at("user"), directory));
     }
 
     void edit(const QString &file, const QString &from, const QString &to)
@@ -91,17 +80,16 @@ protected:
     // newer and the test decides what is touched.
     void fixture(const QString &name)
     {
-        ASSERT_TRUE(copyFixture(name, work));
+        ASSERT_TRUE(copy(name, "work"));
         QDirIterator it(work, QDir::Files, QDirIterator::Subdirectories);
         while (it.hasNext())
             ASSERT_TRUE(setFileTime(it.next(), base));
     }
 
-    RunResult kestrel(const QStringList &args)
+    RunResult build(const QStringList &args)
     {
         QFile::remove(log);
-        return runKestrel(args, work, m_dir.path() + QStringLiteral("/user"),
-                          {QStringLiteral("KESTREL_FAKE_LOG=") + log});
+        return kestrel(args, {"KESTREL_FAKE_LOG=" + log}, work);
     }
 
     // The passes run, as "tool last-word-of-output": which output each pass produced.
@@ -144,12 +132,10 @@ protected:
     }
 
     QString work;
-    QString tools;
     QString log;
     qint64 base = 0;
 
 private:
-    QTemporaryDir m_dir;
     qint64 m_tick = 1000;
 };
 
@@ -158,44 +144,27 @@ const QStringList kFullBuild{"cc1 lib.c", "as lib.o",   "ar lib.a",  "cc1 main.c
 
 } // namespace
 
-TEST_F(EngineBuild, BuildsDependenciesFirstAndThenNothing)
-{
-    fixture("engine_solution");
-    RunResult r = kestrel({"-config", "Debug", "app.zav"});
-    ASSERT_EQ(r.status, 0) << r.out.toStdString() << r.err.toStdString();
-    EXPECT_TRUE(r.out.startsWith("  Building \"lib\" in configuration \"Debug\"\n"))
-        << r.out.toStdString();
-    EXPECT_TRUE(r.out.contains("  Building \"app\" in configuration \"Debug\"\n"));
-    EXPECT_EQ(passes(), kFullBuild);
-    EXPECT_TRUE(QFileInfo::exists(work + "/lib/Debug/lib.a"));
-    EXPECT_TRUE(QFileInfo::exists(work + "/Debug/app.elf"));
-    EXPECT_TRUE(QFileInfo::exists(work + "/Debug/main.d"));
-
-    r = kestrel({"-config", "Debug", "app.zav"});
-    EXPECT_EQ(r.status, 0);
-    EXPECT_TRUE(passes().isEmpty()) << r.out.toStdString();
-
-    r = kestrel({"-config", "Debug", "-verbose", "app.zav"});
-    EXPECT_TRUE(r.out.contains("'Debug/main.o' is up to date\n")) << r.out.toStdString();
-    EXPECT_TRUE(r.out.contains("'Debug/app.elf' is up to date\n"));
-}
-
+// Dependencies first, then nothing, then what a touched file reaches.
 TEST_F(EngineBuild, RebuildsWhatATouchedFileReaches)
 {
     fixture("engine_solution");
-    ASSERT_EQ(kestrel({"-config", "Debug", "app.zav"}).status, 0);
+    const RunResult first = build({"-config", "Debug", "app.zav"});
+    ASSERT_EQ(first.status, 0) << first.out.toStdString() << first.err.toStdString();
+    EXPECT_EQ(passes(), kFullBuild);
     struct Case { const char *touched; QStringList passes; };
     const Case cases[] = {
+        {nullptr, {}},
         {"util.c", {"cc1 util.c", "as util.o", "ld app.elf"}},
         {"app.h", {"cc1 main.c", "as main.o", "ld app.elf"}},
         {"lib/lib.c", {"cc1 lib.c", "as lib.o", "ar lib.a", "ld app.elf"}},
         {"app.ld", {"ld app.elf"}},
     };
     for (const Case &c : cases) {
-        SCOPED_TRACE(c.touched);
+        SCOPED_TRACE(c.touched ? c.touched : "nothing");
         ageOutputs();
-        touch(c.touched);
-        const RunResult r = kestrel({"-config", "Debug", "app.zav"});
+        if (c.touched)
+            touch(c.touched);
+        const RunResult r = build({"-config", "Debug", "app.zav"});
         EXPECT_EQ(r.status, 0) << r.out.toStdString();
         EXPECT_EQ(passes(), c.passes) << r.out.toStdString();
     }
@@ -223,7 +192,7 @@ TEST_F(EngineBuild, ExternalProjectWithoutAnOutputNameRunsItsCommand)
             "<project Name=\"ext\"><configuration Name=\"Common\" project_directory=\"ext\"\n"
             " project_type=\"Externally Built Executable\"" +
                 name + "\n external_build_command=\"sh build.sh all\"/></project></solution>\n"));
-        const RunResult r = kestrel({"-config", "Debug", "-j", c.jobs, "ext.zav"});
+        const RunResult r = build({"-config", "Debug", "-j", c.jobs, "ext.zav"});
         EXPECT_EQ(r.status, 0) << r.out.toStdString() << r.err.toStdString();
         EXPECT_TRUE(r.out.contains("    Running Build command ext\n")) << r.out.toStdString();
         EXPECT_EQ(readTextFile(work + "/ext.log"), "build.sh all\n");
@@ -235,7 +204,7 @@ TEST_F(EngineBuild, ExternalProjectWithoutAnOutputNameRunsItsCommand)
 TEST_F(EngineBuild, StagingCombiningAndExternalProjects)
 {
     fixture("engine_special");
-    RunResult r = kestrel({"-config", "Debug", "special.zav"});
+    RunResult r = build({"-config", "Debug", "special.zav"});
     ASSERT_EQ(r.status, 0) << r.out.toStdString() << r.err.toStdString();
     EXPECT_EQ(readTextFile(work + "/Debug/stage/config.ini"), "speed=1\n");
     EXPECT_EQ(readTextFile(work + "/Debug/stage/readme.txt"), "read me\n");
@@ -249,12 +218,12 @@ TEST_F(EngineBuild, StagingCombiningAndExternalProjects)
 
     ageOutputs();
     touch("config.ini");
-    r = kestrel({"-config", "Debug", "special.zav"});
+    r = build({"-config", "Debug", "special.zav"});
     EXPECT_TRUE(r.out.contains("    Copying config.ini\n"));
     EXPECT_FALSE(r.out.contains("    Copying readme.txt\n"));
     EXPECT_EQ(readTextFile(work + "/post.log"), "post-stage Debug\npost-stage Debug\n");
 
-    r = kestrel({"-config", "Debug", "-clean", "special.zav"});
+    r = build({"-config", "Debug", "-clean", "special.zav"});
     EXPECT_EQ(r.status, 0);
     EXPECT_FALSE(QFileInfo::exists(work + "/ext/out/ext.elf"));
     EXPECT_FALSE(QFileInfo::exists(work + "/Debug/stage/readme.txt"));
@@ -286,7 +255,7 @@ TEST_F(EngineBuild, AChangedCommandRebuildsExactlyWhatItShapes)
     const QStringList args{"-config", "Debug"};
     const QString zav = QStringLiteral("records.zav");
     // The global macro is kept in the settings file from now on.
-    RunResult r = kestrel(args + QStringList{"-D", "LibraryIncludes=inc", zav});
+    RunResult r = build(args + QStringList{"-D", "LibraryIncludes=inc", zav});
     ASSERT_EQ(r.status, 0) << r.out.toStdString() << r.err.toStdString();
     ASSERT_EQ(passes(), kAllRecords);
 
@@ -332,10 +301,10 @@ TEST_F(EngineBuild, AChangedCommandRebuildsExactlyWhatItShapes)
     for (const Case &c : cases) {
         SCOPED_TRACE(c.change);
         c.apply();
-        r = kestrel(args + c.extraArgs + QStringList{zav});
+        r = build(args + c.extraArgs + QStringList{zav});
         EXPECT_EQ(r.status, 0) << r.out.toStdString();
         EXPECT_EQ(sorted(passes()), sorted(c.passes)) << r.out.toStdString();
-        r = kestrel(args + c.extraArgs + QStringList{zav});
+        r = build(args + c.extraArgs + QStringList{zav});
         EXPECT_TRUE(passes().isEmpty()) << r.out.toStdString();
     }
     EXPECT_TRUE(readTextFile(work + "/Debug/app.ld").contains("  __HEAPSIZE__ = 2048;\n"));
@@ -345,9 +314,9 @@ TEST_F(EngineBuild, VerboseBuildSaysThatACommandChanged)
 {
     fixture("engine_records");
     const QStringList args{"-config", "Debug", "-verbose", "records.zav"};
-    ASSERT_EQ(kestrel(args).status, 0);
+    ASSERT_EQ(build(args).status, 0);
     edit("records.zav", "ROUNDS=5", "ROUNDS=6");
-    const RunResult r = kestrel(args);
+    const RunResult r = build(args);
     EXPECT_TRUE(r.out.contains("'Debug/util.o' is out of date: its command changed\n"))
         << r.out.toStdString();
     EXPECT_TRUE(r.out.contains("'Debug/main.o' is up to date\n"));
@@ -360,21 +329,21 @@ TEST_F(EngineBuild, AFailedLinkIsNeverTakenAsUpToDate)
     fixture("engine_records");
     const QStringList args{"-config", "Debug", "records.zav"};
     ASSERT_TRUE(writeTextFile(work + "/undefined_symbol", ""));
-    RunResult r = kestrel(args);
+    RunResult r = build(args);
     EXPECT_EQ(r.status, 1);
     EXPECT_TRUE(r.out.contains("undefined reference to 'missing'")) << r.out.toStdString();
     ASSERT_TRUE(QFileInfo::exists(work + "/Debug/app.elf"));
 
-    r = kestrel(QStringList{"-verbose"} + args);
+    r = build(QStringList{"-verbose"} + args);
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(passes(), QStringList{"ld app.elf"}) << r.out.toStdString();
     EXPECT_TRUE(r.out.contains("'Debug/app.elf' is out of date: its last build failed\n"));
     EXPECT_TRUE(r.out.contains("'Debug/main.o' is up to date\n"));
 
     QFile::remove(work + "/undefined_symbol");
-    r = kestrel(args);
+    r = build(args);
     EXPECT_EQ(r.status, 0) << r.out.toStdString();
     EXPECT_EQ(passes(), (QStringList{"ld app.elf", "cc1 tool.c", "as tool.o", "ld tool.elf"}));
-    kestrel(args);
+    build(args);
     EXPECT_TRUE(passes().isEmpty());
 }

@@ -3,21 +3,14 @@
 // redoes exactly the step that was cut short. The compiler or assembler pass working on
 // slow.c (or the compiler launcher) is a wrapper that writes a partial output, then sleeps
 // before running the real pass.
-#include "arm_firmware.h"
-
-#include "support/qt_printers.h"
-#include "support/run_kestrel.h"
+#include "e2e.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
-#include <QProcessEnvironment>
-#include <QTemporaryDir>
 #include <QThread>
-
-#include <gtest/gtest.h>
 
 #include <csignal>
 
@@ -53,15 +46,15 @@ template <typename Condition> bool within(int milliseconds, Condition condition)
     return true;
 }
 
-class InterruptBuild : public ::testing::Test
+class InterruptBuild : public WorkDir
 {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(m_dir.isValid());
-        work = m_dir.filePath("work");
-        ASSERT_TRUE(copyFixture(QStringLiteral("interrupt_firmware"), work));
-        const QString tools = m_dir.filePath("tools");
+        WorkDir::SetUp();
+        work = at("work");
+        ASSERT_TRUE(copy("interrupt_firmware", "work"));
+        const QString tools = at("tools");
         ASSERT_TRUE(QDir().mkpath(tools));
         for (const char *pass : {"cc1", "cc1plus", "as", "launch"}) {
             const QString path = tools + u'/' + pass;
@@ -70,78 +63,59 @@ protected:
         }
         for (const char *tool : {"ld", "ar", "objcopy", "arm-none-eabi-gcc"})
             ASSERT_TRUE(QFile::link(kestrelRootDir() + "/gcc/bin/" + tool, tools + u'/' + tool));
-        settingsFile = m_dir.filePath("user/Tessary for ARM/settings.xml");
-        ASSERT_TRUE(writeTextFile(
-            settingsFile,
-            QStringLiteral("<!DOCTYPE Tessary_Settings_File>\n<settings>\n"
-                           "  <setting name=\"Environment/Build/Tool Chain Root Directory\">%1"
-                           "</setting>\n</settings>\n")
-                .arg(tools)));
+        ASSERT_TRUE(useToolChainRoot(at("user"), tools));
     }
 
-    QProcessEnvironment environment(const QString &slowTool) const
+    // "NAME=value" for a build whose `slowTool` pass stalls on slow.c.
+    QStringList environment(const QString &slowTool) const
     {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("TESSARY_ROOT_USER_DIR", m_dir.filePath("user"));
-        env.insert("KESTREL_TEST_LOG", log());
-        env.insert("KESTREL_TEST_STARTED", started());
-        env.insert("KESTREL_REAL_TOOLS", kestrelRootDir() + "/gcc/bin");
-        env.insert("KESTREL_SLOW_TOOL", slowTool);
+        QStringList env{"KESTREL_TEST_LOG=" + at("tools.log"), "KESTREL_TEST_STARTED=" + started(),
+                        "KESTREL_REAL_TOOLS=" + kestrelRootDir() + "/gcc/bin",
+                        "KESTREL_SLOW_TOOL=" + slowTool};
         if (slowTool == u"launch")
-            env.insert("KESTREL_LAUNCHER", m_dir.filePath("tools/launch"));
+            env.append("KESTREL_LAUNCHER=" + at("tools/launch"));
         return env;
     }
 
-    // Starts a build whose `slowTool` pass stalls on slow.c. The signals get their default
-    // actions back first, in case the test itself runs with them ignored.
+    QStringList arguments(const QStringList &options) const
+    {
+        return QStringList{"-config", "Debug"} + options + QStringList{"firmware.zav"};
+    }
+
+    // Starts the build. The signals get their default actions back first, in case the test
+    // itself runs with them ignored.
     void start(QProcess &process, const QString &slowTool, const QStringList &options)
     {
-        process.setProcessEnvironment(environment(slowTool));
+        process.setEnvironment(QProcess::systemEnvironment() + environment(slowTool) +
+                               QStringList{"TESSARY_ROOT_USER_DIR=" + at("user")});
         process.setWorkingDirectory(work);
         process.setChildProcessModifier([] {
             ::signal(SIGINT, SIG_DFL);
             ::signal(SIGTERM, SIG_DFL);
         });
-        process.start(kestrelBinary(),
-                      QStringList{"-config", "Debug"} + options + QStringList{"firmware.zav"});
+        process.start(kestrelBinary(), arguments(options));
         ASSERT_TRUE(process.waitForStarted(10000));
     }
 
-    // A build without a stalling pass; returns what it printed.
+    // A build without a stalling pass.
     RunResult finish(const QStringList &options = {})
     {
-        QFile::remove(log());
-        QProcess process;
-        start(process, QString(), options);
-        RunResult result;
-        if (!process.waitForFinished(120000))
-            return result;
-        result.out = QString::fromLocal8Bit(process.readAllStandardOutput());
-        result.status = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-        return result;
+        return kestrel(arguments(options), environment(QString()), work);
     }
 
     // "<process id of the stalled pass> <file it is writing>", once it is writing.
     QStringList stalledPass() const
     {
-        QFile file(started());
-        if (!file.open(QIODevice::ReadOnly))
-            return {};
-        return QString::fromLocal8Bit(file.readAll()).trimmed().split(u' ');
+        return readTextFile(started()).trimmed().split(u' ', Qt::SkipEmptyParts);
     }
 
-    QString log() const { return m_dir.filePath("tools.log"); }
-    QString started() const { return m_dir.filePath("started"); }
+    QString started() const { return at("started"); }
     QString objectOf(const char *source) const
     {
         return work + "/Debug/" + QFileInfo(source).completeBaseName() + ".o";
     }
 
     QString work;
-    QString settingsFile;
-
-private:
-    QTemporaryDir m_dir;
 };
 
 struct Case
@@ -182,7 +156,7 @@ TEST_P(InterruptedPass, RemovesThePartialOutputAndTheNextBuildRedoesThatStep)
     EXPECT_FALSE(QFileInfo::exists(objectOf("slow.c")));
     EXPECT_TRUE(within(10000, [&] { return livingMembers(stalled.at(0).toLongLong()).isEmpty(); }))
         << livingMembers(stalled.at(0).toLongLong()).join(u' ').toStdString();
-    EXPECT_TRUE(readTextFile(settingsFile).contains("Tool Chain Root Directory"));
+    EXPECT_TRUE(readTextFile(at("user/Tessary for ARM/settings.xml")).contains("Tool Chain Root Directory"));
 
     // Whatever a parallel build stopped along with slow.c has lost its object as well; every
     // object left is complete and stays.

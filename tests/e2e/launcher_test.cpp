@@ -3,10 +3,7 @@
 // paths, and distcc with two daemons on 127.0.0.1. The daemons run in process groups of their
 // own and are stopped with them, also when a test fails halfway. icecream is not tested: its
 // daemon kept to the loopback interface never comes up on Debian (see README, "Scaling out").
-#include "arm_firmware.h"
-
-#include "support/qt_printers.h"
-#include "support/run_kestrel.h"
+#include "e2e.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
@@ -15,12 +12,8 @@
 #include <QFileInfo>
 #include <QMap>
 #include <QProcess>
-#include <QProcessEnvironment>
 #include <QRegularExpression>
-#include <QTemporaryDir>
 #include <QThread>
-
-#include <gtest/gtest.h>
 
 #include <arpa/inet.h>
 #include <csignal>
@@ -31,11 +24,6 @@
 #include <vector>
 
 namespace {
-
-bool have(const char *program)
-{
-    return !QStandardPaths::findExecutable(QLatin1String(program)).isEmpty();
-}
 
 int connectTo(quint16 port)
 {
@@ -144,28 +132,27 @@ QString disassembly(const QString &object)
 
 const char kSquares[] = "squares: 0 1 4 9 16 25\n";
 
-class Launcher : public ::testing::Test
+class Launcher : public WorkDir
 {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(m_dir.isValid());
+        WorkDir::SetUp();
         if (!haveQemu())
             GTEST_SKIP() << "qemu-system-arm is not installed";
     }
 
     QString checkout(const QString &where)
     {
-        const QString path = m_dir.filePath(where);
-        EXPECT_TRUE(copyTree(kestrelSourceDir() + "/examples", path));
-        return path;
+        EXPECT_TRUE(copy("examples", where));
+        return at(where);
     }
 
     RunResult build(const QString &checkout, const QStringList &options,
                     const QStringList &env = {})
     {
-        return runKestrel(QStringList{"-config", "Debug"} + options + QStringList{"hello.zav"},
-                          checkout, m_dir.filePath("user"), env, 300000);
+        return kestrel(QStringList{"-config", "Debug"} + options + QStringList{"hello.zav"}, env,
+                       checkout);
     }
 
     static void expectRuns(const QString &checkout)
@@ -174,10 +161,6 @@ protected:
         EXPECT_EQ(run.status, 0) << qPrintable(run.err);
         EXPECT_TRUE(run.out.contains(QLatin1String(kSquares))) << qPrintable(run.out);
     }
-
-    QString path(const char *name) const { return m_dir.filePath(QLatin1String(name)); }
-
-    QTemporaryDir m_dir;
 };
 
 // A machine of its own for ccache: its cache, its checkout as the base directory, and no
@@ -193,7 +176,7 @@ TEST_F(Launcher, CcacheLocallyMakesTheCleanRebuildAllHits)
     if (!have("ccache"))
         GTEST_SKIP() << "ccache is not installed";
     const QString work = checkout("work");
-    const QStringList env = ccacheMachine(path("cache"), work, "");
+    const QStringList env = ccacheMachine(at("cache"), work, "");
 
     const RunResult first = build(work, {"-echo", "-launcher", "ccache"}, env);
     ASSERT_EQ(first.status, 0) << qPrintable(first.out);
@@ -232,15 +215,15 @@ TEST_F(Launcher, CcacheSharesCompilationsThroughRemoteStorageAcrossCheckoutPaths
 {
     if (!have("ccache"))
         GTEST_SKIP() << "ccache is not installed";
-    const QString remote = "file:" + path("remote");
+    const QString remote = "file:" + at("remote");
     const QString a = checkout("a");
-    const QStringList envA = ccacheMachine(path("cache-a"), a, remote);
+    const QStringList envA = ccacheMachine(at("cache-a"), a, remote);
     const RunResult builtOnA = build(a, {"-launcher", "ccache"}, envA);
     ASSERT_EQ(builtOnA.status, 0) << qPrintable(builtOnA.out);
     EXPECT_EQ(ccacheStats(envA).value("remote_storage_miss"), 3);
 
     const QString b = checkout("runner-2/workspace/b");
-    const QStringList envB = ccacheMachine(path("cache-b"), b, remote);
+    const QStringList envB = ccacheMachine(at("cache-b"), b, remote);
     const RunResult builtOnB = build(b, {"-launcher", "ccache", "-j", "3"}, envB);
     ASSERT_EQ(builtOnB.status, 0) << qPrintable(builtOnB.out);
     const QMap<QString, qint64> stats = ccacheStats(envB);
@@ -255,11 +238,11 @@ TEST_F(Launcher, DistccCompilesOnTwoDaemonsWhatALocalBuildCompiles)
     if (!have("distcc") || !have("distccd"))
         GTEST_SKIP() << "distcc is not installed";
     // distccd started by root runs as an unprivileged user, which writes the logs.
-    const QString logs = path("logs");
+    const QString logs = at("logs");
     ASSERT_TRUE(QDir().mkpath(logs));
-    for (const QString &dir : {m_dir.path(), logs})
-        ASSERT_TRUE(QFile::setPermissions(dir, QFile::permissions(dir) | QFile::ReadOther |
-                                                   QFile::ExeOther | QFile::WriteOther));
+    for (const QString &folder : {dir, logs})
+        ASSERT_TRUE(QFile::setPermissions(folder, QFile::permissions(folder) | QFile::ReadOther |
+                                                      QFile::ExeOther | QFile::WriteOther));
     QStringList hosts;
     std::vector<std::unique_ptr<Daemon>> daemons;
     for (int i = 0; i < 2; ++i) {
@@ -276,10 +259,10 @@ TEST_F(Launcher, DistccCompilesOnTwoDaemonsWhatALocalBuildCompiles)
     const QString local = checkout("local");
     ASSERT_EQ(build(local, {}).status, 0);
     const QString distributed = checkout("distributed");
-    ASSERT_TRUE(QDir().mkpath(path("distcc")));
+    ASSERT_TRUE(QDir().mkpath(at("distcc")));
     const RunResult built =
         build(distributed, {"-launcher", "distcc", "-j", "8"},
-              {"DISTCC_HOSTS=" + hosts.join(u' '), "DISTCC_DIR=" + path("distcc"),
+              {"DISTCC_HOSTS=" + hosts.join(u' '), "DISTCC_DIR=" + at("distcc"),
                "DISTCC_FALLBACK=0", "DISTCC_BACKOFF_PERIOD=0"});
     ASSERT_EQ(built.status, 0) << qPrintable(built.out);
 
@@ -309,7 +292,7 @@ const char kLoggingLauncher[] = "#!/bin/sh\necho \"$*\" >> \"$0.log\"\nexec \"$@
 TEST_F(Launcher, RenamedSectionsAreCompiledToAssemblyThroughTheLauncher)
 {
     const QString work = checkout("work");
-    const QString launcher = path("launch");
+    const QString launcher = at("launch");
     ASSERT_TRUE(writeTextFile(launcher, kLoggingLauncher));
     ASSERT_TRUE(QFile::setPermissions(launcher, QFile::permissions(launcher) | QFile::ExeOwner));
     QString solution = readTextFile(work + "/hello.zav");
@@ -348,9 +331,7 @@ TEST_P(LauncherOptions, NameTheLauncherThatFails)
     const Case &c = GetParam();
     const QString work = checkout("work");
     ASSERT_TRUE(writeTextFile(work + "/options", "-launcher false  # fails silently\n"));
-    const RunResult run = runKestrel(QStringList{"-config", "Debug", "-project", "fixedpoint"} +
-                                         c.options + QStringList{"hello.zav"},
-                                     work, path("user"), c.env);
+    const RunResult run = build(work, QStringList{"-project", "fixedpoint"} + c.options, c.env);
     EXPECT_EQ(run.status, c.status) << qPrintable(run.out + run.err);
     const QString printed = QString::fromLatin1(c.printed).replace("$ROOT", kestrelRootDir());
     const QString all = run.out + run.err;
@@ -359,39 +340,23 @@ TEST_P(LauncherOptions, NameTheLauncherThatFails)
 
 const char kMissing[] = "kestrel-no-such-launcher";
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Cases, LauncherOptions,
     ::testing::Values(
-        Case{"Missing",
-             {"-launcher", kMissing},
-             {},
-             1,
+        Case{"Missing", {"-launcher", kMissing}, {}, 1,
              "can't find the compiler launcher \"kestrel-no-such-launcher\" (-launcher)"},
-        Case{"MissingFromTheEnvironment",
-             {},
-             {QStringLiteral("KESTREL_LAUNCHER=") + kMissing},
-             1,
+        Case{"MissingFromTheEnvironment", {}, {QStringLiteral("KESTREL_LAUNCHER=") + kMissing}, 1,
              "can't find the compiler launcher \"kestrel-no-such-launcher\" (KESTREL_LAUNCHER)"},
-        Case{"FailsFromAnOptionsFile",
-             {"@options"},
-             {},
-             1,
+        Case{"FailsFromAnOptionsFile", {"@options"}, {}, 1,
              "the launcher \"false\" failed (exit status 1)"},
-        Case{"FailsInAParallelBuild",
-             {"-launcher", "false", "-j", "2"},
-             {},
-             1,
+        Case{"FailsInAParallelBuild", {"-launcher", "false", "-j", "2"}, {}, 1,
              "the launcher \"false\" failed (exit status 1)"},
-        Case{"EmptyOptionOverridesTheEnvironment",
-             {"-launcher", ""},
-             {"KESTREL_LAUNCHER=false"},
-             0,
+        Case{"EmptyOptionOverridesTheEnvironment", {"-launcher", ""}, {"KESTREL_LAUNCHER=false"}, 0,
              "Archiving fixedpoint.a"},
-        Case{"ShownAsLaunched",
-             {"-show", "-launcher", "ccache -d /nowhere"},
-             {},
-             0,
+        Case{"ShownAsLaunched", {"-show", "-launcher", "ccache -d /nowhere"}, {}, 0,
              "ccache -d /nowhere $ROOT/gcc/bin/arm-none-eabi-gcc -fmessage-length=0"}),
     [](const ::testing::TestParamInfo<Case> &param) { return std::string(param.param.name); });
+// clang-format on
 
 } // namespace

@@ -1,17 +1,12 @@
 // -memory-usage and -memory-usage-json on real firmware: the figures must be what the section
 // and program header tables of the tool chain's readelf say.
-#include "arm_firmware.h"
-
-#include "support/qt_printers.h"
+#include "e2e.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QMap>
 #include <QRegularExpression>
-#include <QTemporaryDir>
-
-#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <vector>
@@ -37,22 +32,13 @@ struct Case
 const Case kCases[] = {
     // A linker script generated from the board's memory map; .fast code runs in RAM and is
     // stored in FLASH.
-    {"examples",
-     "hello",
-     "hello.zav",
-     "hello/Debug/hello.elf",
+    {"examples", "hello", "hello.zav", "hello/Debug/hello.elf",
      {{"FLASH", 0, 0x40000}, {"SRAM", 0x20000000, 0x10000}}},
     // C++ with the project's own linker script.
-    {"arm_cortex_m3",
-     "shapes",
-     "firmware.zav",
-     "Debug/shapes.elf",
+    {"arm_cortex_m3", "shapes", "firmware.zav", "Debug/shapes.elf",
      {{"FLASH", 0, 0x40000}, {"SRAM", 0x20000000, 0x10000}}},
     // ARM7 with its own linker script.
-    {"arm_arm7tdmi",
-     "blinky",
-     "arm7.zav",
-     "Debug/blinky.elf",
+    {"arm_arm7tdmi", "blinky", "arm7.zav", "Debug/blinky.elf",
      {{"FLASH", 0, 0x40000}, {"SRAM", 0x200000, 0x10000}}},
 };
 
@@ -136,38 +122,25 @@ QMap<QString, QString> consoleFigures(const QString &out)
     return figures;
 }
 
-class MemoryUsage : public ::testing::TestWithParam<Case>
-{
-};
+using MemoryUsage = WorkDirWith<Case>;
 
 TEST_P(MemoryUsage, FiguresAreTheBytesReadelfShowsInEachRegion)
 {
-    const QString readelf = QStandardPaths::findExecutable(QStringLiteral("arm-none-eabi-readelf"));
-    if (readelf.isEmpty())
+    if (!have("arm-none-eabi-readelf"))
         GTEST_SKIP() << "arm-none-eabi-readelf is not installed";
     const Case &c = GetParam();
-    QTemporaryDir temporary;
-    ASSERT_TRUE(temporary.isValid());
-    const QString dir = temporary.path();
-    const QString source = QLatin1String(c.source);
-    ASSERT_TRUE(source == u"examples"
-                    ? copyTree(kestrelSourceDir() + QStringLiteral("/examples"), dir)
-                    : copyFixture(source, dir));
-    const QStringList args{
-        "-config",    "Debug", "-project", c.project, "-memory-usage", "-memory-usage-json",
-        "usage.json", c.zav};
-    const RunResult built = runKestrel(args, dir, dir + QStringLiteral("/user"));
+    ASSERT_TRUE(copy(c.source));
+    const QStringList args{"-config",       "Debug", "-project", c.project, "-memory-usage",
+                           "-memory-usage-json", "usage.json", c.zav};
+    const RunResult built = kestrel(args);
     ASSERT_EQ(built.status, 0) << qPrintable(built.out) << qPrintable(built.err);
 
     std::vector<Section> sections;
     std::vector<Load> loads;
-    readTables(runProgram(readelf, {"-lSW", c.elf}, dir).out, sections, loads);
+    readTables(runProgram("arm-none-eabi-readelf", {"-lSW", c.elf}, dir).out, sections, loads);
     ASSERT_FALSE(sections.empty());
-    const QJsonArray links =
-        QJsonDocument::fromJson(readTextFile(dir + QStringLiteral("/usage.json")).toUtf8())
-            .object()
-            .value("links")
-            .toArray();
+    const QJsonObject usage = QJsonDocument::fromJson(readTextFile(at("usage.json")).toUtf8()).object();
+    const QJsonArray links = usage.value("links").toArray();
     ASSERT_EQ(links.size(), 1);
     const QJsonObject link = links.first().toObject();
     EXPECT_EQ(link.value("project").toString(), QLatin1String(c.project));
@@ -199,12 +172,11 @@ TEST_P(MemoryUsage, FiguresAreTheBytesReadelfShowsInEachRegion)
     EXPECT_EQ(consoleFigures(built.out), expectedConsole) << qPrintable(built.out);
 
     // A link found up to date reports the same; without the option nothing is said.
-    const RunResult again = runKestrel(args, dir, dir + QStringLiteral("/user"));
+    const RunResult again = kestrel(args);
     ASSERT_EQ(again.status, 0) << qPrintable(again.out);
     EXPECT_TRUE(steps(again.out).isEmpty()) << qPrintable(again.out);
     EXPECT_EQ(consoleFigures(again.out), expectedConsole) << qPrintable(again.out);
-    const RunResult plain = runKestrel({"-config", "Debug", "-project", c.project, c.zav}, dir,
-                                       dir + QStringLiteral("/user"));
+    const RunResult plain = kestrel({"-config", "Debug", "-project", c.project, c.zav});
     EXPECT_TRUE(consoleFigures(plain.out).isEmpty()) << qPrintable(plain.out);
 }
 

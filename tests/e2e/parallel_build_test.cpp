@@ -1,19 +1,14 @@
 // Parallel builds (-j): the same outputs and console as a serial build, steps really running
 // at the same time, a failing compilation reported once, and nothing to do the second time.
-#include "support/qt_printers.h"
-#include "support/run_kestrel.h"
+#include "e2e.h"
 
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <QTemporaryDir>
-
-#include <gtest/gtest.h>
 
 #include <algorithm>
-#include <functional>
 
 namespace {
 
@@ -40,12 +35,6 @@ QMap<QString, QByteArray> outputs(const QString &root, const QStringList &direct
         }
     }
     return files;
-}
-
-void removeOutputs(const QString &root, const QStringList &directories)
-{
-    for (const QString &directory : directories)
-        QDir(root + u'/' + directory).removeRecursively();
 }
 
 // A library of half the files and an executable of the other half, main and the board's
@@ -99,91 +88,55 @@ void writeProject(const QString &root, bool probe)
             .arg(preBuild, libraryFiles, appFiles));
 }
 
-class ParallelBuild : public ::testing::Test
+class ParallelBuild : public WorkDir
 {
 protected:
-    void SetUp() override { ASSERT_TRUE(m_dir.isValid()); }
-
-    RunResult kestrel(const QStringList &args, const QString &solution)
+    RunResult build(const QStringList &args)
     {
-        return runKestrel(QStringList{"-config", "Release"} + args + QStringList{solution},
-                          m_dir.path(), m_dir.filePath(QStringLiteral("user")));
+        return kestrel(QStringList{"-config", "Release"} + args + QStringList{"parallel.zav"});
     }
-
-    QString path(const QString &relative) const { return m_dir.filePath(relative); }
-
-    QTemporaryDir m_dir;
 };
 
-// Builds once with one job and once with four, each from scratch, and compares everything.
-void expectSameAsSerial(const std::function<RunResult(QStringList)> &build, const QString &root,
-                        const QStringList &outputDirectories)
+// Builds once with one job and once with four, each from scratch, and compares everything:
+// with -echo each step's lines come out together, as in the serial build.
+TEST_F(ParallelBuild, FortyFilesBuildAsTheyDoSeriallyWithEachStepsLinesTogether)
 {
+    writeProject(dir, false);
+    const QStringList directories{"lib/Release", "app/Release"};
     const RunResult serial = build({"-echo"});
     ASSERT_EQ(serial.status, 0) << qPrintable(serial.out);
-    const QMap<QString, QByteArray> serialFiles = outputs(root, outputDirectories);
-    removeOutputs(root, outputDirectories);
+    const QMap<QString, QByteArray> serialFiles = outputs(dir, directories);
+    for (const QString &directory : directories)
+        QDir(at(directory)).removeRecursively();
 
     const RunResult parallel = build({"-echo", "-j", "4"});
     ASSERT_EQ(parallel.status, 0) << qPrintable(parallel.out);
     EXPECT_EQ(withoutTemporaryNames(parallel.out), withoutTemporaryNames(serial.out));
-    const QMap<QString, QByteArray> parallelFiles = outputs(root, outputDirectories);
+    const QMap<QString, QByteArray> parallelFiles = outputs(dir, directories);
     EXPECT_EQ(parallelFiles.keys(), serialFiles.keys());
     for (auto it = serialFiles.cbegin(); it != serialFiles.cend(); ++it)
         EXPECT_TRUE(parallelFiles.value(it.key()) == it.value()) << qPrintable(it.key());
-}
 
-TEST_F(ParallelBuild, FortyFilesBuildAsTheyDoSeriallyWithEachStepsLinesTogether)
-{
-    writeProject(m_dir.path(), false);
-    const QStringList directories{"lib/Release", "app/Release"};
-    expectSameAsSerial(
-        [this](const QStringList &args) { return kestrel(args, "parallel.zav"); },
-        m_dir.path(), directories);
-
-    // With -echo each "Compiling" line is followed by that file's own passes.
-    removeOutputs(m_dir.path(), directories);
-    const RunResult run = kestrel({"-echo", "-j", "4"}, "parallel.zav");
-    ASSERT_EQ(run.status, 0) << qPrintable(run.out);
-    const QStringList lines = run.out.split(u'\n');
-    int compiled = 0;
-    for (int i = 0; i < lines.size(); ++i) {
-        static const QRegularExpression group(QStringLiteral("^    Compiling (\\w+)\\.c$"));
-        const QRegularExpressionMatch match = group.match(lines[i]);
-        if (!match.hasMatch())
-            continue;
-        ++compiled;
-        ASSERT_LT(i + 3, lines.size());
-        const QString name = match.captured(1);
-        EXPECT_TRUE(lines[i + 1].contains(u"/cc1 ") && lines[i + 1].contains(name + ".c"))
-            << qPrintable(lines[i + 1]);
-        EXPECT_TRUE(lines[i + 2].contains(u"/as ") && lines[i + 2].contains(name + ".o"))
-            << qPrintable(lines[i + 2]);
-        EXPECT_TRUE(lines[i + 3].startsWith(u"    rm ")) << qPrintable(lines[i + 3]);
-    }
-    EXPECT_EQ(compiled, kFiles + 1);
-
-    const RunResult again = kestrel({"-j", "4"}, "parallel.zav");
+    // One job per processor core.
+    const RunResult again = build({"-j", "0"});
     EXPECT_EQ(again.status, 0);
-    EXPECT_FALSE(again.out.contains(u"Compiling")) << qPrintable(again.out);
-    EXPECT_FALSE(again.out.contains(u"Linking")) << qPrintable(again.out);
+    EXPECT_EQ(steps(again.out), QStringList()) << qPrintable(again.out);
 }
 
 // Each compilation of the library notes how many were running when it ended: with four jobs
 // some overlap, with one none do.
 TEST_F(ParallelBuild, CompilationsOverlapOnlyWithMoreThanOneJob)
 {
-    writeProject(m_dir.path(), true);
+    writeProject(dir, true);
     struct Case { QStringList jobs; bool overlap; };
     const Case cases[] = {{{"-j", "4"}, true}, {{}, false}};
     for (const Case &c : cases) {
         SCOPED_TRACE(c.jobs.join(u' ').toStdString());
-        QFile::remove(path("lib/overlap.log"));
-        const RunResult run = kestrel(QStringList{"-rebuild", "-project", "lib"} + c.jobs,
-                                      "parallel.zav");
+        QFile::remove(at("lib/overlap.log"));
+        const RunResult run = build(QStringList{"-rebuild", "-project", "lib"} + c.jobs);
         ASSERT_EQ(run.status, 0) << qPrintable(run.out);
         int most = 0;
-        const QStringList counts = readTextFile(path("lib/overlap.log")).split(u'\n',
+        const QStringList counts = readTextFile(at("lib/overlap.log")).split(u'\n',
                                                                                 Qt::SkipEmptyParts);
         EXPECT_EQ(counts.size(), kFiles / 2);
         for (const QString &count : counts)
@@ -195,32 +148,16 @@ TEST_F(ParallelBuild, CompilationsOverlapOnlyWithMoreThanOneJob)
 
 TEST_F(ParallelBuild, ACompileErrorIsReportedOnceAndFailsTheBuild)
 {
-    writeProject(m_dir.path(), false);
-    writeTextFile(path("lib/f7.c"), QStringLiteral("int broken(void) { return undefined_thing; }\n"));
-    const RunResult run = kestrel({"-j", "4"}, "parallel.zav");
+    writeProject(dir, false);
+    writeTextFile(at("lib/f7.c"), QStringLiteral("int broken(void) { return undefined_thing; }\n"));
+    const RunResult run = build({"-j", "4"});
     EXPECT_EQ(run.status, 1);
     const QString all = run.out + run.err;
     EXPECT_EQ(all.count(QStringLiteral("'undefined_thing' undeclared")), 1) << qPrintable(all);
     EXPECT_EQ(all.count(QStringLiteral("Compiling f7.c")), 1) << qPrintable(all);
     EXPECT_FALSE(all.contains(u"Archiving")) << qPrintable(all);
     EXPECT_FALSE(all.contains(u"Linking")) << qPrintable(all);
-    EXPECT_FALSE(QFileInfo::exists(path("lib/Release/f7.o")));
-}
-
-TEST_F(ParallelBuild, TheJobCountMustBeANumber)
-{
-    writeProject(m_dir.path(), false);
-    for (const char *bad : {"x", "-2", "4x"}) {
-        SCOPED_TRACE(bad);
-        const RunResult run = kestrel({"-j", bad}, "parallel.zav");
-        EXPECT_EQ(run.status, 1);
-        EXPECT_TRUE(run.err.contains(QStringLiteral("error: -j expects a number of jobs, not '")
-                                     + QLatin1String(bad) + u'\''))
-            << qPrintable(run.err);
-    }
-    const RunResult perCore = kestrel({"-j", "0"}, "parallel.zav");
-    EXPECT_EQ(perCore.status, 0) << qPrintable(perCore.out);
-    EXPECT_TRUE(QFileInfo::exists(path("app/Release/app.elf")));
+    EXPECT_FALSE(QFileInfo::exists(at("lib/Release/f7.o")));
 }
 
 } // namespace

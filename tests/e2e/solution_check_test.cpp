@@ -1,11 +1,6 @@
 // kestrel -check: each mistake the build would pass over silently is reported with its file,
 // line and a suggestion, and a correct solution gets no word at all.
-#include "support/qt_printers.h"
-#include "support/run_kestrel.h"
-
-#include <QTemporaryDir>
-
-#include <gtest/gtest.h>
+#include "e2e.h"
 
 namespace {
 
@@ -32,12 +27,12 @@ const char kMistakes[] = R"zav(<!DOCTYPE Quillmark_Project_File>
 </solution>
 )zav";
 
-TEST(SolutionCheck, ReportsEachMistakeWithItsLineAndTheNearestName)
+using SolutionCheck = WorkDir;
+
+TEST_F(SolutionCheck, ReportsEachMistakeWithItsLineAndTheNearestName)
 {
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    ASSERT_TRUE(writeTextFile(dir.path() + "/s.zav", kMistakes));
-    const RunResult r = runKestrel({"-check", "s.zav"}, dir.path());
+    ASSERT_TRUE(writeTextFile(at("s.zav"), kMistakes));
+    const RunResult r = kestrel({"-check", "s.zav"});
     EXPECT_EQ(r.status, 1) << qPrintable(r.err);
     const QStringList expected{
         "s.zav:5: unknown property c_preprocesor_definitions (did you mean "
@@ -61,10 +56,8 @@ TEST(SolutionCheck, ReportsEachMistakeWithItsLineAndTheNearestName)
 }
 
 // Every fixture that is not broken or hostile by design is a correct solution.
-TEST(SolutionCheck, SaysNothingAboutACorrectSolution)
+TEST_F(SolutionCheck, SaysNothingAboutACorrectSolution)
 {
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
     QStringList checked;
     for (const char *top : {"examples", "tests"}) {
         const QString folder = kestrelSourceDir() + '/' + top;
@@ -73,7 +66,7 @@ TEST(SolutionCheck, SaysNothingAboutACorrectSolution)
             if (!path.endsWith(".zav") || path.contains("/hostile/")
                 || path.contains("/fixtures/bad/") || path.endsWith("/broken.zav"))
                 continue;
-            const RunResult r = runKestrel({"-check", path}, dir.path());
+            const RunResult r = kestrel({"-check", path});
             EXPECT_EQ(r.status, 0) << qPrintable(path) << '\n' << qPrintable(r.out + r.err);
             EXPECT_EQ(r.out + r.err, "") << qPrintable(path);
             checked.append(path);

@@ -1,13 +1,8 @@
 // The manual page against the program it documents: every option kestrel accepts is described,
 // every described option is accepted, and the page renders cleanly from the installation root.
-#include "support/qt_printers.h"
-#include "support/run_kestrel.h"
+#include "e2e.h"
 
 #include <QRegularExpression>
-#include <QSet>
-#include <QStandardPaths>
-#include <QTemporaryDir>
-#include <gtest/gtest.h>
 
 namespace {
 
@@ -47,14 +42,14 @@ bool accepted(const QString &option, const QString &workDir)
     return r.status >= 0 && !r.err.contains("unrecognised option");
 }
 
-TEST(ToolboxManual, DescribesEveryOptionKestrelAccepts)
+using ToolboxManual = WorkDir;
+
+TEST_F(ToolboxManual, DescribesEveryOptionKestrelAccepts)
 {
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
     const QStringList documented = documentedOptions(manualSource());
     ASSERT_FALSE(documented.isEmpty());
 
-    const RunResult help = runKestrel({"-help"}, dir.path());
+    const RunResult help = runKestrel({"-help"}, dir);
     ASSERT_EQ(help.status, 0);
     const QStringList listed = usageOptions(help.err);
     ASSERT_EQ(listed.size(), 18) << qPrintable(help.err);
@@ -62,32 +57,30 @@ TEST(ToolboxManual, DescribesEveryOptionKestrelAccepts)
     const QStringList unlisted{"-help", "-StudioDir",    "-compile-commands",  "-progress", "-j",
                                "-launcher", "-memory-usage", "-memory-usage-json", "-trace"};
     for (const QString &option : listed + unlisted) {
-        if (option == "-j" && !accepted(option, dir.path()))
+        if (option == "-j" && !accepted(option, dir))
             continue; // builds without parallel steps have no -j to describe
         EXPECT_TRUE(documented.contains(option)) << qPrintable(option);
     }
     for (const QString &option : documented)
-        EXPECT_TRUE(accepted(option, dir.path()))
+        EXPECT_TRUE(accepted(option, dir))
             << "described but unknown: " << qPrintable(option);
-    EXPECT_FALSE(accepted("-no-such-option", dir.path())) << "the check must be able to fail";
+    EXPECT_FALSE(accepted("-no-such-option", dir)) << "the check must be able to fail";
 }
 
-TEST(ToolboxManual, IsInTheInstallationRootAndRendersCleanly)
+TEST_F(ToolboxManual, IsInTheInstallationRootAndRendersCleanly)
 {
     const QString installed = kestrelRootDir() + "/share/man/man1/kestrel.1";
     EXPECT_EQ(readTextFile(installed), manualSource());
-    if (QStandardPaths::findExecutable("groff").isEmpty())
+    if (!have("groff"))
         GTEST_SKIP() << "groff is not installed";
 
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
     // -ww reports every warning; a clean page prints nothing with -z.
-    const RunResult check = runProgram("groff", {"-man", "-ww", "-z", installed}, dir.path());
+    const RunResult check = runProgram("groff", {"-man", "-ww", "-z", installed}, dir);
     EXPECT_EQ(check.status, 0);
     EXPECT_EQ(check.err, "");
 
     const RunResult text =
-        runProgram("groff", {"-man", "-Tascii", "-P-cbou", installed}, dir.path());
+        runProgram("groff", {"-man", "-Tascii", "-P-cbou", installed}, dir);
     ASSERT_EQ(text.status, 0) << qPrintable(text.err);
     for (const char *section :
          {"NAME", "SYNOPSIS", "OPTIONS", "EXIT STATUS", "ENVIRONMENT", "FILES",

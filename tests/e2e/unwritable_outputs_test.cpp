@@ -1,16 +1,11 @@
 // Outputs that cannot be written fail the build with one line naming the file and status 1,
 // and are never taken for finished ones: once the obstacle is gone the next build succeeds.
 // The firmware is built with the installation's tool chain.
-#include "arm_firmware.h"
-
-#include "support/qt_printers.h"
+#include "e2e.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QTemporaryDir>
-
-#include <gtest/gtest.h>
 
 namespace {
 
@@ -28,34 +23,12 @@ QString dump(const RunResult &r)
     return r.out + r.err;
 }
 
-class UnwritableOutputs : public ::testing::Test
+class UnwritableOutputs : public WorkDir
 {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(m_dir.isValid());
-        work = m_dir.filePath("work");
-    }
-
-    void fixture() { ASSERT_TRUE(copyFixture(QStringLiteral("interrupt_firmware"), work)); }
-
-    RunResult build(const QStringList &options = {})
-    {
-        return runKestrel(QStringList{"-config", "Debug"} + options + QStringList{"firmware.zav"},
-                          work, m_dir.filePath("user"));
-    }
-
-    QString at(const QString &relative) const { return work + u'/' + relative; }
-
-    QString work;
-    QTemporaryDir m_dir;
+    RunResult build() { return kestrel({"-config", "Debug", "firmware.zav"}, {}, at("work")); }
+    QString in(const QString &relative) const { return at("work/" + relative); }
 };
-
-void makeFile(const QString &path)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-}
 
 } // namespace
 
@@ -85,32 +58,32 @@ TEST_F(UnwritableOutputs, SomethingInTheWayFailsWithOneLineNamingIt)
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
-        QDir(work).removeRecursively();
-        fixture();
+        QDir(at("work")).removeRecursively();
+        ASSERT_TRUE(copy("interrupt_firmware", "work"));
         if (c.builtFirst) {
             const RunResult first = build();
             ASSERT_EQ(first.status, 0) << dump(first).toStdString();
-            QFile::remove(at("Debug/app.elf"));
-            QDir(at("Debug/stage")).removeRecursively();
-            QFile::remove(at(c.obstacle));
+            QFile::remove(in("Debug/app.elf"));
+            QDir(in("Debug/stage")).removeRecursively();
+            QFile::remove(in(c.obstacle));
         }
         if (c.obstacleIsFile)
-            makeFile(at(c.obstacle));
+            ASSERT_TRUE(writeTextFile(in(c.obstacle), ""));
         else
-            ASSERT_TRUE(QDir().mkpath(at(c.obstacle)));
+            ASSERT_TRUE(QDir().mkpath(in(c.obstacle)));
 
         const RunResult failed = build();
         EXPECT_EQ(failed.status, 1) << dump(failed).toStdString();
-        EXPECT_EQ(linesMentioning(dump(failed), QString(c.named).replace("%1", work)), 1)
+        EXPECT_EQ(linesMentioning(dump(failed), QString(c.named).replace("%1", at("work"))), 1)
             << dump(failed).toStdString();
-        EXPECT_FALSE(QFileInfo::exists(at(c.missing)));
+        EXPECT_FALSE(QFileInfo::exists(in(c.missing)));
 
         if (c.obstacleIsFile)
-            QFile::remove(at(c.obstacle));
+            QFile::remove(in(c.obstacle));
         else
-            QDir(at(c.obstacle)).removeRecursively();
+            QDir(in(c.obstacle)).removeRecursively();
         const RunResult next = build();
         EXPECT_EQ(next.status, 0) << dump(next).toStdString();
-        EXPECT_TRUE(QFileInfo::exists(at(c.missing)));
+        EXPECT_TRUE(QFileInfo::exists(in(c.missing)));
     }
 }

@@ -1,0 +1,97 @@
+// Helpers of the end-to-end tests: a work directory per test, the installation's tool chain
+// and emulator, and the step lines of a run.
+#pragma once
+
+#include "support/qt_printers.h"
+#include "support/run_kestrel.h"
+
+#include <QStandardPaths>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+inline bool have(const char *program)
+{
+    return !QStandardPaths::findExecutable(QLatin1String(program)).isEmpty();
+}
+
+inline bool haveQemu()
+{
+    return have("qemu-system-arm");
+}
+
+// Runs a Cortex-M3 firmware on the emulated LM3S6965 board; printf goes to the host through
+// semihosting and the firmware's exit status becomes the emulator's.
+inline RunResult runOnLM3S6965(const QString &elf, const QString &workDir)
+{
+    return runProgram(QStringLiteral("qemu-system-arm"),
+                      {"-M", "lm3s6965evb", "-nographic", "-semihosting-config",
+                       "enable=on,target=native", "-kernel", elf},
+                      workDir, {}, 20000);
+}
+
+// The lines of a kestrel run that announce a tool step ("Compiling main.c", ...), without
+// their indentation, in order.
+inline QStringList steps(const QString &output)
+{
+    QStringList found;
+    for (const QString &line : output.split(u'\n')) {
+        const QString text = line.trimmed();
+        for (const char *verb :
+             {"Compiling ", "Assembling ", "Archiving ", "Linking ", "Generating linker script"})
+            if (text.startsWith(QLatin1String(verb)))
+                found.append(text);
+    }
+    return found;
+}
+
+// Makes `root` the tool chain root directory in the settings of the user data directory `user`
+// (the settings file then holds nothing else).
+inline bool useToolChainRoot(const QString &user, const QString &root)
+{
+    return writeTextFile(user + QStringLiteral("/Tessary for ARM/settings.xml"),
+                         QStringLiteral("<!DOCTYPE Tessary_Settings_File>\n<settings>\n"
+                                        "  <setting name=\"Environment/Build/Tool Chain Root "
+                                        "Directory\">%1</setting>\n</settings>\n")
+                             .arg(root));
+}
+
+// A test with a temporary directory `dir` of its own; kestrel keeps its user data in dir/user.
+class WorkDir : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_dir.isValid());
+        dir = m_dir.path();
+    }
+
+    // Copies the fixture `name`, or the installation's examples for "examples", into `to`
+    // (a folder of dir, dir itself by default).
+    bool copy(const QString &name, const QString &to = QString()) const
+    {
+        const QString target = to.isEmpty() ? dir : at(to);
+        return name == u"examples" ? copyTree(kestrelSourceDir() + QStringLiteral("/examples"), target)
+                                   : copyFixture(name, target);
+    }
+
+    RunResult kestrel(const QStringList &args, const QStringList &env = {},
+                      const QString &workDir = QString()) const
+    {
+        return runKestrel(args, workDir.isEmpty() ? dir : workDir, at(QStringLiteral("user")),
+                          env, 300000);
+    }
+
+    QString at(const QString &relative) const { return dir + u'/' + relative; }
+
+    QString dir;
+
+private:
+    QTemporaryDir m_dir;
+};
+
+template <typename Param> class WorkDirWith : public WorkDir, public ::testing::WithParamInterface<Param>
+{
+};
