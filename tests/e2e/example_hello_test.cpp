@@ -49,28 +49,6 @@ TEST_P(ExampleHello, BuildsWithAGeneratedScriptRunsAndThenIsUpToDate)
     EXPECT_EQ(steps(second.out), QStringList()) << qPrintable(second.out);
 }
 
-// Only the solution file changes, not a file time: the firmware must follow the define there,
-// to the new value and back.
-TEST_P(ExampleHello, ADefineChangedInTheSolutionReachesTheFirmwareAndBack)
-{
-    ASSERT_EQ(build().status, 0);
-    const QString original = readTextFile(at("hello.zav"));
-    ASSERT_TRUE(original.contains(u"\"RUN=1\""));
-    for (const char *run : {"RUN=6", "RUN=1"}) {
-        SCOPED_TRACE(run);
-        ASSERT_TRUE(writeTextFile(at("hello.zav"), QString(original).replace("RUN=1", run)));
-        const RunResult built = build();
-        ASSERT_EQ(built.status, 0) << qPrintable(built.out);
-        EXPECT_EQ(steps(built.out), (QStringList{"Compiling main.c", "Linking hello.elf"}))
-            << qPrintable(built.out);
-        const RunResult firmware = runFirmware();
-        EXPECT_EQ(firmware.status, 0) << qPrintable(firmware.err);
-        EXPECT_TRUE(firmware.out.startsWith("kestrel example on LM3S6965, run " +
-                                            QString(run).mid(4) + "\n"))
-            << qPrintable(firmware.out);
-    }
-}
-
 INSTANTIATE_TEST_SUITE_P(Configurations, ExampleHello, ::testing::Values("Debug", "Release"));
 
 } // namespace

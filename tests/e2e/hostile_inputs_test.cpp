@@ -1,8 +1,7 @@
 // Malformed and hostile inputs given to kestrel from the command line. Whatever the input, a run
 // must end promptly with one clear message and a failure status, never crash or hang, and never
 // touch a file other than the build's own outputs.
-#include "support/qt_printers.h"
-#include "support/run_kestrel.h"
+#include "e2e.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -11,8 +10,7 @@
 #include <QMap>
 #include <QTemporaryDir>
 
-#include <gtest/gtest.h>
-
+#include <algorithm>
 #include <cstdio>
 #include <functional>
 #include <memory>
@@ -46,9 +44,9 @@ struct Hostile
     QStringList args;        // the command line
     QString message;         // what the one clear message says; "|" separates alternatives
     bool build = false;      // start from base_build/, a project that builds; the fixture's files
-                             // replace its files of the same name
+                             // replace its files of the same name; the run may then create or
+                             // change files in Debug/, and nowhere else
     Prepare prepare = {};    // what cannot be kept in a fixture: modes, special files, bulk
-    QStringList outputs = {}; // the only places the run may create or change files
 };
 
 void write(const QString &path, const QByteArray &bytes)
@@ -194,54 +192,47 @@ const Hostile kCases[] = {
      {"-config", "Debug", "-templatesfile", "templates.xml", "-template", "T", "-project", "p"},
      "can't find template 'T'"},
     // Macros that refer to themselves or multiply.
-    {"self_referring_macro", kBuild, "$(Loop).c: No such file or directory", true, {}, {kDebug}},
-    {"mutual_macros", kBuild, "$(A).c: No such file or directory", true, {}, {kDebug}},
-    {"doubling_macros", kBuild, "$(M0).c: No such file or directory", true, {}, {kDebug}},
-    {"nested_fallbacks", kBuild, "File name too long", true, {}, {kDebug}},
+    {"self_referring_macro", kBuild, "$(Loop).c: No such file or directory", true},
+    {"mutual_macros", kBuild, "$(A).c: No such file or directory", true},
+    {"doubling_macros", kBuild, "$(M0).c: No such file or directory", true},
+    {"nested_fallbacks", kBuild, "File name too long", true},
     // Memory maps.
-    {"map_include_self", kBuild, "board.xml' nested too deeply", true, {}, {kDebug}},
-    {"map_include_cycle", kBuild, "other.xml' nested too deeply", true, {}, {kDebug}},
-    {"map_for_zero_increment", kBuild, "incr=\"0\" never ends", true, {}, {kDebug}},
-    {"map_for_runaway", kBuild, "stopped after 65536 iterations", true, {}, {kDebug}},
+    {"map_include_self", kBuild, "board.xml' nested too deeply", true},
+    {"map_include_cycle", kBuild, "other.xml' nested too deeply", true},
+    {"map_for_zero_increment", kBuild, "incr=\"0\" never ends", true},
+    {"map_for_runaway", kBuild, "stopped after 65536 iterations", true},
     // A size that cannot be evaluated counts as 0, so nothing fits.
     {"map_deep_parentheses", kBuild, "error: .text is too large to fit in FLASH memory segment",
-     true, deepParentheses, {kDebug}},
-    {"map_division_by_zero", kBuild, "is too large to fit in FLASH memory segment", true, {},
-     {kDebug}},
-    {"map_absurd_values", kBuild, "wraps around address space", true, {}, {kDebug}},
-    {"map_no_segments", kBuild, "UNPLACED_SECTIONS", true, {}, {kDebug}},
-    {"map_missing", kBuild, "memory map file does not exist: ", true, remove("board.xml"),
-     {kDebug}},
-    {"map_unreadable", kBuild, "cannot load memory map file: ", true,
-     chmodFile("board.xml", 0), {kDebug}},
-    {"map_bad_xml", kBuild, "cannot load memory map file: ", true, {}, {kDebug}},
-    {"map_binary", kBuild, "cannot load memory map file: ", true, {}, {kDebug}},
-    {"map_is_directory", kBuild, "cannot load memory map file: ", true, {}, {kDebug}},
+     true, deepParentheses},
+    {"map_division_by_zero", kBuild, "is too large to fit in FLASH memory segment", true},
+    {"map_absurd_values", kBuild, "wraps around address space", true},
+    {"map_no_segments", kBuild, "UNPLACED_SECTIONS", true},
+    {"map_missing", kBuild, "memory map file does not exist: ", true, remove("board.xml")},
+    {"map_unreadable", kBuild, "cannot load memory map file: ", true, chmodFile("board.xml", 0)},
+    {"map_bad_xml", kBuild, "cannot load memory map file: ", true},
+    {"map_binary", kBuild, "cannot load memory map file: ", true},
+    {"map_is_directory", kBuild, "cannot load memory map file: ", true},
     // Section placements.
-    {"placement_cyclic_runin", kBuild, "run section .a cannot have run in sections", true, {},
-     {kDebug}},
+    {"placement_cyclic_runin", kBuild, "run section .a cannot have run in sections", true},
     {"placement_runin_missing", kBuild, "cannot find run section .nowhere referenced in .data",
-     true, {}, {kDebug}},
+     true},
     {"placement_outside_segment", kBuild,
      "The .text section has been placed at an absolute address outside of its segment range.",
-     true, {}, {kDebug}},
-    {"placement_overflow", kBuild, "error: .big is too large to fit in SRAM memory segment", true,
-     {}, {kDebug}},
+     true},
+    {"placement_overflow", kBuild, "error: .big is too large to fit in SRAM memory segment", true},
     {"placement_missing", kBuild, "section placement file does not exist: ", true,
-     remove("placement.xml"), {kDebug}},
-    {"placement_bad_xml", kBuild, "cannot load section placement file: ", true, {}, {kDebug}},
+     remove("placement.xml")},
+    {"placement_bad_xml", kBuild, "cannot load section placement file: ", true},
     // Projects and the file system.
     {"dependency_cycle", kBuild,
      "cyclic project dependencies in configuration \"Debug\": \"a\" -> \"b\" -> \"c\" -> \"a\"",
      true},
     {"dependency_on_itself", kBuild,
      "cyclic project dependencies in configuration \"Debug\": \"a\" -> \"a\"", true},
-    {"source_missing", kBuild, "absent.c: No such file or directory", true, {}, {kDebug}},
-    {"source_unreadable", kBuild, "main.c: Permission denied", true,
-     chmodFile("main.c", 0), {kDebug}},
-    {"source_is_directory", kBuild, "srcdir.c: No such file or directory", true, {}, {kDebug}},
-    {"linker_options_file_missing", kBuild, "Cannot load options file: absent.txt", true, {},
-     {kDebug}},
+    {"source_missing", kBuild, "absent.c: No such file or directory", true},
+    {"source_unreadable", kBuild, "main.c: Permission denied", true, chmodFile("main.c", 0)},
+    {"source_is_directory", kBuild, "srcdir.c: No such file or directory", true},
+    {"linker_options_file_missing", kBuild, "Cannot load options file: absent.txt", true},
     // The message must name the directory (or a file in it) that cannot be written.
     {"read_only_output_directory", kBuild, "/Debug\"|/Debug/|\"Debug/", true,
      readOnlyOutputDirectory},
@@ -271,29 +262,19 @@ QMap<QString, QString> snapshot(const QString &dir)
     return entries;
 }
 
-bool isUnder(const QString &path, const QStringList &prefixes)
-{
-    for (const QString &prefix : prefixes) {
-        if (path == prefix || path.startsWith(prefix + '/'))
-            return true;
-    }
-    return false;
-}
-
 // Files the run created, changed or removed outside `allowed`; the user data directory is the
 // tool's own and is left out.
-QStringList touchedOutside(const QMap<QString, QString> &before,
-                           const QMap<QString, QString> &after, QStringList allowed)
+QStringList touchedOutside(QMap<QString, QString> before, QMap<QString, QString> after,
+                           QStringList allowed)
 {
     allowed << QStringLiteral("user");
     QStringList touched;
-    for (auto it = after.cbegin(); it != after.cend(); ++it) {
-        if (!isUnder(it.key(), allowed) && before.value(it.key()) != it.value())
-            touched << it.key();
-    }
-    for (auto it = before.cbegin(); it != before.cend(); ++it) {
-        if (!isUnder(it.key(), allowed) && !after.contains(it.key()))
-            touched << it.key() + " (removed)";
+    for (const QString &path : QStringList(before.keys()) + after.keys()) {
+        const bool inAllowed = std::any_of(allowed.cbegin(), allowed.cend(), [&](const QString &a) {
+            return path == a || path.startsWith(a + '/');
+        });
+        if (!inAllowed && before.value(path) != after.value(path) && !touched.contains(path))
+            touched << path + (after.contains(path) ? "" : " (removed)");
     }
     return touched;
 }
@@ -392,36 +373,34 @@ double childCpuSeconds()
            double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
-class HostileInputs : public ::testing::TestWithParam<Hostile>
+class HostileInputs : public WorkDirWith<Hostile>
 {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(m_dir.isValid());
+        WorkDir::SetUp();
         const Hostile &c = GetParam();
         if (c.build) {
-            ASSERT_TRUE(copyFixture("hostile/base_build", path()));
+            ASSERT_TRUE(copyFixture("hostile/base_build", dir));
         }
         if (QFileInfo(fixtureDir(c.fixture)).isDir()) {
             ASSERT_TRUE(copyIntoBase(c.fixture));
         }
-        ASSERT_TRUE(QDir(path()).mkpath("home"));
-        ASSERT_TRUE(QDir(path()).mkpath("user"));
+        ASSERT_TRUE(QDir(dir).mkpath("home"));
+        ASSERT_TRUE(QDir(dir).mkpath("user"));
         if (c.prepare)
-            c.prepare(path());
+            c.prepare(dir);
         // Modes mean nothing to the superuser: run as an ordinary user then, owning the tree.
         if (::geteuid() == 0) {
-            ASSERT_EQ(::system(("chown -R 65534:65534 " + path()).toLocal8Bit().constData()), 0);
+            ASSERT_EQ(::system(("chown -R 65534:65534 " + dir).toLocal8Bit().constData()), 0);
         }
     }
 
     void TearDown() override
     {
         // Let the temporary directory be removed whatever the case left unreadable.
-        ::system(("chmod -R u+rwx " + path() + " 2>/dev/null").toLocal8Bit().constData());
+        ::system(("chmod -R u+rwx " + dir + " 2>/dev/null").toLocal8Bit().constData());
     }
-
-    QString path() const { return m_dir.path(); }
 
     static QString fixtureDir(const char *name)
     {
@@ -434,31 +413,29 @@ protected:
         const QStringList files = sourceFiles(fixtureDir(name));
         for (const QString &relative : files) {
             QString top = relative.section('/', 0, 0);
-            const QFileInfo existing(path() + '/' + top);
+            const QFileInfo existing(dir + '/' + top);
             if (existing.isFile() && relative != top)
                 QFile::remove(existing.filePath());
         }
-        return copyFixture("hostile/" + QString(name), path());
+        return copyFixture("hostile/" + QString(name), dir);
     }
 
     RunResult run(const QStringList &args)
     {
-        const QStringList env = {"TESSARY_ROOT_USER_DIR=" + path() + "/user",
-                                 "HOME=" + path() + "/home"};
+        const QStringList env = {"TESSARY_ROOT_USER_DIR=" + dir + "/user",
+                                 "HOME=" + dir + "/home"};
         if (::geteuid() != 0)
-            return runProgram(kestrelBinary(), args, path(), env, kHangMs);
+            return runProgram(kestrelBinary(), args, dir, env, kHangMs);
         return runProgram("setpriv",
                           kUnprivileged + QStringList{unprivilegedRoot() + "/bin/kestrel"} + args,
-                          path(), env, kHangMs);
+                          dir, env, kHangMs);
     }
-
-    QTemporaryDir m_dir;
 };
 
 TEST_P(HostileInputs, EndPromptlyWithOneClearMessageAndTouchNothingElse)
 {
     const Hostile &c = GetParam();
-    const QMap<QString, QString> before = snapshot(path());
+    const QMap<QString, QString> before = snapshot(dir);
     const double cpuBefore = childCpuSeconds();
 
     const RunResult r = run(c.args);
@@ -474,8 +451,9 @@ TEST_P(HostileInputs, EndPromptlyWithOneClearMessageAndTouchNothingElse)
     EXPECT_LT(output.count(u'\n'), kMaxLines) << "lines of output";
     for (const char *alarm : {"Internal error detected", "Sanitizer", "runtime error:"})
         EXPECT_FALSE(output.contains(QLatin1String(alarm))) << alarm;
-    EXPECT_EQ(touchedOutside(before, snapshot(path()), c.outputs), QStringList());
-    EXPECT_EQ(QDir(path() + "/home").entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+    EXPECT_EQ(touchedOutside(before, snapshot(dir), c.build ? QStringList{kDebug} : QStringList{}),
+              QStringList());
+    EXPECT_EQ(QDir(dir + "/home").entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
               QStringList());
 }
 

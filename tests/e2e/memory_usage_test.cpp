@@ -5,6 +5,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLocale>
 #include <QMap>
 #include <QRegularExpression>
 
@@ -104,10 +105,7 @@ quint64 usedBytes(const Region &region, const std::vector<Section> &sections,
 
 QString grouped(quint64 n)
 {
-    QString digits = QString::number(n);
-    for (qsizetype at = digits.size() - 3; at > 0; at -= 3)
-        digits.insert(at, u',');
-    return digits;
+    return QLocale(QLocale::English).toString(n);
 }
 
 // The report's lines on the console, by region name: "<used> of <size>".

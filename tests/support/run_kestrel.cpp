@@ -20,8 +20,7 @@ QString kestrelSourceDir()
 
 QString kestrelTestsDir()
 {
-    const QString copy = qEnvironmentVariable("KESTREL_TEST_SOURCE_DIR");
-    return copy.isEmpty() ? QStringLiteral(KESTREL_TESTS_DIR) : copy + QStringLiteral("/tests");
+    return kestrelSourceDir() + QStringLiteral("/tests");
 }
 
 RunResult runProgram(const QString &program, const QStringList &args, const QString &workDir,
