@@ -1,5 +1,7 @@
-// -trace on real firmware: a trace event file with one event per step that ran, on the lane of
-// the job slot that ran it, beside kestrel's own phases.
+// Cortex-M3 firmware in C and C++, and a library project linked into an executable, built
+// with the installation's tool chain and run on the emulated LM3S6965; with -trace, a trace
+// event file with one event per step that ran, on the lane of the job slot that ran it, beside
+// kestrel's own phases.
 #include "e2e.h"
 
 #include <QJsonArray>
@@ -94,10 +96,15 @@ protected:
     }
 };
 
-TEST_F(BuildTrace, ParallelBuildShowsEachStepOnItsJobLaneAndANoOpBuildOnlyPhases)
+TEST_F(BuildTrace, FirmwareRunsAndATracedParallelBuildShowsEachStepOnItsJobLane)
 {
     const RunResult built = build({"-j", "2"}, QStringLiteral("build.json"));
     ASSERT_EQ(built.status, 0) << qPrintable(built.out) << qPrintable(built.err);
+    EXPECT_EQ(steps(built.out),
+              (QStringList{"Compiling main.c", "Compiling startup.c", "Linking hello.elf",
+                           "Compiling shapes.cpp", "Compiling startup.c", "Linking shapes.elf",
+                           "Compiling gcd.c", "Compiling power.c", "Archiving mathlib.a",
+                           "Compiling main.c", "Compiling startup.c", "Linking calc.elf"}));
     const QList<QJsonObject> events = completeEvents(at("build.json"));
     const QList<QJsonObject> steps = stepEvents(events);
     EXPECT_EQ(traceSteps(steps), consoleSteps(built.out));
@@ -119,6 +126,25 @@ TEST_F(BuildTrace, ParallelBuildShowsEachStepOnItsJobLaneAndANoOpBuildOnlyPhases
     const QList<QJsonObject> noOp = completeEvents(at("again.json"));
     EXPECT_FALSE(noOp.isEmpty());
     EXPECT_TRUE(stepEvents(noOp).isEmpty());
+
+    if (!haveQemu())
+        GTEST_SKIP() << "qemu-system-arm is not installed";
+    struct Case
+    {
+        const char *elf;
+        const char *output;
+    };
+    const Case cases[] = {
+        {"Debug/hello.elf", "hello from the Cortex-M3: 42\n"},
+        {"Debug/shapes.elf", "square: 49\nrectangle: 15\ntotal: 64\n"},
+        {"Debug/calc.elf", "gcd(84, 36) = 12\n3^5 = 243\n"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.elf);
+        const RunResult run = runOnLM3S6965(QLatin1String(c.elf), dir);
+        EXPECT_EQ(run.status, 0) << qPrintable(run.err);
+        EXPECT_EQ(run.out, QLatin1String(c.output));
+    }
 }
 
 TEST_F(BuildTrace, FailedBuildWritesTheTraceWithTheFailedStepMarked)

@@ -45,8 +45,6 @@ TEST_F(UnwritableOutputs, SomethingInTheWayFailsWithOneLineNamingIt)
         const char *missing; // an output the failed build did not make
     };
     const Case cases[] = {
-        {"object directory", false, "Debug", true, "can't create directory \"%1/Debug\"",
-         "Debug/main.o"},
         {"staging directory", true, "Debug/stage", true,
          "can't create directory \"%1/Debug/stage\"", "Debug/stage/readme.txt"},
         {"linker script", false, "Debug/app.ld", false,
