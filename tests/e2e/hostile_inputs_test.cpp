@@ -51,10 +51,7 @@ struct Hostile
 
 void write(const QString &path, const QByteArray &bytes)
 {
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate)) << path.toStdString();
-    file.write(bytes);
+    ASSERT_TRUE(writeTextFile(path, QString::fromLatin1(bytes))) << path.toStdString();
 }
 
 void makeMode(const QString &path, mode_t mode)
@@ -76,19 +73,10 @@ const QByteArray kDoctype = "<!DOCTYPE Quillmark_Project_File>\n";
 const QByteArray kSolutionStart =
     kDoctype + "<solution Name=\"s\" version=\"2\"><configuration Name=\"Debug\"/>";
 
-QByteArray repeated(const QByteArray &piece, int count)
-{
-    QByteArray text;
-    text.reserve(piece.size() * count);
-    for (int i = 0; i < count; ++i)
-        text += piece;
-    return text;
-}
-
 void deepNesting(const QString &dir)
 {
-    write(dir + "/s.zav", kSolutionStart + repeated("<folder Name=\"f\">", 100000) +
-                              repeated("</folder>", 100000) + "</solution>\n");
+    write(dir + "/s.zav", kSolutionStart + QByteArray("<folder Name=\"f\">").repeated(100000) +
+                              QByteArray("</folder>").repeated(100000) + "</solution>\n");
 }
 
 void hugeUnterminatedAttribute(const QString &dir)

@@ -156,7 +156,8 @@ TEST_P(InterruptedPass, RemovesThePartialOutputAndTheNextBuildRedoesThatStep)
     EXPECT_FALSE(QFileInfo::exists(objectOf("slow.c")));
     EXPECT_TRUE(within(10000, [&] { return livingMembers(stalled.at(0).toLongLong()).isEmpty(); }))
         << livingMembers(stalled.at(0).toLongLong()).join(u' ').toStdString();
-    EXPECT_TRUE(readTextFile(at("user/Tessary for ARM/settings.xml")).contains("Tool Chain Root Directory"));
+    EXPECT_TRUE(readTextFile(at("user/Tessary for ARM/settings.xml"))
+                    .contains("Tool Chain Root Directory"));
 
     // Whatever a parallel build stopped along with slow.c has lost its object as well; every
     // object left is complete and stays.
