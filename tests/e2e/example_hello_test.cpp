@@ -13,38 +13,27 @@ const char kExpectedOutput[] = "kestrel example on LM3S6965, run 1\n"
                                "1.5 * -2.25 = -3.3750\n"
                                "7 products\n";
 
-class ExampleHello : public WorkDirWith<const char *>
-{
-protected:
-    void SetUp() override
-    {
-        if (!haveQemu())
-            GTEST_SKIP() << "qemu-system-arm is not installed";
-        WorkDir::SetUp();
-        ASSERT_TRUE(copy("examples"));
-    }
-
-    RunResult build() { return kestrel({"-config", GetParam(), "hello.zav"}); }
-    RunResult runFirmware() const
-    {
-        return runOnLM3S6965(at(QStringLiteral("hello/%1/hello.elf").arg(GetParam())), dir);
-    }
-};
+using ExampleHello = WorkDirWith<const char *>;
 
 TEST_P(ExampleHello, BuildsWithAGeneratedScriptRunsAndThenIsUpToDate)
 {
-    const RunResult first = build();
+    if (!haveQemu())
+        GTEST_SKIP() << "qemu-system-arm is not installed";
+    ASSERT_TRUE(copy("examples"));
+    const QStringList args{"-config", GetParam(), "hello.zav"};
+    const RunResult first = kestrel(args);
     ASSERT_EQ(first.status, 0) << qPrintable(first.out) << qPrintable(first.err);
     EXPECT_EQ(steps(first.out),
               (QStringList{"Compiling fixedpoint.c", "Archiving fixedpoint.a", "Compiling main.c",
                            "Assembling startup.s", "Linking hello.elf",
                            "Generating linker script"}));
 
-    const RunResult firmware = runFirmware();
+    const RunResult firmware =
+        runOnLM3S6965(at(QStringLiteral("hello/%1/hello.elf").arg(GetParam())), dir);
     EXPECT_EQ(firmware.status, 0) << qPrintable(firmware.err);
     EXPECT_EQ(firmware.out, QString::fromLatin1(kExpectedOutput));
 
-    const RunResult second = build();
+    const RunResult second = kestrel(args);
     ASSERT_EQ(second.status, 0) << qPrintable(second.out);
     EXPECT_EQ(steps(second.out), QStringList()) << qPrintable(second.out);
 }
