@@ -2,7 +2,8 @@
 // file it was writing is removed, the run exits with 128 + the signal, and the next build
 // redoes exactly the step that was cut short. The compiler or assembler pass working on
 // slow.c (or the compiler launcher) is a wrapper that writes a partial output, then sleeps
-// before running the real pass.
+// before running the real pass. Outputs that cannot be written are never taken for finished
+// ones either.
 #include "e2e.h"
 
 #include <QDeadlineTimer>
@@ -197,3 +198,56 @@ INSTANTIATE_TEST_SUITE_P(EachPassAndSignal, InterruptedPass,
                                     (param.param.signal == SIGINT ? "_SIGINT" : "_SIGTERM") +
                                     (param.param.options.isEmpty() ? "" : "_parallel");
                          });
+
+// Outputs that cannot be written fail the build with one line naming the file and status 1,
+// and are never taken for finished ones either: once the obstacle is gone the next build
+// succeeds. Each obstacle stops the build at the step that needs the path.
+TEST_F(InterruptBuild, SomethingInTheWayFailsWithOneLineNamingIt)
+{
+    struct Case
+    {
+        const char *name;
+        bool builtFirst;      // the obstacle appears after a complete build
+        const char *obstacle; // a directory where a file goes, or a file where a directory
+        bool obstacleIsFile;
+        const char *named;   // what the one error line names
+        const char *missing; // an output the failed build did not make
+    };
+    const Case cases[] = {
+        {"staging directory", true, "Debug/stage", true,
+         "can't create directory \"%1/Debug/stage\"", "Debug/stage/readme.txt"},
+        {"linker script", false, "Debug/app.ld", false,
+         "cannot write linker script file: %1/Debug/app.ld", "Debug/app.elf"},
+        // The compiler cannot rewrite it either and says so; the object must not pass for
+        // up to date because its dependencies are unknown.
+        {"dependency file", true, "Debug/fast.d", false, "opening dependency file Debug/fast.d",
+         "Debug/app.elf"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString obstacle = work + u'/' + c.obstacle;
+        const QString missing = work + u'/' + c.missing;
+        QDir(work).removeRecursively();
+        ASSERT_TRUE(copy("interrupt_firmware", "work"));
+        if (c.builtFirst) {
+            const RunResult first = finish();
+            ASSERT_EQ(first.status, 0) << first.out.toStdString();
+            QFile::remove(work + "/Debug/app.elf");
+            QDir(work + "/Debug/stage").removeRecursively();
+            QFile::remove(obstacle);
+        }
+        ASSERT_TRUE(c.obstacleIsFile ? writeTextFile(obstacle, "") : QDir().mkpath(obstacle));
+
+        const RunResult failed = finish();
+        const QString all = failed.out + failed.err;
+        EXPECT_EQ(failed.status, 1) << all.toStdString();
+        EXPECT_EQ(all.split(u'\n').filter(QString(c.named).replace("%1", work)).size(), 1)
+            << all.toStdString();
+        EXPECT_FALSE(QFileInfo::exists(missing));
+
+        ASSERT_TRUE(c.obstacleIsFile ? QFile::remove(obstacle) : QDir(obstacle).removeRecursively());
+        const RunResult next = finish();
+        EXPECT_EQ(next.status, 0) << next.out.toStdString() << next.err.toStdString();
+        EXPECT_TRUE(QFileInfo::exists(missing));
+    }
+}
