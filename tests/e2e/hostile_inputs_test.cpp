@@ -450,11 +450,9 @@ void PrintTo(const Hostile &c, std::ostream *os)
     *os << c.fixture;
 }
 
-std::string caseName(const ::testing::TestParamInfo<Hostile> &info)
-{
-    return info.param.fixture;
-}
-
-INSTANTIATE_TEST_SUITE_P(Corpus, HostileInputs, ::testing::ValuesIn(kCases), caseName);
+INSTANTIATE_TEST_SUITE_P(Corpus, HostileInputs, ::testing::ValuesIn(kCases),
+                         [](const ::testing::TestParamInfo<Hostile> &param) {
+                             return std::string(param.param.fixture);
+                         });
 
 } // namespace
