@@ -54,13 +54,11 @@ RunResult runProgram(const QString &program, const QStringList &args, const QStr
 RunResult runKestrel(const QStringList &args, const QString &workDir, const QString &userDir,
                      const QStringList &extraEnv, int timeoutMs)
 {
-    QString user = userDir;
-    if (user.isEmpty())
-        user = workDir + QStringLiteral("/.kestrel-user");
+    const QString user = userDir.isEmpty() ? workDir + QStringLiteral("/.kestrel-user") : userDir;
     QDir().mkpath(user);
-    QStringList env = extraEnv;
-    env.prepend(QStringLiteral("TESSARY_ROOT_USER_DIR=") + user);
-    return runProgram(kestrelBinary(), args, workDir, env, timeoutMs);
+    return runProgram(kestrelBinary(), args, workDir,
+                      QStringList{QStringLiteral("TESSARY_ROOT_USER_DIR=") + user} + extraEnv,
+                      timeoutMs);
 }
 
 QStringList sourceFiles(const QString &source)
