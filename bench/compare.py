@@ -116,14 +116,55 @@ def load():
     return " / ".join(f"{x:.1f}" for x in os.getloadavg())
 
 
-def generate(kestrel, out, files, projects, reuse):
+def generate(kestrel, out, files, projects, reuse, shape="shared"):
     """Writes the trees; with `reuse`, keeps trees of an earlier run that were built whole."""
     if reuse and os.path.exists(f"{out}/.built"):
         return False
     subprocess.run([sys.executable, f"{HERE}/gen_firmware.py", "--kestrel", kestrel,
-                    "--files", str(files), "--projects", str(projects), out], check=True,
-                   stdout=subprocess.DEVNULL)
+                    "--files", str(files), "--projects", str(projects), "--shape", shape, out],
+                   check=True, stdout=subprocess.DEVNULL)
     return True
+
+
+def size_of(pair):
+    """"files:projects" or "files:projects:random": the numbers, the shape and the tree's name."""
+    parts = pair.split(":")
+    files, projects = int(parts[0]), int(parts[1])
+    shape = parts[2] if len(parts) > 2 else "shared"
+    name = f"{files}x{projects}" + ("" if shape == "shared" else f"-{shape}")
+    return files, projects, shape, name
+
+
+# kestrel logs what it learnt beside the objects. A copy of the logs as the full build left
+# them, put back before a run, makes that run the first no-op build after the full build again.
+def kestrel_logs(tree):
+    for entry in os.listdir(tree):
+        debug = f"{tree}/{entry}/Debug"
+        if re.fullmatch(r"p\d+", entry) and os.path.isdir(debug):
+            for name in os.listdir(debug):
+                if name.startswith(".kestrel_deps"):
+                    yield f"{debug}/{name}"
+
+
+def save_first_logs(root):
+    saved = f"{root}/first-logs"
+    shutil.rmtree(saved, ignore_errors=True)
+    tree = f"{root}/kestrel"
+    for path in kestrel_logs(tree):
+        target = f"{saved}/{os.path.relpath(path, tree)}"
+        os.makedirs(os.path.dirname(target), exist_ok=True)
+        shutil.copy2(path, target)
+
+
+def restore_first_logs(trees, tool="kestrel"):
+    saved = f"{trees.root}/first-logs"
+    tree = trees.tree(tool)
+    for path in list(kestrel_logs(tree)):
+        os.remove(path)
+    for directory, _, names in os.walk(saved):
+        for name in names:
+            source = f"{directory}/{name}"
+            shutil.copy2(source, f"{tree}/{os.path.relpath(source, saved)}")
 
 
 def ms(seconds):
@@ -138,20 +179,28 @@ def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--kestrel", required=True)
     parser.add_argument("--work", default="/tmp/kestrel-bench")
-    parser.add_argument("--sizes", default="100:1,1000:4,5000:1,5000:8",
-                        help="files:projects pairs for the no-op, touch and memory figures")
+    parser.add_argument("--sizes", default="1000:4,5000:1,5000:1:random,5000:20",
+                        help="files:projects[:random] for the no-op, touch and memory figures")
     parser.add_argument("--full-sizes", default="100:1,500:4",
                         help="files:projects pairs for the full -j1 build figure")
     parser.add_argument("--runs", type=int, default=5)
     parser.add_argument("--full-runs", type=int, default=3)
+    parser.add_argument("--touch-runs", type=int, default=3,
+                        help="runs of the build after touching a header (0: none)")
     parser.add_argument("--jobs", type=int, default=2, help="-j of the parallel full build")
     parser.add_argument("--callgrind", action="store_true")
+    parser.add_argument("--callgrind-tools", default="kestrel,make,ninja",
+                        help="the tools counted with --callgrind (make takes minutes)")
     parser.add_argument("--reuse", action="store_true",
                         help="keep the built trees of an earlier run in --work")
+    parser.add_argument("--rebuild-kestrel", action="store_true",
+                        help="with --reuse: rebuild the kestrel trees whole first, so that the "
+                        "first no-op build is measured after a full build by this kestrel")
     parser.add_argument("--report", default=f"{HERE}/RESULTS.md")
     parser.add_argument("--skip-full", action="store_true", help="only the no-op and touch figures")
     args = parser.parse_args()
     kestrel = os.path.abspath(args.kestrel)
+    args.callgrind_tools = args.callgrind_tools.split(",")
     tools = ["kestrel", "make", "ninja"]
 
     lines = []
@@ -162,6 +211,7 @@ def main():
     say(f"- Load average (1/5/15 min) at the start: {load()}")
     say(f"- Tools: {version(['make', '--version'])}, ninja {version(['ninja', '--version'])}, "
         f"kestrel {kestrel}")
+    say("- The machine may be shared with other work: the load average is given for every row.")
     say(f"- Every time is the median of several runs, the three tools taking turns; a ratio "
         f"below 1 means kestrel is faster.\n")
 
@@ -172,9 +222,9 @@ def main():
         f"kestrel -j{args.jobs} | make -j{args.jobs} | peak memory (tools included) |")
     say("|---|---|---|---|---|---|---|---|---|---|---|---|")
     for pair in ([] if args.skip_full else args.full_sizes.split(",")):
-        files, projects = (int(x) for x in pair.split(":"))
-        root = f"{args.work}/{files}x{projects}"
-        generate(kestrel, root, files, projects, args.reuse)
+        files, projects, shape, name = size_of(pair)
+        root = f"{args.work}/{name}"
+        generate(kestrel, root, files, projects, args.reuse, shape)
         trees = Trees(root, kestrel)
         walls = {tool: [] for tool in tools}
         cpus = {tool: [] for tool in tools}
@@ -201,40 +251,62 @@ def main():
         print(lines[-1], flush=True)
 
     say("\n## No-op build and a build after touching one header (10% of the files)\n")
+    say("The first no-op build after a full build is measured apart: before each of its runs "
+        "kestrel's logs are put back as the full build left them.\n")
     say("| files:projects | no-op kestrel | make | ninja | kestrel/make | kestrel/ninja | "
-        "touch kestrel | make | ninja | kestrel/make | kestrel peak memory (no-op) |")
-    say("|---|---|---|---|---|---|---|---|---|---|---|")
+        "first no-op kestrel | ninja (same turns) | "
+        "touch kestrel | make | ninja | kestrel/make | kestrel peak memory (no-op) | load |")
+    say("|---|---|---|---|---|---|---|---|---|---|---|---|---|---|")
     counts = []
     for pair in (args.sizes.split(",") if args.sizes else []):
-        files, projects = (int(x) for x in pair.split(":"))
-        root = f"{args.work}/{files}x{projects}"
-        if generate(kestrel, root, files, projects, args.reuse):
+        files, projects, shape, name = size_of(pair)
+        root = f"{args.work}/{name}"
+        if generate(kestrel, root, files, projects, args.reuse, shape):
             trees = Trees(root, kestrel, 2)
             for tool in tools:
                 trees.build(tool)  # the first, full build, with two jobs to save time
+            save_first_logs(root)
             open(f"{root}/.built", "w").close()
+        elif args.rebuild_kestrel:
+            run(Trees(root, kestrel, 2).commands["kestrel"][:-1] + ["-rebuild", "bench.zav"],
+                f"{root}/kestrel")
+            save_first_logs(root)
         trees = Trees(root, kestrel)
+        before = load()
+        # ninja logs the dependencies as it compiles: its first no-op build is like the others.
+        first = medians(trees, ["kestrel", "ninja"], args.runs,
+                        lambda t, tool: restore_first_logs(t) if tool == "kestrel" else None)
         noop = medians(trees, tools, args.runs)
-        touch = medians(trees, tools, max(3, args.runs // 2),
-                        lambda t, tool: t.touch_header(tool))
         memory = peak_memory_mb(trees)
-        say(f"| {files}:{projects} | {ms(noop['kestrel'])} | {ms(noop['make'])} | "
-            f"{ms(noop['ninja'])} | {ratio(noop['kestrel'], noop['make'])} | "
-            f"{ratio(noop['kestrel'], noop['ninja'])} | {ms(touch['kestrel'])} | "
-            f"{ms(touch['make'])} | {ms(touch['ninja'])} | "
-            f"{ratio(touch['kestrel'], touch['make'])} | {memory:.0f} MB |")
-        print(lines[-1], flush=True)
         if args.callgrind:
-            counts.append((pair, {tool: instructions(trees, tool) for tool in tools}))
+            c = {tool: instructions(trees, tool) if tool in args.callgrind_tools else 0
+                 for tool in tools}
+            restore_first_logs(trees)
+            c["first"] = instructions(trees, "kestrel")
+            counts.append((pair, c))
+        # Last: the objects it rebuilds are no longer those the saved logs describe.
+        if args.touch_runs:
+            touch = medians(trees, tools, args.touch_runs, lambda t, tool: t.touch_header(tool))
+        touched = (f"{ms(touch['kestrel'])} | {ms(touch['make'])} | {ms(touch['ninja'])} | "
+                   f"{ratio(touch['kestrel'], touch['make'])}") if args.touch_runs \
+            else "- | - | - | -"
+        say(f"| {pair} | {ms(noop['kestrel'])} | {ms(noop['make'])} | "
+            f"{ms(noop['ninja'])} | {ratio(noop['kestrel'], noop['make'])} | "
+            f"{ratio(noop['kestrel'], noop['ninja'])} | {ms(first['kestrel'])} | "
+            f"{ms(first['ninja'])} | {touched} | {memory:.0f} MB | {before} |")
+        print(lines[-1], flush=True)
 
     if counts:
         say("\n## No-op build, instructions executed (callgrind; independent of the load)\n")
-        say("| files:projects | kestrel | make | ninja | kestrel/make | kestrel/ninja |")
-        say("|---|---|---|---|---|---|")
+        say("| files:projects | kestrel | make | ninja | kestrel/make | kestrel/ninja | "
+            "first no-op kestrel | first/ninja |")
+        say("|---|---|---|---|---|---|---|---|")
         for pair, c in counts:
-            say(f"| {pair} | {c['kestrel'] / 1e6:.0f} M | {c['make'] / 1e6:.0f} M | "
+            make = f"{c['make'] / 1e6:.0f} M" if c["make"] else "-"
+            say(f"| {pair} | {c['kestrel'] / 1e6:.0f} M | {make} | "
                 f"{c['ninja'] / 1e6:.0f} M | {ratio(c['kestrel'], c['make'])} | "
-                f"{ratio(c['kestrel'], c['ninja'])} |")
+                f"{ratio(c['kestrel'], c['ninja'])} | {c['first'] / 1e6:.0f} M | "
+                f"{ratio(c['first'], c['ninja'])} |")
     say(f"\n- Load average at the end: {load()}")
     with open(args.report, "w") as f:
         f.write("\n".join(lines) + "\n")

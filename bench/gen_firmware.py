@@ -2,7 +2,7 @@
 """Writes one firmware solution three ways: as a kestrel solution, as a Makefile and as a
 build.ninja, each in a tree of its own with identical sources.
 
-    gen_firmware.py --kestrel BIN --files N [--projects P] OUT
+    gen_firmware.py --kestrel BIN --files N [--projects P] [--shape shared|random] OUT
 
 The Makefile and build.ninja run exactly the compiler, assembler, archiver and linker command
 lines that `kestrel -show -rebuild` prints for the solution, in the same working directory,
@@ -10,15 +10,22 @@ and read the same compiler dependency (.d) files, so that the three trees differ
 tool that decides what to run. The temporary assembly file kestrel names at random is given a
 fixed name beside the object instead.
 
+Two shapes of sources:
+    shared   N/20 headers, every source includes four of them (the default)
+    random   300 headers, every source includes 30 of them chosen at random (a fixed seed, so
+             every run writes the same trees); the include directory is given as an absolute
+             path, so the compiler writes absolute paths into the .d files
+
 Layout of each tree (all projects share the solution's directory, so that every relative path
 in a command or a .d file means the same from the tree's root):
-    inc/h<k>.h       shared headers; every source includes four of them
+    inc/h<k>.h       shared headers
     inc/touch.h      included by every tenth source (the "touch one header" figure)
     src/p<k>/f<i>.c  the sources of project p<k>; p0 is the executable, the others libraries
     p<k>/Debug/      objects, dependency files, archives, the executable
 """
 import argparse
 import os
+import random
 import re
 import shlex
 import shutil
@@ -28,6 +35,9 @@ import sys
 HEADER_COUNT_DIVISOR = 20
 HEADERS_PER_SOURCE = 4
 TOUCH_EVERY = 10
+RANDOM_HEADERS = 300
+RANDOM_HEADERS_PER_SOURCE = 30
+RANDOM_SEED = 21
 
 
 def write(path, text):
@@ -44,8 +54,7 @@ def header_text(k):
     return "\n".join(lines)
 
 
-def source_text(project, index, headers, includes_touch):
-    picks = [(index * 7 + j * 13) % headers for j in range(HEADERS_PER_SOURCE)]
+def source_text(project, index, picks, includes_touch):
     lines = [f'#include "h{k}.h"' for k in picks]
     if includes_touch:
         lines.append('#include "touch.h"')
@@ -64,7 +73,7 @@ def main_text(libraries):
             + "    return s & 1;\n}\n")
 
 
-def solution_text(projects, sources):
+def solution_text(projects, sources, include_dir):
     out = ['<!DOCTYPE Quillmark_Project_File>', '<solution Name="bench" version="2">']
     for k in range(projects - 1, -1, -1):
         if k == 0:
@@ -84,7 +93,8 @@ def solution_text(projects, sources):
         out.append('    </folder>')
         out.append('  </project>')
     out.append('  <configuration Name="Common" arm_architecture="v7M" arm_core_type="Cortex-M3" '
-               'arm_instruction_set="Thumb" arm_fp_abi="None" c_user_include_directories="inc" '
+               'arm_instruction_set="Thumb" arm_fp_abi="None" '
+               f'c_user_include_directories="{include_dir}" '
                'build_intermediate_directory="$(ProjectName)/$(Configuration)" '
                'build_output_directory="$(ProjectName)/$(Configuration)"/>')
     out.append('  <configuration Name="Debug" build_debug_information="Yes" '
@@ -102,8 +112,17 @@ MEMORY_MAP = """<!DOCTYPE Board_Memory_Definition_File>
 """
 
 
-def write_sources(tree, files, projects):
-    headers = max(20, files // HEADER_COUNT_DIVISOR)
+def write_sources(tree, files, projects, shape):
+    if shape == "random":
+        headers = RANDOM_HEADERS
+        rng = random.Random(RANDOM_SEED)
+        picks = [rng.sample(range(headers), RANDOM_HEADERS_PER_SOURCE) for _ in range(files)]
+        include_dir = "$(SolutionDir)/inc"
+    else:
+        headers = max(20, files // HEADER_COUNT_DIVISOR)
+        picks = [[(i * 7 + j * 13) % headers for j in range(HEADERS_PER_SOURCE)]
+                 for i in range(files)]
+        include_dir = "inc"
     for k in range(headers):
         write(f"{tree}/inc/h{k}.h", header_text(k))
     write(f"{tree}/inc/touch.h", "#define TOUCHED 1\n")
@@ -113,10 +132,10 @@ def write_sources(tree, files, projects):
         k = i % projects
         path = f"src/p{k}/f{i}.c"
         sources[k].append(path)
-        write(f"{tree}/{path}", source_text(k, i, headers, i % TOUCH_EVERY == 0))
+        write(f"{tree}/{path}", source_text(k, i, picks[i], i % TOUCH_EVERY == 0))
     write(f"{tree}/src/p0/main.c", main_text(range(1, projects)))
     sources[0].append("src/p0/main.c")
-    write(f"{tree}/bench.zav", solution_text(projects, sources))
+    write(f"{tree}/bench.zav", solution_text(projects, sources, include_dir))
 
 
 class Step:
@@ -246,6 +265,7 @@ def main():
     parser.add_argument("--kestrel", required=True, help="path of bin/kestrel")
     parser.add_argument("--files", type=int, default=100)
     parser.add_argument("--projects", type=int, default=1)
+    parser.add_argument("--shape", choices=("shared", "random"), default="shared")
     parser.add_argument("out")
     args = parser.parse_args()
 
@@ -258,7 +278,7 @@ def main():
     env_args = ["-rootuserdir", f"{out}/user", "-packagesdir", f"{out}/packages"]
     write(f"{out}/env_args", " ".join(env_args) + "\n")
     for tree in trees.values():
-        write_sources(tree, args.files, args.projects)
+        write_sources(tree, args.files, args.projects, args.shape)
     steps = shown_steps(kestrel, trees["kestrel"], env_args)
     # -show has generated the executable's linker script; the other trees link with a copy.
     for name in ("make", "ninja"):
@@ -268,7 +288,8 @@ def main():
     write(f"{trees['make']}/Makefile", makefile_text(steps, trees["make"], trees["kestrel"]))
     write(f"{trees['ninja']}/build.ninja", ninja_text(steps, trees["ninja"], trees["kestrel"]))
     compiles = sum(1 for s in steps if s.kind in ("Compiling", "Assembling"))
-    print(f"{out}: {args.files} C files in {args.projects} project(s), {compiles} compile "
+    print(f"{out}: {args.files} C files in {args.projects} project(s), {args.shape} headers, "
+          f"{compiles} compile "
           f"steps, {len(steps)} steps")
     return 0
 
