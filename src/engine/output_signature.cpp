@@ -381,11 +381,14 @@ void StandardBuildSystem::startStep(const QString &absoluteOutput)
 }
 
 void StandardBuildSystem::settleStep(Builder *builder, const QString &absoluteOutput,
-                                     quint64 signature)
+                                     quint64 signature, const QString &dependencyDir)
 {
-    const auto done = [this, absoluteOutput, signature](bool succeeded) {
-        if (succeeded)
-            dependencyLog.stepSucceeded(absoluteOutput, signature);
+    const auto done = [this, absoluteOutput, signature, dependencyDir](bool succeeded) {
+        if (!succeeded)
+            return;
+        dependencyLog.stepSucceeded(absoluteOutput, signature);
+        if (!dependencyDir.isNull())
+            logObjectDependencies(dependencyDir, absoluteOutput);
     };
     if (!builder->whenStepEnds(done))
         done(!stopping());

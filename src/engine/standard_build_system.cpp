@@ -327,3 +327,18 @@ QStringList StandardBuildSystem::getObjectFileDependencies(const QString &projec
     dependencyLog.record(absoluteObject, projectDir, object, dependencies);
     return dependencies;
 }
+
+// The compiler writes the ".d" file with the object, so right after a compilation succeeded
+// both are as it left them. Logged now, the next build finds the object in the log instead of
+// reading its ".d" file and rewriting the log. The object is looked at afresh: its step may
+// have ended long after the walk last asked about it.
+void StandardBuildSystem::logObjectDependencies(const QString &projectDir,
+                                                const QString &absoluteObject)
+{
+    forgetFileTime(absoluteObject);
+    const FileIdentity object = fileIdentity(absoluteObject);
+    if (!object.isValid())
+        return;
+    dependencyLog.record(absoluteObject, projectDir, object,
+                         readDependencyFile(dependencyFileName(absoluteObject), projectDir));
+}

@@ -226,7 +226,11 @@ private:
                            Builder *builder, bool quiet);
     class StepRecord;
     void startStep(const QString &absoluteOutput);
-    void settleStep(Builder *builder, const QString &absoluteOutput, quint64 signature);
+    // `dependencyDir`, when not null, marks a compilation: once it has succeeded, the ".d" file
+    // it has just written is logged, its names resolved against that directory.
+    void settleStep(Builder *builder, const QString &absoluteOutput, quint64 signature,
+                    const QString &dependencyDir);
+    void logObjectDependencies(const QString &projectDir, const QString &absoluteObject);
     void buildEnded() override;
 
     QList<const PropertyClass *> m_signatureSettings[5];

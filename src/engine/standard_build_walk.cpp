@@ -61,14 +61,15 @@ private:
 } // namespace
 
 // The record of one step's output: from the first command on, the output counts as failed
-// until the step is known to have succeeded. Commands that are only shown change nothing.
+// until the step is known to have succeeded. Commands that are only shown change nothing. A
+// compilation names the directory its ".d" file is read against, to log it once it succeeded.
 class StandardBuildSystem::StepRecord
 {
 public:
     StepRecord(StandardBuildSystem &system, Builder *builder, const QString &output,
-               quint64 signature)
+               quint64 signature, const QString &dependencyDir = QString())
         : m_system(system), m_builder(builder), m_output(output), m_signature(signature),
-          m_active(builder->runsCommands())
+          m_dependencyDir(dependencyDir), m_active(builder->runsCommands())
     {
         if (m_active)
             system.startStep(output);
@@ -76,7 +77,7 @@ public:
     ~StepRecord()
     {
         if (m_active)
-            m_system.settleStep(m_builder, m_output, m_signature);
+            m_system.settleStep(m_builder, m_output, m_signature, m_dependencyDir);
     }
     StepRecord(const StepRecord &) = delete;
     StepRecord &operator=(const StepRecord &) = delete;
@@ -86,6 +87,7 @@ private:
     Builder *m_builder;
     QString m_output;
     quint64 m_signature;
+    QString m_dependencyDir;
     bool m_active;
 };
 
@@ -190,7 +192,7 @@ bool StandardBuildSystem::compileStep(ProjectElement *element, const QString &co
         return true;
 
     const JobScope job(builder, false);
-    const StepRecord record(*this, builder, abs, signature);
+    const StepRecord record(*this, builder, abs, signature, projectDirectory);
     runUserCommand(element, config, p.compile_pre_build_command, p.compile_pre_build_command_wd,
                    QStringLiteral("Pre-compile command "), QString(), builder);
     if (stopping())

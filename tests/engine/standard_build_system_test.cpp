@@ -100,10 +100,14 @@ TEST_F(ProjectWalk, AMissingOrNewerInputOrOutputRebuildsOnlyItsObject)
              ASSERT_TRUE(setFileTime(root + "/util.c", utilTime + 1));
          },
          "Debug/util.o", QString()},
-        // A ".d" file that cannot be read leaves the dependencies unknown; only a build that
-        // is not quiet says so.
+        // A ".d" file that cannot be read, of an object the log no longer knows (its status
+        // changed, its time did not), leaves the dependencies unknown; only a build that is
+        // not quiet says so.
         {"unreadable dependency file",
          [&] {
+             const QString object = root + "/Debug/main.o";
+             ASSERT_TRUE(setFileTime(
+                 object, QFileInfo(object).lastModified().toSecsSinceEpoch()));
              QFile::remove(root + "/Debug/main.d");
              ASSERT_TRUE(QDir().mkpath(root + "/Debug/main.d"));
              EXPECT_EQ(build(BuildQuiet), 1);
