@@ -3,8 +3,11 @@
 #include "host/qtx.h"
 
 #include <QFileInfo>
-#include <cstring>
 #include <optional>
+
+// Inlined: the keys are short and hashed tens of thousands of times per build.
+#define XXH_INLINE_ALL
+#include <xxhash.h>
 
 class PathPrivate : public QSharedData
 {
@@ -199,20 +202,5 @@ bool Path::ensureDirExists(const QString &file)
 
 size_t PathHash::operator()(const QString &path) const noexcept
 {
-    constexpr quint64 kMultiplier = 0x9E3779B97F4A7C15ull;
-    const char *bytes = reinterpret_cast<const char *>(path.constData());
-    qsizetype left = path.size() * qsizetype(sizeof(QChar));
-    quint64 hash = quint64(left) * kMultiplier;
-    while (left >= 8) {
-        quint64 chunk;
-        std::memcpy(&chunk, bytes, 8);
-        hash = (hash ^ chunk) * kMultiplier;
-        hash ^= hash >> 29;
-        bytes += 8;
-        left -= 8;
-    }
-    quint64 tail = 0;
-    std::memcpy(&tail, bytes, size_t(left));
-    hash = (hash ^ tail) * kMultiplier;
-    return size_t(hash ^ (hash >> 32));
+    return size_t(XXH3_64bits(path.constData(), size_t(path.size()) * sizeof(QChar)));
 }

@@ -48,9 +48,9 @@ private:
     QSharedDataPointer<PathPrivate> d;
 };
 
-// A hash for paths as keys of the build's big tables (std::unordered_map<QString, T, PathHash>).
-// It mixes four characters at a time; the library's vectorised string hash costs more than the
-// whole lookup on this kind of key, which a no-op build looks up tens of thousands of times.
+// A hash for paths as keys of the build's big tables (std::unordered_map<QString, T, PathHash>):
+// XXH3 over the UTF-16 text. Qt's vectorised string hash costs more than the whole lookup on
+// this kind of key, which a no-op build looks up tens of thousands of times.
 struct PathHash
 {
     size_t operator()(const QString &path) const noexcept;
