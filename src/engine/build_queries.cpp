@@ -28,7 +28,7 @@ void StandardBuildSystem::getDependencies(ProjectElement *element, const QString
     if (isCompileAction(action)) {
         const QString abs = output(action, element, config, true);
         element->checkDoFileStuff();
-        QStringList dependencies = dependencyCache.value(abs);
+        QStringList dependencies = cachedDependencies(abs);
         if (dependencies.isEmpty())
             dependencies = getObjectFileDependencies(directory, element->filePath, abs);
         if (dependencies.isEmpty())

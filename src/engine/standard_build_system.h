@@ -13,6 +13,7 @@
 #include <QStringList>
 
 #include <list>
+#include <unordered_map>
 
 class Builder;
 class BuildPropertyCatalogue;
@@ -154,7 +155,14 @@ public:
     // The directory of the project being built; set by platformBuild().
     QString projectDirectory;
     // Per absolute object path, the dependency list with which it was last found up to date.
-    QMap<QString, QStringList> dependencyCache;
+    // Hashed: a no-op build looks up every object, and an ordered map compared the long
+    // common prefixes of their paths at every level.
+    std::unordered_map<QString, QStringList, PathHash> dependencyCache;
+    QStringList cachedDependencies(const QString &absoluteObject) const
+    {
+        const auto it = dependencyCache.find(absoluteObject);
+        return it == dependencyCache.end() ? QStringList() : it->second;
+    }
     // What the objects' dependency files said, kept between runs (saved after each project).
     DependencyLog dependencyLog;
     // Properties added to the compile and link comparisons (nothing adds any in the tool).

@@ -167,7 +167,7 @@ bool StandardBuildSystem::compileStep(ProjectElement *element, const QString &co
     PhaseScope check(builder, Builder::Phase::UpToDateCheck, out);
     const quint64 signature = outputSignature(element, config, action, out, {input});
     if (exists(projectDirectory, out, abs, time, builder, quiet) && !rebuild) {
-        QStringList dependencies = dependencyCache.value(abs);
+        QStringList dependencies = cachedDependencies(abs);
         if (dependencies.isEmpty())
             dependencies = getObjectFileDependencies(projectDirectory, input, abs);
         // Looked at only without dependencies, so a no-op build reads each file once.
@@ -178,14 +178,14 @@ bool StandardBuildSystem::compileStep(ProjectElement *element, const QString &co
         if (known && upToDate(projectDirectory, out, time, dependencies, builder, quiet) &&
             commandUpToDate(element, config, time, action, builder, quiet) &&
             signatureUpToDate(out, abs, signature, builder, quiet)) {
-            dependencyCache.insert(abs, dependencies);
+            dependencyCache.insert_or_assign(abs, dependencies);
             check.end();
             reportUpToDate(builder, quiet, out);
             return false;
         }
     }
     check.end();
-    dependencyCache.remove(abs);
+    dependencyCache.erase(abs);
     if (flags & BuildClean)
         cleanFile(abs, quiet, builder);
     if ((flags & BuildNoBuild) || !builder)
