@@ -140,6 +140,9 @@ TEST_F(BuildMacros, FolderAndProjectTables)
     EXPECT_EQ(project.value("LoaderType"), "ram");
     projectSystem->setProperty(m_project, "project_type", "Common", "Library", false);
     EXPECT_EQ(table(m_project).value("LibExt"), "_v4t_vfp_t_le");
+    // The project's names are kept between elements only while no value changed.
+    m_project->setAttribute("Name", "renamed", false);
+    EXPECT_EQ(table(m_file).value("ProjectName"), "renamed");
 }
 
 TEST_F(BuildMacros, ComputedMacrosWinOverGlobalAndProjectMacros)
