@@ -255,7 +255,8 @@ TEST_F(LinkerScriptTest, AbsolutePlacementInMapWithBlankInSegmentName)
 }
 
 // Sections the memory map places itself come first; placement sections for the same segment
-// are chained after the last of them.
+// are chained after the last of them. A placement segment with a start but no size of its own
+// does not describe the memory.
 TEST_F(LinkerScriptTest, PlacementSectionsFollowTheMapsOwnSections)
 {
     auto memoryMap = map("map.xml", R"x(<Root>
@@ -264,7 +265,7 @@ TEST_F(LinkerScriptTest, PlacementSectionsFollowTheMapsOwnSections)
   </MemorySegment>
 </Root>)x");
     auto placement = map("placement.xml", R"x(<Root>
-  <MemorySegment name="RAM"><ProgramSection name=".second" load="Yes"/></MemorySegment>
+  <MemorySegment name="RAM" start="0x1000"><ProgramSection name=".second" load="Yes"/></MemorySegment>
 </Root>)x");
     const QString script = generate(cortexSettings(), false, memoryMap.get(), placement.get());
     EXPECT_TRUE(script.contains(u"  .first __RAM_segment_start__ :\n")) << qPrintable(script);
