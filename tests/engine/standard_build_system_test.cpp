@@ -245,13 +245,14 @@ TEST_F(ProjectWalk, QueriesForAHostNameDependenciesAndIncludeFiles)
     EXPECT_EQ(dependencies, (QStringList{"Debug/main.o", "Debug/util.o",
                                          root + "/targets/section_placement.xml"}));
 
-    source("sys/stdio.h");
+    // A ";" escaped in a list of directories is part of a directory's name.
+    source("sys;2/stdio.h");
     projectSystem->setProperty(project("app"), "c_system_include_directories", "Common",
-                               "$(ProjectDir)/sys", false);
+                               "$(ProjectDir)/sys\\;2", false);
     struct Case { bool system; const char *name; QString expected; };
     const Case cases[] = {{false, "main.h", QString()},
                           {false, "inc/main.h", root + "/inc/main.h"}, // the default "." directory
-                          {true, "stdio.h", root + "/sys/stdio.h"},
+                          {true, "stdio.h", root + "/sys;2/stdio.h"},
                           {true, "missing.h", QString()}};
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
