@@ -42,6 +42,11 @@ TEST_F(ProjectWalk, CompilesEveryIncludedFileThenLinksTheirObjects)
     EXPECT_EQ(made(), (QStringList{"Debug/main.o", "Debug/util.o", "Debug/app.elf"}));
     EXPECT_EQ(builder.commands.last(),
               (QStringList{"tool", "10", "Debug/app.elf", "Debug/main.o", "Debug/util.o"}));
+    // Output names are kept only during a build: after it, they follow the settings again.
+    EXPECT_EQ(standardBuildSystem->output(project("app"), "Debug", false), "Debug/app.elf");
+    projectSystem->setProperty(project("app"), "build_output_file_name", "Common",
+                               "$(OutDir)/renamed.elf", false);
+    EXPECT_EQ(standardBuildSystem->output(project("app"), "Debug", false), "Debug/renamed.elf");
 }
 
 TEST_F(ProjectWalk, TouchingAHeaderNamedInTheDependencyFileRecompilesItsIncluder)
