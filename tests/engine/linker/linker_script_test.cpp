@@ -1,6 +1,7 @@
 #include "engine/linker/linker_script.h"
 #include "engine/linker/memory_map.h"
 #include "support/qt_printers.h"
+#include "support/run_kestrel.h"
 
 #include <QDir>
 #include <QFile>
@@ -8,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -18,10 +20,7 @@ protected:
     std::unique_ptr<MemoryMap> map(const char *name, const char *xml)
     {
         const QString path = m_dir.filePath(QString::fromLatin1(name));
-        QFile file(path);
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(xml);
-        file.close();
+        EXPECT_TRUE(writeTextFile(path, QString::fromUtf8(xml)));
         auto loaded = std::make_unique<MemoryMap>();
         EXPECT_TRUE(loaded->load(path, QString(), false)) << name;
         return loaded;
@@ -46,31 +45,10 @@ protected:
     QTemporaryDir m_dir;
 };
 
-LinkerScriptSettings armSettings()
-{
-    LinkerScriptSettings s;
-    s.architecture = QStringLiteral("v4T");
-    s.stackSize = QStringLiteral("1024");
-    s.irqStackSize = QStringLiteral("256");
-    s.fiqStackSize = QStringLiteral("256");
-    s.svcStackSize = QStringLiteral("0");
-    s.abtStackSize = QString();
-    s.undStackSize = QStringLiteral("0");
-    s.heapSize = QString();
-    s.processStackSize = QStringLiteral("999"); // not written for ARM7 cores
-    return s;
-}
-
-LinkerScriptSettings cortexSettings()
-{
-    LinkerScriptSettings s;
-    s.architecture = QStringLiteral("v7M");
-    s.stackSize = QStringLiteral("2048");
-    s.processStackSize = QString();
-    s.irqStackSize = QStringLiteral("256"); // mode stacks do not exist on Cortex-M
-    s.heapSize = QStringLiteral("1024");
-    return s;
-}
+// Architecture; main, process, IRQ, FIQ, SVC, abort and undefined stacks; heap. ARM7 cores
+// write no process stack, Cortex-M cores no mode stacks.
+const LinkerScriptSettings kArm{"v4T", "1024", "999", "256", "256", "0", "", "0", ""};
+const LinkerScriptSettings kCortex{"v7M", "2048", "", "256", "", "", "", "", "1024"};
 
 const char kFlashSramMap[] = R"x(<!DOCTYPE Board_Memory_Definition_File>
 <Root name="Test board">
@@ -198,49 +176,40 @@ SECTIONS
 
 )x";
 
-TEST_F(LinkerScriptTest, RunInPlacementLoadsInFlashAndRunsInRam)
-{
-    auto memoryMap = map("map.xml", kFlashSramMap);
-    auto placement = map("placement.xml", kRunInPlacement);
-    EXPECT_EQ(generate(armSettings(), true, memoryMap.get(), placement.get()),
-              QString::fromLatin1(kRunInScript));
-}
-
 // Without overflow checks the same script loses the unplaced region and every assertion
 // (each assertion line is followed by an empty line), and nothing else.
-TEST_F(LinkerScriptTest, NoOverflowChecksWritesNoAssertions)
+TEST_F(LinkerScriptTest, RunInPlacementLoadsInFlashAndRunsInRamWithOrWithoutChecks)
 {
-    QStringList expected;
-    const QStringList lines = QString::fromLatin1(kRunInScript).split(QLatin1Char('\n'));
-    for (qsizetype i = 0; i < lines.size(); ++i) {
-        if (lines[i].contains(u"UNPLACED_SECTIONS"))
-            continue;
-        if (lines[i].contains(u"ASSERT(")) {
-            ++i; // and its empty line
-            continue;
-        }
-        expected.append(lines[i]);
-    }
     auto memoryMap = map("map.xml", kFlashSramMap);
     auto placement = map("placement.xml", kRunInPlacement);
-    const QString script = generate(armSettings(), false, memoryMap.get(), placement.get());
-    EXPECT_EQ(script, expected.join(QLatin1Char('\n')));
-    EXPECT_FALSE(script.contains(u"too large to fit"));
+    EXPECT_EQ(generate(kArm, true, memoryMap.get(), placement.get()),
+              QString::fromLatin1(kRunInScript));
+    QStringList expected;
+    const QStringList lines = QString::fromLatin1(kRunInScript).split(u'\n');
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        if (lines[i].contains(u"ASSERT("))
+            ++i; // and its empty line
+        else if (!lines[i].contains(u"UNPLACED_SECTIONS"))
+            expected.append(lines[i]);
+    }
+    EXPECT_EQ(generate(kArm, false, memoryMap.get(), placement.get()),
+              expected.join(u'\n'));
 }
 
-const char kAbsoluteMap[] = R"x(<Root name="Board">
+// Scripts checked by their telling parts: each of `parts` once, in this order; `absent` nowhere.
+TEST_F(LinkerScriptTest, SectionsAndRegionsComeFromTheMapAndThePlacement)
+{
+    struct Case
+    {
+        const char *what, *map, *placement; // no placement: null
+        QStringList parts, absent;
+    };
+    const Case cases[] = {
+        {"absolute placement in a map with a blank in a segment name", R"x(<Root name="Board">
   <MemorySegment name="Internal RAM" start="0x20000000" size="0x1000">
     <ProgramSection name=".fast" load="Yes"/>
     <ProgramSection name=".fixed" start="+0x800" size="0x100"/>
-  </MemorySegment>
-</Root>
-)x";
-
-TEST_F(LinkerScriptTest, AbsolutePlacementInMapWithBlankInSegmentName)
-{
-    auto memoryMap = map("map.xml", kAbsoluteMap);
-    const QString script = generate(cortexSettings(), true, memoryMap.get(), nullptr);
-    for (const char *part :
+  </MemorySegment></Root>)x", nullptr,
          {"  Internal_RAM (wx) : ORIGIN = 0x20000000, LENGTH = 0x00001000\n",
           // Cortex-M cores have a process stack and no mode stacks.
           "  __STACKSIZE__ = 2048;\n  __STACKSIZE_PROCESS__ = 0;\n  __STACKSIZE_IRQ__ = 0;\n",
@@ -249,76 +218,59 @@ TEST_F(LinkerScriptTest, AbsolutePlacementInMapWithBlankInSegmentName)
           "    . = MAX(__fixed_start__ + 0x100 , .);\n  }\n",
           "  __Internal_RAM_segment_used_end__ = 0x20000800 + SIZEOF(.fixed);\n",
           "  . = ASSERT(__fast_end__ <= __fixed_start__ , \"error: section .fast overlaps "
-          "absolute placed section .fixed\");\n\n}\n"}) {
-        EXPECT_TRUE(script.contains(QLatin1String(part))) << part << qPrintable(script);
-    }
-}
-
-// Sections the memory map places itself come first; placement sections for the same segment
-// are chained after the last of them. A placement segment with a start but no size of its own
-// does not describe the memory.
-TEST_F(LinkerScriptTest, PlacementSectionsFollowTheMapsOwnSections)
-{
-    auto memoryMap = map("map.xml", R"x(<Root>
+          "absolute placed section .fixed\");\n\n}\n"},
+         {}},
+        // Sections the memory map places itself come first; placement sections for the same
+        // segment are chained after them. A placement segment with a start but no size of its
+        // own does not describe the memory.
+        {"placement sections follow the map's own", R"x(<Root>
   <MemorySegment name="RAM" start="0x1000" size="0x100">
-    <ProgramSection name=".first" load="Yes"/>
-  </MemorySegment>
-</Root>)x");
-    auto placement = map("placement.xml", R"x(<Root>
+    <ProgramSection name=".first" load="Yes"/></MemorySegment></Root>)x", R"x(<Root>
   <MemorySegment name="RAM" start="0x1000"><ProgramSection name=".second" load="Yes"/></MemorySegment>
-</Root>)x");
-    const QString script = generate(cortexSettings(), false, memoryMap.get(), placement.get());
-    EXPECT_TRUE(script.contains(u"  .first __RAM_segment_start__ :\n")) << qPrintable(script);
-    EXPECT_TRUE(script.contains(u"  .second __first_end__ :\n")) << qPrintable(script);
-    EXPECT_TRUE(script.contains(u"  __RAM_segment_used_end__ = __first_end__ + SIZEOF(.second);\n"))
-        << qPrintable(script);
-    EXPECT_EQ(script.count(u"_segment_used_end__"), 1);
-}
-
-// A placement that gives its segments a start and a size describes the memory itself: its
-// segments become the regions and the memory map's own sections are not placed.
-TEST_F(LinkerScriptTest, PlacementWithItsOwnRegionsReplacesTheMapsSegments)
-{
-    auto memoryMap = map("map.xml", R"x(<Root>
+</Root>)x",
+         {"  .first __RAM_segment_start__ :\n", "  .second __first_end__ :\n",
+          "  __RAM_segment_used_end__ = __first_end__ + SIZEOF(.second);\n",
+          "_segment_used_end__"},
+         {}},
+        // A placement whose segments have a start and a size describes the memory itself: its
+        // segments become the regions and the map's own sections are not placed.
+        {"placement with regions of its own", R"x(<Root>
   <MemorySegment name="ROM" start="0x0" size="0x100" access="ReadOnly">
-    <ProgramSection name=".mapped" load="Yes"/>
-  </MemorySegment>
-</Root>)x");
-    auto placement = map("placement.xml", R"x(<Root>
+    <ProgramSection name=".mapped" load="Yes"/></MemorySegment></Root>)x", R"x(<Root>
   <MemorySegment name="ROM" start="0x80" size="0x40" access="ReadOnly">
-    <ProgramSection name=".text" load="Yes"/>
-  </MemorySegment>
-</Root>)x");
-    const QString script = generate(cortexSettings(), false, memoryMap.get(), placement.get());
-    EXPECT_TRUE(
-        script.startsWith(u"MEMORY\n{\n  ROM (rx) : ORIGIN = 0x00000080, LENGTH = 0x00000040\n}\n"))
-        << qPrintable(script);
-    EXPECT_TRUE(script.contains(u"  __ROM_segment_end__ = 0x000000c0;\n")) << qPrintable(script);
-    EXPECT_FALSE(script.contains(u".mapped")) << qPrintable(script);
-    EXPECT_TRUE(script.contains(u"  .text __ROM_segment_start__ :\n")) << qPrintable(script);
-}
-
-TEST_F(LinkerScriptTest, RunAddressFollowsTheRunSectionsPredecessorWithItsAlignment)
-{
-    auto memoryMap = map("map.xml", kFlashSramMap);
-    auto placement = map("placement.xml", R"x(<Root>
-  <MemorySegment name="FLASH">
-    <ProgramSection name=".fast" load="Yes" runin=".fast_run"/>
-  </MemorySegment>
+    <ProgramSection name=".text" load="Yes"/></MemorySegment></Root>)x",
+         {"MEMORY\n{\n  ROM (rx) : ORIGIN = 0x00000080, LENGTH = 0x00000040\n}\n",
+          "  __ROM_segment_end__ = 0x000000c0;\n", "  .text __ROM_segment_start__ :\n"},
+         {".mapped"}},
+        // The run section's predecessor is written before the section that runs after it.
+        {"run address follows the run section's predecessor", kFlashSramMap, R"x(<Root>
+  <MemorySegment name="FLASH"><ProgramSection name=".fast" load="Yes" runin=".fast_run"/></MemorySegment>
   <MemorySegment name="SRAM">
     <ProgramSection name=".bss" load="No"/>
     <ProgramSection name=".fast_run" load="No" alignment="16"/>
-  </MemorySegment>
-</Root>)x");
-    const QString script = generate(cortexSettings(), false, memoryMap.get(), placement.get());
-    // The run section's predecessor is written before the section that runs after it.
-    EXPECT_LT(script.indexOf(u"  .bss "), script.indexOf(u"  .fast "));
-    EXPECT_TRUE(script.contains(u"  __fast_load_start__ = __FLASH_segment_start__;\n"
-                                u"  .fast ALIGN(__bss_end__ , 16) : AT(__fast_load_start__)\n"))
-        << qPrintable(script);
-    EXPECT_TRUE(script.contains(
-        u"  __FLASH_segment_used_end__ = __FLASH_segment_start__ + SIZEOF(.fast);\n"))
-        << qPrintable(script);
+  </MemorySegment></Root>)x",
+         {"  .bss ",
+          "  __fast_load_start__ = __FLASH_segment_start__;\n"
+          "  .fast ALIGN(__bss_end__ , 16) : AT(__fast_load_start__)\n",
+          "  __FLASH_segment_used_end__ = __FLASH_segment_start__ + SIZEOF(.fast);\n"},
+         {}},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        auto memoryMap = map("map.xml", c.map);
+        auto placement = c.placement ? map("placement.xml", c.placement) : nullptr;
+        const QString script = generate(kCortex, !c.placement, memoryMap.get(),
+                                        placement.get());
+        qsizetype from = 0;
+        for (const QString &part : c.parts) {
+            EXPECT_EQ(script.count(part), 1) << qPrintable(part) << qPrintable(script);
+            const qsizetype at = script.indexOf(part, from);
+            EXPECT_GE(at, 0) << qPrintable(part);
+            from = std::max(from, at);
+        }
+        for (const QString &part : c.absent)
+            EXPECT_FALSE(script.contains(part)) << qPrintable(part) << qPrintable(script);
+    }
 }
 
 TEST_F(LinkerScriptTest, LayoutErrorsAreThrownAsMessages)
@@ -360,7 +312,7 @@ TEST_F(LinkerScriptTest, LayoutErrorsAreThrownAsMessages)
     for (const Case &c : cases) {
         SCOPED_TRACE(c.message);
         auto placement = map("placement.xml", c.placement);
-        EXPECT_EQ(generate(armSettings(), true, memoryMap.get(), placement.get()),
+        EXPECT_EQ(generate(kArm, true, memoryMap.get(), placement.get()),
                   QStringLiteral("thrown: ") + QString::fromLatin1(c.message));
     }
 }
@@ -372,9 +324,9 @@ TEST_F(LinkerScriptTest, UnwritableScriptFailsNamingIt)
     const QString directory = m_dir.filePath(QStringLiteral("app.ld"));
     ASSERT_TRUE(QDir().mkpath(directory));
     // The device accepts the file being opened and refuses every byte written to it.
-    EXPECT_EQ(generate(cortexSettings(), false, memoryMap.get(), nullptr, "/dev/full"),
+    EXPECT_EQ(generate(kCortex, false, memoryMap.get(), nullptr, "/dev/full"),
               "thrown: cannot write linker script file: /dev/full (No space left on device)");
-    EXPECT_EQ(generate(cortexSettings(), false, memoryMap.get(), nullptr, directory),
+    EXPECT_EQ(generate(kCortex, false, memoryMap.get(), nullptr, directory),
               "thrown: cannot write linker script file: " + directory);
 }
 
