@@ -124,14 +124,12 @@ TEST_F(ArgParseTest, ArgifyLineSplitsAtBlanksAndQuotes)
         Seen expected;
     };
     const Case cases[] = {
-        {"-config \"My Config\"", {"-config", "My Config"}},
-        {"  a   b  ", {"a", "b"}},
+        {"-config \"My Config\"", {"-config", "My Config"}}, {"  a   b  ", {"a", "b"}},
         {"\"\" x", {"", "x"}},
         {"\"a\"\"b\"c", {"a", "b", "c"}},    // no blank needed after a closing quote
         {"ab\"cd", {"ab\"cd"}},              // a quote inside a word is a character
         {"a\tb c\r\n", {"a\tb", "c\r"}},     // only blanks separate; the line ends at LF
-        {"one\ntwo", {"one"}},
-        {"", {}},
+        {"one\ntwo", {"one"}}, {"", {}},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.text);

@@ -90,12 +90,8 @@ TEST_F(KestrelOptions, BuildFlagsFollowCleanRebuildAndVerbose)
         int flags;
     };
     const Case cases[] = {
-        {{}, BuildQuiet},
-        {{"-verbose"}, 0},
-        {{"-clean"}, 15},
-        {{"-clean", "-verbose"}, 7},
-        {{"-rebuild"}, BuildRebuild | BuildQuiet},
-        {{"-rebuild", "-clean", "-verbose"}, 7},
+        {{}, BuildQuiet}, {{"-verbose"}, 0}, {{"-clean"}, 15}, {{"-clean", "-verbose"}, 7},
+        {{"-rebuild"}, BuildRebuild | BuildQuiet}, {{"-rebuild", "-clean", "-verbose"}, 7},
     };
     for (const Case &c : cases) {
         KestrelArgParse fresh;

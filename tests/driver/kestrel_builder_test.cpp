@@ -111,10 +111,8 @@ TEST(KestrelBuilderConsole, OnlyPrintableLatin1CharactersAreWritten)
         QByteArray expected;
     };
     const Case cases[] = {
-        {"plain text ~", "plain text ~"},
-        {"tab\there\nnext\r", "tabherenext"},
-        {QString::fromLatin1("caf\xe9 \x7f") + QChar(0x263A) + "!", "caf !"},
-        {"", ""},
+        {"plain text ~", "plain text ~"}, {"tab\there\nnext\r", "tabherenext"},
+        {QString::fromLatin1("caf\xe9 \x7f") + QChar(0x263A) + "!", "caf !"}, {"", ""},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.expected.toStdString());
@@ -162,19 +160,11 @@ TEST(KestrelBuilderCommands, EchoShowRelayAndFailure)
     const Case cases[] = {
         {true, false, 4, {"sh", "-c", "echo ran"}, "    sh -c echo ran\nran\n", -1},
         {true, true, 0, {"arm-gcc", "-c", "a.c"}, "arm-gcc -c a.c\n", -1},
-        {false,
-         false,
-         6,
-         {"sh", "-c", "echo done; printf 'warning\\t\\351\\n\\n' >&2"},
-         "warning\t\xe9\n\ndone\n",
-         -1},
+        {false, false, 6, {"sh", "-c", "echo done; printf 'warning\\t\\351\\n\\n' >&2"},
+         "warning\t\xe9\n\ndone\n", -1},
         {false, false, 0, {"sh", "-c", "echo partial; exit 2"}, "partial\n", 1},
-        {false,
-         false,
-         2,
-         {"no-such-tool-xyz", "-c", "a.c"},
-         "  can't execute command \"no-such-tool-xyz\"\n",
-         1},
+        {false, false, 2, {"no-such-tool-xyz", "-c", "a.c"},
+         "  can't execute command \"no-such-tool-xyz\"\n", 1},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.words.join(u' ').toStdString());

@@ -33,8 +33,7 @@ TEST(ExpressionType, NumbersAreReadThroughTheirSize)
         {ExpressionType::fromDouble(1e30), std::numeric_limits<quint64>::max(),
          std::numeric_limits<qint64>::max(), "double"},
         {ExpressionType::fromBoolean(true), 1, 1, "boolean"},
-        {ExpressionType::fromString("x"), 0, 0, "string"},
-        {ExpressionType(), 0, 0, "unknown"},
+        {ExpressionType::fromString("x"), 0, 0, "string"}, {ExpressionType(), 0, 0, "unknown"},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.typeName);

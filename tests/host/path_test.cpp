@@ -14,26 +14,15 @@ TEST(PathNormalisation, RemovesDotSegmentsAndRepeatedSlashes)
         const char *expected;
     };
     const Case cases[] = {
-        {"/a/b/../c", "/a/c"},
-        {"/a/./b", "/a/b"},
+        {"/a/b/../c", "/a/c"}, {"/a/./b", "/a/b"},
         {"a//b", "a/b"},
-        {"/a/.hidden", "/a/.hidden"},
-        {"/a/b/../../c", "/c"},
-        {"/a/b/.", "/a/b"},
-        {"/a/b/..", "/a"},
-        {"/a/..", "/"},
-        {"/a/./././b", "/a/b"},
-        {"/x/y/.././z/", "/x/z/"},
+        {"/a/.hidden", "/a/.hidden"}, {"/a/b/../../c", "/c"}, {"/a/b/.", "/a/b"}, {"/a/b/..", "/a"},
+        {"/a/..", "/"}, {"/a/./././b", "/a/b"}, {"/x/y/.././z/", "/x/z/"},
         {"////a///b", "/a/b"},
-        {"../x", "../x"},
-        {"/../x", "/../x"},
-        {"../../x", "../../x"},
-        {"q/../../r", "q/../../r"},
+        {"../x", "../x"}, {"/../x", "/../x"}, {"../../x", "../../x"}, {"q/../../r", "q/../../r"},
         {"ab/cd/../../../x", "ab/../../x"}, // ".." never cancels another ".."
         {"/a/..b/c", "/a/..b/c"},    // a name that begins with ".." is a name
-        {"/a/b..", "/a/b.."},
-        {"a.b/c.d", "a.b/c.d"},
-        {"", ""},
+        {"/a/b..", "/a/b.."}, {"a.b/c.d", "a.b/c.d"}, {"", ""},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.input);
@@ -69,8 +58,7 @@ TEST(RelativeDirPath, ComputesTheWayFromOneDirectoryToAnother)
         {"/home/u/proj/", "/home/u//proj", true, ""},
         {"/home/u/proj/a/b", "/home/u/proj", true, "../.."},
         {"/home/u/Proj", "/home/u/proj", true, "../proj"}, // case matters
-        {"/home/u", "/opt/tools", false, ""},
-        {"/home/u", ".", true, ""},
+        {"/home/u", "/opt/tools", false, ""}, {"/home/u", ".", true, ""},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(std::string(c.from) + " -> " + c.to);

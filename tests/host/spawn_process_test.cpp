@@ -31,13 +31,10 @@ TEST(BufferToLines, SplitsAtLineEnds)
         QStringList expected;
     };
     const Case cases[] = {
-        {"", {}},
-        {"one\ntwo\n", {"one", "two"}},
-        {"a\r\nbc", {"a", "bc"}},
+        {"", {}}, {"one\ntwo\n", {"one", "two"}}, {"a\r\nbc", {"a", "bc"}},
         {"a\rxy", {"a", "y"}}, // CR swallows the character after it
         {"x", {"x"}},          // a final fragment is a line, even a short one
-        {"a\n\nb", {"a", QString(), "b"}},
-        {"end\r", {"end"}},
+        {"a\n\nb", {"a", QString(), "b"}}, {"end\r", {"end"}},
         {"\xe9t\xe9\n", {QString::fromLatin1("\xe9t\xe9")}},
     };
     for (const Case &c : cases) {

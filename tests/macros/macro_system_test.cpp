@@ -22,65 +22,34 @@ protected:
     void TearDown() override { macroSystem.reset(); }
 };
 
-struct ExpansionCase
+// Names are case-sensitive and not trimmed; references that never resolve end the expansion.
+TEST(MacroExpansion, ReferencesFallbacksLiteralsAndExactNames)
 {
-    const char *text;
-    const char *expected;
-};
-
-TEST(MacroExpansion, ReferencesFallbacksAndLiterals)
-{
-    const Table table{{"A", "1"}, {"F(x)", "fx"}, {"Empty", ""}, {"Ref", "$(A)"}};
-    const ExpansionCase cases[] = {
-        {"x$(A)y", "x1y"},
-        {"$(B)", "$(B)"},
-        {"$(B:dflt)", "dflt"},
-        {"$(A:dflt)", "1"},
-        {"$$(A)", "$1"},
-        {"cost $5", "cost $5"},
-        {"$(A", "$(A"},
-        {"x$(A)$(A", "x1$(A"},
-        {"$(B:$(A))", "1"},
-        {"$(B::$(A))", "$(A)"},
-        {"$(B:)", ""},
-        {"$(F(x))", "fx"},
-        {"$()", "$()"},
-        {"$", "$"},
-        {"a$", "a$"},
-        {"$(Empty)z", "z"},
-        {"$(A)$(A)$(A)", "111"},
+    const Table table{{"A", "1"}, {"F(x)", "fx"}, {"Empty", ""}, {"Ref", "$(A)"},
+                      {"Self", "$(B:$(Self))"}, {"B1", "x"}, {"Loop", "$(X:$(Loop))"},
+                      {"Name", "v"}, {" Pad", "p"}};
+    const struct
+    {
+        const char *text;
+        const char *expected;
+    } cases[] = {
+        {"x$(A)y", "x1y"}, {"$(B)", "$(B)"}, {"$(B:dflt)", "dflt"}, {"$(A:dflt)", "1"},
+        {"$$(A)", "$1"}, {"cost $5", "cost $5"}, {"$(A", "$(A"}, {"x$(A)$(A", "x1$(A"},
+        {"$(B:$(A))", "1"}, {"$(B::$(A))", "$(A)"}, {"$(B:)", ""}, {"$(F(x))", "fx"},
+        {"$()", "$()"}, {"$", "$"}, {"a$", "a$"}, {"$(Empty)z", "z"}, {"$(A)$(A)$(A)", "111"},
         {"$(B:x:y)", "x:y"},
         // A value is inserted as written: only a reference with a "$" inside asks for another
         // pass, which then expands the whole text.
-        {"$(Ref)", "$(A)"},
-        {"$(Ref) $(B:$(A))", "1 1"},
-        {"$(B:$(C:$(A)))", "1"},
+        {"$(Ref)", "$(A)"}, {"$(Ref) $(B:$(A))", "1 1"}, {"$(B:$(C:$(A)))", "1"},
         {"$(B:$(C))", "$(C)"},
         // A literal fallback ends the passes, even one asked for earlier in the text.
         {"$(B:$(A)) $(C::$(A))", "$(A) $(A)"},
-    };
-    for (const ExpansionCase &c : cases) {
-        SCOPED_TRACE(c.text);
-        EXPECT_EQ(macroSystem.replaceMacros(table, QString::fromUtf8(c.text)),
-                  QString::fromUtf8(c.expected));
-    }
-}
-
-// Names are case-sensitive and not trimmed; references that never resolve end the expansion.
-TEST(MacroExpansion, NamesAreExactAndUnresolvableReferencesEnd)
-{
-    const Table table{{"A", "$(B:$(A))"}, {"B1", "x"}, {"Loop", "$(X:$(Loop))"}, {"Name", "v"},
-                      {" Pad", "p"}};
-    const ExpansionCase cases[] = {
-        {"$(name)", "$(name)"},
-        {"$(Pad)", "$(Pad)"},
-        {"$( Pad)", "p"},
+        {"$(name)", "$(name)"}, {"$(Pad)", "$(Pad)"}, {"$( Pad)", "p"},
         {"$(A$(B))", "$(A$(B))"}, // the name itself holds a "$": stays as written
-        {"$(A$(B)", "$(A$(B)"},
-        {"$(Y:$(A))", "$(B:$(A))"},
+        {"$(A$(B)", "$(A$(B)"}, {"$(Y:$(Self))", "$(B:$(Self))"},
         {"$(Y:$(Loop)) tail", "$(X:$(Loop)) tail"},
     };
-    for (const ExpansionCase &c : cases) {
+    for (const auto &c : cases) {
         SCOPED_TRACE(c.text);
         EXPECT_EQ(macroSystem.replaceMacros(table, QString::fromUtf8(c.text)),
                   QString::fromUtf8(c.expected));
@@ -125,12 +94,8 @@ TEST(MacroListText, StringListFromString)
 {
     const ListCase cases[] = {
         {"a;;b\\;c;d\\\\", false, {"a", "b;c", "d\\"}},
-        {"a;;b\\;c;d\\\\", true, {"a", "", "b;c", "d\\"}},
-        {"", false, {}},
-        {"", true, {""}},
-        {";", true, {"", ""}},
-        {"a;", false, {"a"}},
-        {"a\\", false, {"a\\"}},
+        {"a;;b\\;c;d\\\\", true, {"a", "", "b;c", "d\\"}}, {"", false, {}}, {"", true, {""}},
+        {";", true, {"", ""}}, {"a;", false, {"a"}}, {"a\\", false, {"a\\"}},
         {"\\x\\y", false, {"xy"}},
     };
     for (const ListCase &c : cases) {

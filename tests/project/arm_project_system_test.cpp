@@ -137,8 +137,7 @@ TEST_F(ApplicableSettingsTest, SettingsFollowFileTypeProjectTypeAndArchitecture)
           "linker_memory_map_macros", "build_exclude_from_build", "build_always_rebuild"},
          {}},
         {"Unheard Of", nullptr,
-         {"project_dependencies", "macros", "build_exclude_from_build", "build_always_rebuild"},
-         {},
+         {"project_dependencies", "macros", "build_exclude_from_build", "build_always_rebuild"}, {},
          true},
     };
     for (const Case &c : cases) {

@@ -46,16 +46,11 @@ TEST_F(BadSolutionTest, EveryBrokenFileGivesOneClearLoadError)
         QString text; // the reader's message, or the whole text for Exact
     };
     const Case cases[] = {
-        {"empty.zav", NotASolution, {}},
-        {"elf_binary.zav", NotASolution, {}},
-        {"utf16.zav", NotASolution, {}},
-        {"truncated_tag.zav", NotASolution, {}},
-        {"unclosed_root.zav", NotASolution, {}},
-        {"nul_inside.zav", NotASolution, {}},
-        {"no_doctype.zav", NotASolution, {}},
-        {"doctype_subset.zav", NotASolution, {}},
-        {"wrong_doctype.zav", NotASolution, {}},
-        {"root_is_project.zav", NotASolution, {}},
+        {"empty.zav", NotASolution, {}}, {"elf_binary.zav", NotASolution, {}},
+        {"utf16.zav", NotASolution, {}}, {"truncated_tag.zav", NotASolution, {}},
+        {"unclosed_root.zav", NotASolution, {}}, {"nul_inside.zav", NotASolution, {}},
+        {"no_doctype.zav", NotASolution, {}}, {"doctype_subset.zav", NotASolution, {}},
+        {"wrong_doctype.zav", NotASolution, {}}, {"root_is_project.zav", NotASolution, {}},
         {"binary_after_lt.zav", ReaderError, "bad tagName"},
         {"truncated_value.zav", ReaderError, "bad tagName"},
         {"single_quotes.zav", ReaderError, "bad tagName"},

@@ -190,11 +190,8 @@ TEST_F(SettingsTest, ConfigurationsOfferedByFlags)
         QStringList expected;
     };
     const Case cases[] = {
-        {4, {"Debug", "Release"}},
-        {6, {"ARM Flash Debug", "Debug", "Release"}},
-        {5, {"Common", "Debug", "Release"}},
-        {2, {"ARM Flash Debug"}},
-        {0, {"Common"}},
+        {4, {"Debug", "Release"}}, {6, {"ARM Flash Debug", "Debug", "Release"}},
+        {5, {"Common", "Debug", "Release"}}, {2, {"ARM Flash Debug"}}, {0, {"Common"}},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.flags);
@@ -223,10 +220,8 @@ TEST_F(SettingsTest, BatchBuildConfigurationsMatchNamesAndWildcards)
     const Case cases[] = {
         {"debug;Rel*", {"Debug", "Release", "Release Flash"}},
         // A "?" alone does not make a pattern: the entry is then a plain name.
-        {"Rel?ase;*Flash;release", {"Release Flash", "Release"}},
-        {"Re*?ase", {"Release"}},
-        {"rel*;Nothing;;", {}},
-        {"Common", {"Common"}},
+        {"Rel?ase;*Flash;release", {"Release Flash", "Release"}}, {"Re*?ase", {"Release"}},
+        {"rel*;Nothing;;", {}}, {"Common", {"Common"}},
         {"*", {"Debug", "Release", "Release Flash"}},
     };
     for (const Case &c : cases) {

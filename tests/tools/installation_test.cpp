@@ -29,21 +29,12 @@ protected:
 
 TEST_F(Installation, HeadersCompileOrdinaryCAndCpp)
 {
-    const char *source = R"(#include <stdio.h>
-#include <stdlib.h>
-#include <string.h>
-#include <stdint.h>
-#include <stddef.h>
-#include <stdarg.h>
-#include <stdbool.h>
-#include <limits.h>
-#include <float.h>
-#include <math.h>
-#include <ctype.h>
-#include <errno.h>
-#include <time.h>
-#include <debugio.h>
-#if INT_MAX != 2147483647 || CHAR_BIT != 8 || !defined(PATH_MAX) || UINT32_MAX != 4294967295u
+    QString source;
+    for (const char *header : {"stdio", "stdlib", "string", "stdint", "stddef", "stdarg",
+                               "stdbool", "limits", "float", "math", "ctype", "errno", "time",
+                               "debugio"})
+        source += QStringLiteral("#include <%1.h>\n").arg(QLatin1String(header));
+    source += R"(#if INT_MAX != 2147483647 || CHAR_BIT != 8 || !defined(PATH_MAX) || UINT32_MAX != 4294967295u
 #error "limits are wrong"
 #endif
 int f(void) { return (int)sizeof(size_t) + (int)INT8_MIN; }

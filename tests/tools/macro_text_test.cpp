@@ -31,21 +31,12 @@ TEST(MacroText, ExpandsReferencesLikeTheBuild)
         int maxPasses = 32;
     };
     const Case cases[] = {
-        {"x$(A)y", "x1y"},
-        {"$(B)", "$(B)"},
-        {"$(B:dflt)", "dflt"},
-        {"$(A:dflt)", "1"},
-        {"$$(A)", "$1"},
-        {"cost $5", "cost $5"},
-        {"$(A", "$(A"},
-        {"$(B:$(A))", "1"},
-        {"$(B::$(A))", "$(A)"},
-        {"$(F(x))", "f"},
-        {"<map board=\"$(Board)\"/>", "<map board=\"stm\"/>"},
-        {"$()", "$()"},
+        {"x$(A)y", "x1y"}, {"$(B)", "$(B)"}, {"$(B:dflt)", "dflt"}, {"$(A:dflt)", "1"},
+        {"$$(A)", "$1"}, {"cost $5", "cost $5"}, {"$(A", "$(A"}, {"$(B:$(A))", "1"},
+        {"$(B::$(A))", "$(A)"}, {"$(F(x))", "f"},
+        {"<map board=\"$(Board)\"/>", "<map board=\"stm\"/>"}, {"$()", "$()"},
         // A value is not expanded again unless a reference brought a dollar.
-        {"$(Ref)", "$(A)"},
-        {"$(Missing:$(Ref))", "$(A)"},
+        {"$(Ref)", "$(A)"}, {"$(Missing:$(Ref))", "$(A)"},
         // Self references stop after the limit.
         {"$(Loop)", "$(Missing:$(Loop))", 3},
     };

@@ -50,13 +50,4 @@ TEST(Mkhdr, WritesEveryRegisterFieldAndValueOfAMemoryMap)
               "\n#endif\n");
 }
 
-TEST(Mkhdr, MissingMemoryMapFails)
-{
-    QTemporaryDir dir;
-    const RunResult result = runProgram(QStringLiteral(KESTREL_ROOT_DIR "/bin/mkhdr"),
-                                        {"missing.xml", "out.h"}, dir.path());
-    EXPECT_EQ(result.status, 1);
-    EXPECT_TRUE(result.err.contains("cannot load memory map file \"missing.xml\""));
-}
-
 } // namespace

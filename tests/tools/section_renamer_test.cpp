@@ -37,13 +37,11 @@ TEST(SectionRenamer, LeavesOtherLinesAlone)
         "\t.section\t.debug_info,\"\",%progbits", // not a default section
         "\t.section\t.textual",                   // only a prefix of ".text"
         "\t.section\t.vectors,\"ax\"",
-        "main:",
-        "\tldr\tr3, .L3",
+        "main:", "\tldr\tr3, .L3",
         "\t.word\t.data",    // a reference, not a directive
         "\t.text_start = 0", // a symbol that starts like the directive
         "\t.data 1 extra",   // not the directive's form
-        "\t.previous",
-        "",
+        "\t.previous", "",
     };
     for (const char *line : lines) {
         SCOPED_TRACE(line);

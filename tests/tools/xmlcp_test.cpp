@@ -22,13 +22,18 @@ TEST(Xmlcp, CopiesWithReferencesExpandedFromTheCommandLineThenTheEnvironment)
         "<board name=\"lm3s6965\" clock=\"8000000\" home=\"/home/fw\" keep=\"$(Unknown)\"/>\n");
 }
 
-TEST(Xmlcp, UnreadableSourceFails)
+// mkhdr and xmlcp both end with status 1 and name the input they could not read.
+TEST(ToolInputs, AMissingInputFailsNamingIt)
 {
     QTemporaryDir dir;
-    const RunResult result = runProgram(QStringLiteral(KESTREL_ROOT_DIR "/bin/xmlcp"),
-                                        {"missing.xml", "out.xml"}, dir.path());
-    EXPECT_EQ(result.status, 1);
-    EXPECT_TRUE(result.err.contains("cannot read \"missing.xml\""));
+    for (const auto &[tool, message] :
+         {std::pair{"mkhdr", "cannot load memory map file \"missing.xml\""},
+          std::pair{"xmlcp", "cannot read \"missing.xml\""}}) {
+        const RunResult result = runProgram(QStringLiteral(KESTREL_ROOT_DIR "/bin/") + tool,
+                                            {"missing.xml", "out.h"}, dir.path());
+        EXPECT_EQ(result.status, 1) << tool;
+        EXPECT_TRUE(result.err.contains(message)) << qPrintable(result.err);
+    }
 }
 
 } // namespace

@@ -77,9 +77,7 @@ TEST_F(XMLNodeEditing, ReparentChildrenAfterSplicesAChain)
         const char *expected;
     };
     const Case cases[] = {
-        {"a", "p{a x y b c}"},
-        {"c", "p{a b c x y}"},
-        {nullptr, "p{a b c x y}"},
+        {"a", "p{a x y b c}"}, {"c", "p{a b c x y}"}, {nullptr, "p{a b c x y}"},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.after ? c.after : "null");

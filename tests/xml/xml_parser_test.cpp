@@ -21,52 +21,34 @@ struct TreeCase
 
 // Every input here loads without error.
 const TreeCase kTreeCases[] = {
-    {"<a x=\"1\" x=\"2\"/>", false, "a[x=2]"},
-    {"<a x = \"1\"\n y=\"2\" />", false, "a[x=1,y=2]"},
-    {"<a b c=\"1\"/>", false, "a[c=1]"},
-    {"<a v=\"one\ntwo\"/>", false, "a[v=one\ntwo]"},
+    {"<a x=\"1\" x=\"2\"/>", false, "a[x=2]"}, {"<a x = \"1\"\n y=\"2\" />", false, "a[x=1,y=2]"},
+    {"<a b c=\"1\"/>", false, "a[c=1]"}, {"<a v=\"one\ntwo\"/>", false, "a[v=one\ntwo]"},
     {"<a v=\"\"/>", false, "a[v=]"},
     {"<my-tag:x_1 _a=\"1\" -b=\"2\" :c=\"3\"/>", false, "my-tag:x_1[_a=1,-b=2,:c=3]"},
     // References in attribute values.
     {"<a v=\"&lt;b&gt; &quot;q&quot;\"/>", false, "a[v=<b> \"q\"]"},
     {"<a v=\"&#65;&#x41;&#x4a;&#x4A;\"/>", false, "a[v=AAJJ]"},
-    {"<a v=\"&#321;\"/>", false, "a[v=A]"},
-    {"<a v=\"x&#;y\"/>", false, "a[v=x]"},
+    {"<a v=\"&#321;\"/>", false, "a[v=A]"}, {"<a v=\"x&#;y\"/>", false, "a[v=x]"},
     {"<a v=\"&amp;&apos;&nbsp;\"/>", false, "a[v=&amp;&apos;&nbsp;]"},
     {"<a v=\"&#12 &gt &#1a; &#X41;\"/>", false, "a[v=&#12 &gt &#1a; &#X41;]"},
-    {"<a v=\"&\"/>", false, "a[v=&]"},
-    {"<a v=\"a\r\nb\"/>", false, "a[v=a\r\nb]"},
+    {"<a v=\"&\"/>", false, "a[v=&]"}, {"<a v=\"a\r\nb\"/>", false, "a[v=a\r\nb]"},
     // Character data, comments and CDATA sections.
-    {"<a>x &amp; y</a>", true, "a{\"x &amp; y\"}"},
-    {"<a>&lt;b&gt;&#65;</a>", true, "a{\"<b>A\"}"},
-    {"<a>x\r\ny\r\n</a>", true, "a{\"x\ny\n\"}"},
-    {"<a>x</a>", false, "a"},
+    {"<a>x &amp; y</a>", true, "a{\"x &amp; y\"}"}, {"<a>&lt;b&gt;&#65;</a>", true, "a{\"<b>A\"}"},
+    {"<a>x\r\ny\r\n</a>", true, "a{\"x\ny\n\"}"}, {"<a>x</a>", false, "a"},
     {"<a> <!-- c --> <b/> </a>", false, "a{b}"},
     {"<a> <!-- c --> <b/> </a>", true, "a{\" \" ! c  \" \" b \" \"}"},
-    {"<a><!----></a>", true, "a{!}"},
-    {"<a><![CDATA[x<y]]></a>", false, "a{?x<y}"},
+    {"<a><!----></a>", true, "a{!}"}, {"<a><![CDATA[x<y]]></a>", false, "a{?x<y}"},
     {"<a><![CDATA[<!-- -->]]></a>", true, "a{?<!-- -->}"},
     {"<!-- outside --><a/><!-- after -->", true, "a"},
-    {"<a><?pi data?></a>", true, "a{\" data?>\"}"},
-    {"<a><!-x></a>", true, "a{\"x>\"}"},
+    {"<a><?pi data?></a>", true, "a{\" data?>\"}"}, {"<a><!-x></a>", true, "a{\"x>\"}"},
     // Document structure.
-    {"", false, "(null)"},
-    {"   \n ", false, "(null)"},
-    {"\xEF\xBB\xBF<a/>", false, "(null)"},
-    {"text before <a/>", false, "(null)"},
-    {"<a/>text after", true, "a"},
-    {"<a><b><c/></b><d/></a>", false, "a{b{c} d}"},
-    {"<a/><b/>", false, "b"},
-    {"<a><b/>", false, "(null)"},
-    {"<a></a></b>", false, "a"},
-    {"</x><a/>", false, "a"},
-    {"<a><b></b x>", false, "(null)"},
-    {"<a / b>", false, "(null)"},
-    {"<!-- never ends <a/>", false, "(null)"},
-    {"<a><![CDATA[ never ends </a>", false, "(null)"},
-    {"<a", false, "(null)"},
-    {"<a x=\"unterminated", false, "(null)"},
-    {"<", false, "(null)"},
+    {"", false, "(null)"}, {"   \n ", false, "(null)"}, {"\xEF\xBB\xBF<a/>", false, "(null)"},
+    {"text before <a/>", false, "(null)"}, {"<a/>text after", true, "a"},
+    {"<a><b><c/></b><d/></a>", false, "a{b{c} d}"}, {"<a/><b/>", false, "b"},
+    {"<a><b/>", false, "(null)"}, {"<a></a></b>", false, "a"}, {"</x><a/>", false, "a"},
+    {"<a><b></b x>", false, "(null)"}, {"<a / b>", false, "(null)"},
+    {"<!-- never ends <a/>", false, "(null)"}, {"<a><![CDATA[ never ends </a>", false, "(null)"},
+    {"<a", false, "(null)"}, {"<a x=\"unterminated", false, "(null)"}, {"<", false, "(null)"},
 };
 
 } // namespace
@@ -91,15 +73,11 @@ struct ErrorCase
 };
 
 const ErrorCase kErrorCases[] = {
-    {"<a title='t'/>", "bad tagName", 0},
-    {"<a x=1/>", "bad tagName", 0},
-    {"<a x=\"1\"\"/>", "bad tagName", 0},
-    {"<a\n x=\"1\"\n 9=\"2\"/>", "bad tagName", 2},
+    {"<a title='t'/>", "bad tagName", 0}, {"<a x=1/>", "bad tagName", 0},
+    {"<a x=\"1\"\"/>", "bad tagName", 0}, {"<a\n x=\"1\"\n 9=\"2\"/>", "bad tagName", 2},
     {"<r>\n<a x=\"multi\nline\" $=\"\"/></r>", "bad tagName", 2},
-    {"<a><b></a>", "tagName mismatch", 0},
-    {"<a>\n  <b>\n</a>", "tagName mismatch", 2},
-    {"<a>\n</A>", "tagName mismatch", 1},
-    {"<a></ab>", "tagName mismatch", 0},
+    {"<a><b></a>", "tagName mismatch", 0}, {"<a>\n  <b>\n</a>", "tagName mismatch", 2},
+    {"<a>\n</A>", "tagName mismatch", 1}, {"<a></ab>", "tagName mismatch", 0},
 };
 
 } // namespace
@@ -142,15 +120,12 @@ TEST(XMLParser, OddDeclarationsAndDocTypesDoNotStopTheParse)
         const char *version;  // what the declaration still managed to set
     };
     const Case cases[] = {
-        {"<?xml version='1.0'?><a/>", nullptr},
-        {"<?xml version=\"1.0\" > <a/>", "1.0"},
-        {"<?xml encoding=\"x\" version=1.0 ?><a/>", nullptr},
-        {"<?xml ??? ?><a/>", nullptr},
+        {"<?xml version='1.0'?><a/>", nullptr}, {"<?xml version=\"1.0\" > <a/>", "1.0"},
+        {"<?xml encoding=\"x\" version=1.0 ?><a/>", nullptr}, {"<?xml ??? ?><a/>", nullptr},
         {"<?xml version=\"1\" junk=\"2\" stray version=\"3\"?><a/>", "3"},
         {"<!DOCTYPE board SYSTEM \"board.dtd\"><a/>", nullptr},
         {"<!DOCTYPE board [ <!ELEMENT a EMPTY> ]><a/>", nullptr},
-        {"<!ELEMENT a EMPTY><a/>", nullptr},
-        {"<?other version=\"2\"?><a/>", nullptr},
+        {"<!ELEMENT a EMPTY><a/>", nullptr}, {"<?other version=\"2\"?><a/>", nullptr},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.text);
