@@ -37,55 +37,24 @@ QMap<QString, QByteArray> outputs(const QString &root, const QStringList &direct
     return files;
 }
 
-// A library of half the files and an executable of the other half, main and the board's
-// start-up code; every source includes the shared header. `probe` makes each compilation run
-// probe.sh first, which notes how many compilations are running at that moment.
+// The fixture's library takes half the files and its executable the other half, with main and
+// the board's start-up code; every source includes the shared header. `probe` makes each
+// compilation of the library run probe.sh first, which notes how many compilations are running
+// at that moment.
 void writeProject(const QString &root, bool probe)
 {
-    writeTextFile(root + QStringLiteral("/inc/shared.h"),
-                  QStringLiteral("#define SCALE 3\nint lib_f0(int x);\n"));
-    QString libraryFiles;
-    QString appFiles;
+    ASSERT_TRUE(copyFixture("parallel", root));
     for (int i = 0; i < kFiles; ++i) {
-        const bool inLibrary = i < kFiles / 2;
-        const QString name = QStringLiteral("f%1.c").arg(i);
-        writeTextFile(root + (inLibrary ? QStringLiteral("/lib/") : QStringLiteral("/app/")) + name,
-                      QStringLiteral("#include \"shared.h\"\nint %1_f%2(int x) { return x * SCALE "
-                                     "+ %2; }\n")
-                          .arg(inLibrary ? QStringLiteral("lib") : QStringLiteral("app"))
-                          .arg(i));
-        (inLibrary ? libraryFiles : appFiles) +=
-            QStringLiteral("    <file file_name=\"%1\"/>\n").arg(name);
+        const QString project = i < kFiles / 2 ? "lib" : "app";
+        ASSERT_TRUE(writeTextFile(
+            QStringLiteral("%1/%2/f%3.c").arg(root, project).arg(i),
+            QStringLiteral("#include \"shared.h\"\nint %1_f%2(int x) { return x * SCALE + %2; }\n")
+                .arg(project)
+                .arg(i)));
     }
-    writeTextFile(root + QStringLiteral("/app/main.c"),
-                  QStringLiteral("#include \"shared.h\"\nint main(void) { return lib_f0(1) & 1; "
-                                 "}\n"));
-    writeTextFile(root + QStringLiteral("/lib/probe.sh"),
-                  QStringLiteral("touch running.$1\nsleep 0.4\nls running.* | wc -l >> "
-                                 "overlap.log\nrm running.$1\n"));
-    const QString preBuild =
-        probe ? QStringLiteral(" compile_pre_build_command=\"sh probe.sh $(InputName)\"")
-              : QString();
-    writeTextFile(
-        root + QStringLiteral("/parallel.zav"),
-        QStringLiteral(
-            "<!DOCTYPE Quillmark_Project_File>\n<solution Name=\"parallel\" version=\"2\">\n"
-            "  <project Name=\"lib\">\n"
-            "    <configuration Name=\"Common\" project_type=\"Library\" "
-            "project_directory=\"lib\"%1/>\n%2  </project>\n"
-            "  <project Name=\"app\">\n"
-            "    <configuration Name=\"Common\" project_type=\"Executable\" "
-            "project_directory=\"app\" project_dependencies=\"lib\" link_IOLibraryName=\"debug\" "
-            "linker_memory_map_file=\"$(StudioDir)/targets/lm3s6965evb/memory_map.xml\"/>\n"
-            "%3    <file file_name=\"main.c\"/>\n"
-            "    <file file_name=\"$(StudioDir)/targets/lm3s6965evb/startup.s\"/>\n"
-            "  </project>\n"
-            "  <configuration Name=\"Common\" arm_architecture=\"v7M\" arm_core_type=\"Cortex-M3\" "
-            "arm_instruction_set=\"Thumb\" arm_fp_abi=\"None\" "
-            "c_user_include_directories=\"../inc\"/>\n"
-            "  <configuration Name=\"Release\" build_debug_information=\"No\"/>\n"
-            "</solution>\n")
-            .arg(preBuild, libraryFiles, appFiles));
+    const QString zav = root + "/parallel.zav";
+    const QString preBuild = " compile_pre_build_command=\"sh probe.sh $(InputName)\"";
+    ASSERT_TRUE(!probe || writeTextFile(zav, readTextFile(zav).replace("\"lib\"/>", "\"lib\"" + preBuild + "/>")));
 }
 
 class ParallelBuild : public WorkDir

@@ -4,51 +4,29 @@
 
 namespace {
 
-// Line numbers matter: the expected report below names them.
-const char kMistakes[] = R"zav(<!DOCTYPE Quillmark_Project_File>
-<solution Name="mistakes" version="2">
-  <project Name="app">
-    <configuration Name="Common" project_type="Executable"
-                   c_preprocesor_definitions="X"
-                   project_dependencies="lib;libz"/>
-    <folder Name="a" fliter="c">
-      <file file_name="a/util.c"/>
-    </folder>
-    <file file_name="b/util.c">
-      <configuration Name="Debug" build_quiet="Yes"/>
-    </file>
-    <file file_name="main.c" c_user_include_directories="inc"/>
-  </project>
-  <project Name="lib">
-    <configuration Name="Common" project_type="Library"/>
-  </project>
-  <configuration Name="Debug" gcc_optimization_level="Level 4"
-                 c_user_include_directory="inc" build_quietly="yes"/>
-</solution>
-)zav";
-
 using SolutionCheck = WorkDir;
 
 TEST_F(SolutionCheck, ReportsEachMistakeWithItsLineAndTheNearestName)
 {
-    ASSERT_TRUE(writeTextFile(at("s.zav"), kMistakes));
-    const RunResult r = kestrel({"-check", "s.zav"});
+    // Line numbers matter: the report names them.
+    ASSERT_TRUE(copy("solution_check"));
+    const RunResult r = kestrel({"-check", "broken.zav"});
     EXPECT_EQ(r.status, 1) << qPrintable(r.err);
     const QStringList expected{
-        "s.zav:5: unknown property c_preprocesor_definitions (did you mean "
+        "broken.zav:5: unknown property c_preprocesor_definitions (did you mean "
         "c_preprocessor_definitions?)",
-        "s.zav:6: project_dependencies names \"libz\", which is no project of the solution (did "
+        "broken.zav:6: project_dependencies names \"libz\", which is no project of the solution (did "
         "you mean lib?)",
-        "s.zav:7: unknown attribute fliter of <folder> (did you mean filter?)",
-        "s.zav:10: b/util.c compiles to the same object file as a/util.c (line 8): "
+        "broken.zav:7: unknown attribute fliter of <folder> (did you mean filter?)",
+        "broken.zav:10: b/util.c compiles to the same object file as a/util.c (line 8): "
         "Debug/util.o in configuration Debug; set build_object_file_name on one of them",
-        "s.zav:11: unknown property build_quiet (did you mean build_quietly?)",
-        "s.zav:13: c_user_include_directories is a property: it takes effect only on a "
+        "broken.zav:11: unknown property build_quiet (did you mean build_quietly?)",
+        "broken.zav:13: c_user_include_directories is a property: it takes effect only on a "
         "configuration element",
-        "s.zav:18: value \"Level 4\" of gcc_optimization_level is not one of None, Level 1, "
+        "broken.zav:18: value \"Level 4\" of gcc_optimization_level is not one of None, Level 1, "
         "Level 2, Level 3, Optimize For Size",
-        "s.zav:19: value \"yes\" of build_quietly is not one of Yes, No",
-        "s.zav:19: unknown property c_user_include_directory (did you mean "
+        "broken.zav:19: value \"yes\" of build_quietly is not one of Yes, No",
+        "broken.zav:19: unknown property c_user_include_directory (did you mean "
         "c_user_include_directories?)",
     };
     EXPECT_EQ(r.out.split('\n', Qt::SkipEmptyParts), expected);
