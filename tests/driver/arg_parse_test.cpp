@@ -118,12 +118,7 @@ TEST_F(ArgParseTest, OptionsAndArgumentsInOrder)
 
 TEST_F(ArgParseTest, ArgifyLineSplitsAtBlanksAndQuotes)
 {
-    struct Case
-    {
-        const char *text;
-        Seen expected;
-    };
-    const Case cases[] = {
+    const std::pair<const char *, Seen> cases[] = {
         {"-config \"My Config\"", {"-config", "My Config"}}, {"  a   b  ", {"a", "b"}},
         {"\"\" x", {"", "x"}},
         {"\"a\"\"b\"c", {"a", "b", "c"}},    // no blank needed after a closing quote
@@ -131,13 +126,13 @@ TEST_F(ArgParseTest, ArgifyLineSplitsAtBlanksAndQuotes)
         {"a\tb c\r\n", {"a\tb", "c\r"}},     // only blanks separate; the line ends at LF
         {"one\ntwo", {"one"}}, {"", {}},
     };
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.text);
+    for (const auto &[text, expected] : cases) {
+        SCOPED_TRACE(text);
         std::vector<char *> words;
-        const int n = parser.argifyLine("f", 1, c.text, words);
+        const int n = parser.argifyLine("f", 1, text, words);
         Seen got(words.begin(), words.end());
-        EXPECT_EQ(got, c.expected);
-        EXPECT_EQ(n, int(c.expected.size()));
+        EXPECT_EQ(got, expected);
+        EXPECT_EQ(n, int(expected.size()));
     }
     EXPECT_EQ(reporter.errorCount, 0);
 }

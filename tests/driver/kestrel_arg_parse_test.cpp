@@ -84,18 +84,13 @@ TEST_F(KestrelOptions, ImmediateOptionsActWhenMet)
 
 TEST_F(KestrelOptions, BuildFlagsFollowCleanRebuildAndVerbose)
 {
-    struct Case
-    {
-        std::vector<std::string> words;
-        int flags;
-    };
-    const Case cases[] = {
+    const std::pair<std::vector<std::string>, int> cases[] = {
         {{}, BuildQuiet}, {{"-verbose"}, 0}, {{"-clean"}, 15}, {{"-clean", "-verbose"}, 7},
         {{"-rebuild"}, BuildRebuild | BuildQuiet}, {{"-rebuild", "-clean", "-verbose"}, 7},
     };
-    for (const Case &c : cases) {
+    for (const auto &[words, flags] : cases) {
         KestrelArgParse fresh;
-        parse(c.words, &fresh);
-        EXPECT_EQ(fresh.buildFlags(), c.flags) << testing::PrintToString(c.words);
+        parse(words, &fresh);
+        EXPECT_EQ(fresh.buildFlags(), flags) << testing::PrintToString(words);
     }
 }

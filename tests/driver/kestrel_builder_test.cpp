@@ -105,18 +105,13 @@ private:
 
 TEST(KestrelBuilderConsole, OnlyPrintableLatin1CharactersAreWritten)
 {
-    struct Case
-    {
-        QString text;
-        QByteArray expected;
-    };
-    const Case cases[] = {
+    const std::pair<QString, QByteArray> cases[] = {
         {"plain text ~", "plain text ~"}, {"tab\there\nnext\r", "tabherenext"},
         {QString::fromLatin1("caf\xe9 \x7f") + QChar(0x263A) + "!", "caf !"}, {"", ""},
     };
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.expected.toStdString());
-        EXPECT_EQ(KestrelBuilder::printable(c.text), c.expected);
+    for (const auto &[text, expected] : cases) {
+        SCOPED_TRACE(expected.toStdString());
+        EXPECT_EQ(KestrelBuilder::printable(text), expected);
     }
 }
 

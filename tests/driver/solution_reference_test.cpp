@@ -178,12 +178,7 @@ TEST_F(SolutionReference, SchemaAcceptsEverySolutionShippedAndEveryTemplateProje
 TEST_F(SolutionReference, SchemaRejectsMisspeltNamesAndValuesNamingThem)
 {
     ASSERT_FALSE(QStandardPaths::findExecutable("xmllint").isEmpty());
-    struct Case
-    {
-        const char *body;
-        const char *complaint;
-    };
-    const Case cases[] = {
+    const std::pair<const char *, const char *> cases[] = {
         {R"(<project Name="a"><configuration Name="Common" c_preprocesor_definitions="X"/></project>)",
          "attribute 'c_preprocesor_definitions': The attribute 'c_preprocesor_definitions' is not "
          "allowed"},
@@ -196,14 +191,14 @@ TEST_F(SolutionReference, SchemaRejectsMisspeltNamesAndValuesNamingThem)
     };
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
-    for (const Case &c : cases) {
+    for (const auto &[body, complaint] : cases) {
         const QString path = dir.path() + "/s.zav";
         ASSERT_TRUE(writeTextFile(path, QStringLiteral("<!DOCTYPE Quillmark_Project_File>\n"
                                                        "<solution Name=\"s\" version=\"2\">")
-                                            + c.body + QStringLiteral("</solution>\n")));
+                                            + body + QStringLiteral("</solution>\n")));
         const RunResult result = validate({path});
-        EXPECT_NE(result.status, 0) << c.body;
-        EXPECT_TRUE(result.err.contains(c.complaint)) << qPrintable(result.err);
+        EXPECT_NE(result.status, 0) << body;
+        EXPECT_TRUE(result.err.contains(complaint)) << qPrintable(result.err);
     }
 }
 

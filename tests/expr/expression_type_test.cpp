@@ -61,18 +61,13 @@ TEST(NumberFormat, WritesDigitsInAnyBase)
 
 TEST(NumberFormat, ReadsIntegersWithTheirBasePrefix)
 {
-    struct Case
-    {
-        const char *text;
-        qint64 value;
-    };
-    const Case cases[] = {
+    const std::pair<const char *, qint64> cases[] = {
         {"10", 10},     {"010", 8},       {"0x1F", 31},  {"0b101", 5}, {"  -7", -7},
         {"+3", 3},      {"08", 0},        {"12ab", 12},  {"", 0},      {"0", 0},
         {"18446744073709551615", -1},
     };
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.text);
-        EXPECT_EQ(int64FromString(QString::fromLatin1(c.text)), c.value);
+    for (const auto &[text, value] : cases) {
+        SCOPED_TRACE(text);
+        EXPECT_EQ(int64FromString(QString::fromLatin1(text)), value);
     }
 }

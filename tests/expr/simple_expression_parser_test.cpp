@@ -85,12 +85,7 @@ TEST(SimpleExpressionParser, ConditionsMustBeBoolean)
 
 TEST(SimpleExpressionParser, ReportsEachFaultWithItsMessage)
 {
-    struct Case
-    {
-        const char *text;
-        const char *message;
-    };
-    const Case cases[] = {
+    const std::pair<const char *, const char *> cases[] = {
         {"7/0", "divide by zero"}, {"1 ? 2 : 3", "operator not supported"},
         {"1 = 2", "operator not supported"}, {"1 >>> 2", "operator not supported"},
         {"1 *= 2", "operator not supported"}, {"1, 2", "operator not supported"},
@@ -112,9 +107,9 @@ TEST(SimpleExpressionParser, ReportsEachFaultWithItsMessage)
         // The right operand is evaluated first, and there is no short-circuit.
         {"LEFT + RIGHT", "RIGHT symbol not found"}, {"(1 == 2) && X", "X symbol not found"},
     };
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.text);
-        EXPECT_EQ(failureOf(c.text), QString::fromLatin1(c.message));
+    for (const auto &[text, message] : cases) {
+        SCOPED_TRACE(text);
+        EXPECT_EQ(failureOf(text), QString::fromLatin1(message));
     }
     EXPECT_TRUE(failureOf("1 # 2").startsWith("unrecognised token: "));
 }

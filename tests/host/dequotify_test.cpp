@@ -6,12 +6,7 @@
 
 TEST(Dequotify, SplitsCommandTextIntoWords)
 {
-    struct Case
-    {
-        const char *text;
-        QStringList expected;
-    };
-    const Case cases[] = {
+    const std::pair<const char *, QStringList> cases[] = {
         {"cp a b", {"cp", "a", "b"}}, {"a  b", {"a", "b"}}, {"  lead trail  ", {"lead", "trail"}},
         {"\"\"", {}}, {"x \"\" y", {"x", "y"}}, {"x\\\"y", {"x\"y"}},
         {"\"My Documents/a b.c\" out", {"My Documents/a b.c", "out"}},
@@ -19,8 +14,8 @@ TEST(Dequotify, SplitsCommandTextIntoWords)
         {"a\tb", {"a\tb"}}, // only the blank separates
         {"\"unterminated text", {"unterminated text"}}, {"", {}},
     };
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.text);
-        EXPECT_EQ(dequotify(QString::fromLatin1(c.text)), c.expected);
+    for (const auto &[text, expected] : cases) {
+        SCOPED_TRACE(text);
+        EXPECT_EQ(dequotify(QString::fromLatin1(text)), expected);
     }
 }

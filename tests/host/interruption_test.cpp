@@ -69,23 +69,19 @@ private:
 
 TEST_F(Interrupted, SignalEndsTheWholeProcessGroupOfTheChild)
 {
-    struct Case
-    {
-        int signal;
-        bool collect;
-    };
-    const Case cases[] = {{SIGTERM, true}, {SIGINT, true}, {SIGTERM, false}, {SIGINT, false}};
-    for (const Case &c : cases) {
-        SCOPED_TRACE(testing::Message() << "signal " << c.signal << " collect " << c.collect);
+    const std::pair<int, bool> cases[] = {
+        {SIGTERM, true}, {SIGINT, true}, {SIGTERM, false}, {SIGINT, false}};
+    for (const auto &[signal, collect] : cases) {
+        SCOPED_TRACE(testing::Message() << "signal " << signal << " collect " << collect);
         Interruption::reset();
         QElapsedTimer timer;
         timer.start();
         // The grandchild sleeps long; only the group kill ends it in time.
-        const int status = run(QString("sleep 60 & kill -%1 $PPID; wait").arg(c.signal), c.collect);
+        const int status = run(QString("sleep 60 & kill -%1 $PPID; wait").arg(signal), collect);
         EXPECT_LT(timer.elapsed(), 20000);
         EXPECT_EQ(status, -1);
-        EXPECT_EQ(Interruption::signal(), c.signal);
-        EXPECT_EQ(Interruption::exitStatus(), 128 + c.signal);
+        EXPECT_EQ(Interruption::signal(), signal);
+        EXPECT_EQ(Interruption::exitStatus(), 128 + signal);
         ASSERT_GT(group(), 0);
         EXPECT_EQ(livingMembersAfterAWhile(group()), QStringList());
     }

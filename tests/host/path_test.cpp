@@ -8,12 +8,7 @@
 
 TEST(PathNormalisation, RemovesDotSegmentsAndRepeatedSlashes)
 {
-    struct Case
-    {
-        const char *input;
-        const char *expected;
-    };
-    const Case cases[] = {
+    const std::pair<const char *, const char *> cases[] = {
         {"/a/b/../c", "/a/c"}, {"/a/./b", "/a/b"},
         {"a//b", "a/b"},
         {"/a/.hidden", "/a/.hidden"}, {"/a/b/../../c", "/c"}, {"/a/b/.", "/a/b"}, {"/a/b/..", "/a"},
@@ -24,11 +19,11 @@ TEST(PathNormalisation, RemovesDotSegmentsAndRepeatedSlashes)
         {"/a/..b/c", "/a/..b/c"},    // a name that begins with ".." is a name
         {"/a/b..", "/a/b.."}, {"a.b/c.d", "a.b/c.d"}, {"", ""},
     };
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.input);
-        QString path = QString::fromLatin1(c.input);
+    for (const auto &[input, expected] : cases) {
+        SCOPED_TRACE(input);
+        QString path = QString::fromLatin1(input);
         Path::removeRelativePaths(path);
-        EXPECT_EQ(path, QString::fromLatin1(c.expected));
+        EXPECT_EQ(path, QString::fromLatin1(expected));
     }
 }
 

@@ -25,24 +25,19 @@ ShellRun shell(const QString &script, const QString &directory = QString())
 
 TEST(BufferToLines, SplitsAtLineEnds)
 {
-    struct Case
-    {
-        QByteArray data;
-        QStringList expected;
-    };
-    const Case cases[] = {
+    const std::pair<QByteArray, QStringList> cases[] = {
         {"", {}}, {"one\ntwo\n", {"one", "two"}}, {"a\r\nbc", {"a", "bc"}},
         {"a\rxy", {"a", "y"}}, // CR swallows the character after it
         {"x", {"x"}},          // a final fragment is a line, even a short one
         {"a\n\nb", {"a", QString(), "b"}}, {"end\r", {"end"}},
         {"\xe9t\xe9\n", {QString::fromLatin1("\xe9t\xe9")}},
     };
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.data.toStdString());
-        const QStringList lines = QTx::bufferListToQStringList(c.data);
-        EXPECT_EQ(lines, c.expected);
+    for (const auto &[data, expected] : cases) {
+        SCOPED_TRACE(data.toStdString());
+        const QStringList lines = QTx::bufferListToQStringList(data);
+        EXPECT_EQ(lines, expected);
         for (qsizetype i = 0; i < lines.size(); ++i)
-            EXPECT_EQ(lines.at(i).isNull(), c.expected.at(i).isNull()) << "line " << i;
+            EXPECT_EQ(lines.at(i).isNull(), expected.at(i).isNull()) << "line " << i;
     }
 }
 

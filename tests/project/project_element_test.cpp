@@ -65,20 +65,16 @@ TEST(ProjectElementAttributes, ChangesRecordTimeFlagAndModified)
 
 TEST(ProjectElementFiles, ProjectDirectoryFromCommonProjectDirectory)
 {
-    struct Case
-    {
-        const char *value; // null: no project_directory at all
-        QString directory;
-    };
-    const Case cases[] = {
+    // A null value: no project_directory at all.
+    const std::pair<const char *, QString> cases[] = {
         {nullptr, "/w"}, {"", "/w"}, {"sub", "/w/sub"}, {"../up/./x", "/up/x"}, {"/x", "/x"}};
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.value ? c.value : "(none)");
+    for (const auto &[value, directory] : cases) {
+        SCOPED_TRACE(value ? value : "(none)");
         SmallTree t;
-        if (c.value)
-            configuration(t.project, "Common", {{"project_directory", c.value}});
+        if (value)
+            configuration(t.project, "Common", {{"project_directory", value}});
         t.project->checkDoFileStuff();
-        EXPECT_EQ(t.project->directory, c.directory);
+        EXPECT_EQ(t.project->directory, directory);
     }
 }
 

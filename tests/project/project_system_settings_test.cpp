@@ -35,12 +35,7 @@ protected:
 
 TEST_F(SettingsTest, AtOneNodeTheConfigurationBeatsItsInheritedOnesWhichBeatCommon)
 {
-    struct Case
-    {
-        const char *fileValues;
-        const char *expected;
-    };
-    const Case cases[] = {
+    const std::pair<const char *, const char *> cases[] = {
         {R"(<configuration Name="Debug" x="d"/><configuration Name="Flash" x="f"/><configuration Name="Common" x="c"/>)",
          "d"},
         {R"(<configuration Name="RAM" x="r"/><configuration Name="Flash" x="f"/><configuration Name="Common" x="c"/>)",
@@ -50,11 +45,11 @@ TEST_F(SettingsTest, AtOneNodeTheConfigurationBeatsItsInheritedOnesWhichBeatComm
         {R"(<configuration Name="Debug" x=""/><configuration Name="Common" x="c"/>)", ""},
         {R"(<configuration Name="Release" x="other"/>)", "p"},
     };
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.fileValues);
-        loadStandard("", R"(<configuration Name="Debug" x="p"/>)", "", c.fileValues);
+    for (const auto &[fileValues, expected] : cases) {
+        SCOPED_TRACE(fileValues);
+        loadStandard("", R"(<configuration Name="Debug" x="p"/>)", "", fileValues);
         const QString value = system->settingFor(file, &text, "Debug");
-        EXPECT_EQ(value, c.expected);
+        EXPECT_EQ(value, expected);
         EXPECT_FALSE(value.isNull());
     }
 }
@@ -184,19 +179,14 @@ TEST_F(SettingsTest, ConfigurationsOfferedByFlags)
             <project Name="P"><configuration Name="Sim" Platform="x86"/></project>
             <configuration Name="Sim" Platform="x86"/>)");
     ProjectElement *s = system->solutionElement();
-    struct Case
-    {
-        int flags;
-        QStringList expected;
-    };
-    const Case cases[] = {
+    const std::pair<int, QStringList> cases[] = {
         {4, {"Debug", "Release"}}, {6, {"ARM Flash Debug", "Debug", "Release"}},
         {5, {"Common", "Debug", "Release"}}, {2, {"ARM Flash Debug"}}, {0, {"Common"}},
     };
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.flags);
-        EXPECT_EQ(system->configurations(s, c.flags), c.expected);
-        EXPECT_EQ(system->configurations(nullptr, c.flags), c.expected);
+    for (const auto &[flags, expected] : cases) {
+        SCOPED_TRACE(flags);
+        EXPECT_EQ(system->configurations(s, flags), expected);
+        EXPECT_EQ(system->configurations(nullptr, flags), expected);
     }
     EXPECT_EQ(system->getInheritedConfigurations(s->firstChild, "Debug"),
               (QStringList{"ARM Flash Debug"}));
@@ -212,26 +202,21 @@ TEST_F(SettingsTest, APlatformOtherThanOursInCommonHidesEveryConfiguration)
 
 TEST_F(SettingsTest, BatchBuildConfigurationsMatchNamesAndWildcards)
 {
-    struct Case
-    {
-        const char *patterns;
-        QStringList expected;
-    };
-    const Case cases[] = {
+    const std::pair<const char *, QStringList> cases[] = {
         {"debug;Rel*", {"Debug", "Release", "Release Flash"}},
         // A "?" alone does not make a pattern: the entry is then a plain name.
         {"Rel?ase;*Flash;release", {"Release Flash", "Release"}}, {"Re*?ase", {"Release"}},
         {"rel*;Nothing;;", {}}, {"Common", {"Common"}},
         {"*", {"Debug", "Release", "Release Flash"}},
     };
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.patterns);
+    for (const auto &[patterns, expected] : cases) {
+        SCOPED_TRACE(patterns);
         load(QString(R"(<configuration Name="Debug"/><configuration Name="Release"/>
                         <configuration Name="Release Flash"/>
                         <configuration Name="Hidden" hidden="1"/>
                         <configuration Name="Common" batch_build_configurations="%1"/>)")
-                 .arg(c.patterns));
+                 .arg(patterns));
         EXPECT_EQ(system->getBatchBuildConfigurations(system->solutionElement(), "Debug"),
-                  c.expected);
+                  expected);
     }
 }

@@ -8,12 +8,7 @@ const SectionNames kRenamed{".fast", ".iram", ".izero", ".flashconst"};
 
 TEST(SectionRenamer, RenamesTheDirectivesOfEveryDefaultSection)
 {
-    struct Case
-    {
-        const char *line;
-        const char *expected;
-    };
-    const Case cases[] = {
+    const std::pair<const char *, const char *> cases[] = {
         {"\t.text", "\t.section\t.fast,\"ax\",%progbits"},
         {"\t.data", "\t.section\t.iram,\"aw\",%progbits"},
         {"\t.bss", "\t.section\t.izero,\"aw\",%nobits"},
@@ -25,9 +20,9 @@ TEST(SectionRenamer, RenamesTheDirectivesOfEveryDefaultSection)
         {"\t.section\t.bss.buffer,\"aw\",%nobits", "\t.section\t.izero.buffer,\"aw\",%nobits"},
         {"\t.pushsection .data.rel.ro,\"aw\"", "\t.pushsection .iram.rel.ro,\"aw\""},
     };
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.line);
-        EXPECT_EQ(renameSections(c.line, kRenamed), c.expected);
+    for (const auto &[line, expected] : cases) {
+        SCOPED_TRACE(line);
+        EXPECT_EQ(renameSections(line, kRenamed), expected);
     }
 }
 

@@ -67,12 +67,8 @@ TEST_F(XMLDocumentFile, ANulByteEndsTheInput)
 
 TEST_F(XMLDocumentFile, DocumentTypeProbe)
 {
-    struct Case
-    {
-        QByteArray bytes;
-        const char *docType;  // null when the probe must find none
-    };
-    const Case cases[] = {
+    // A null document type: the probe must find none.
+    const std::pair<QByteArray, const char *> cases[] = {
         {"<?xml version=\"1.0\"?>\n<!DOCTYPE Board_Memory_Definition_File>\n<Root/>",
          "Board_Memory_Definition_File"},
         {"<!DOCTYPE   zav_1 SYSTEM \"x\"><solution/>", "zav_1"},
@@ -84,16 +80,16 @@ TEST_F(XMLDocumentFile, DocumentTypeProbe)
         {"<!DOCTYPE " + QByteArray(1013, 'n') + ">", "(1013 n)"},
     };
     int index = 0;
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.bytes.left(60).constData());
-        const QString path = write(QString("probe%1.xml").arg(index++), c.bytes);
+    for (const auto &[bytes, docType] : cases) {
+        SCOPED_TRACE(bytes.left(60).constData());
+        const QString path = write(QString("probe%1.xml").arg(index++), bytes);
         const char *found = XMLDocument::xmlDocumentType(QFile::encodeName(path).constData());
-        if (!c.docType)
+        if (!docType)
             EXPECT_EQ(found, nullptr) << found;
-        else if (QByteArray(c.docType) == "(1013 n)")
+        else if (QByteArray(docType) == "(1013 n)")
             EXPECT_EQ(QByteArray(found), QByteArray(1013, 'n'));
         else
-            EXPECT_STREQ(found, c.docType);
+            EXPECT_STREQ(found, docType);
     }
     EXPECT_EQ(XMLDocument::xmlDocumentType("/nonexistent/file.xml"), nullptr);
 }

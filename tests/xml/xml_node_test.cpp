@@ -71,20 +71,16 @@ TEST_F(XMLNodeEditing, RemoveChildUnlinksButLeavesTheChildsOwnFields)
 
 TEST_F(XMLNodeEditing, ReparentChildrenAfterSplicesAChain)
 {
-    struct Case
-    {
-        const char *after;  // tag of the child to splice after; null for none
-        const char *expected;
-    };
-    const Case cases[] = {
+    // The tag of the child to splice after (null for none), and the tree.
+    const std::pair<const char *, const char *> cases[] = {
         {"a", "p{a x y b c}"}, {"c", "p{a b c x y}"}, {nullptr, "p{a b c x y}"},
     };
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.after ? c.after : "null");
+    for (const auto &[after, expected] : cases) {
+        SCOPED_TRACE(after ? after : "null");
         SetUp();
         XMLElement *first = chain();
-        m_doc.root->reparentChildrenAfter(c.after ? child(c.after) : nullptr, first);
-        EXPECT_EQ(tree(), c.expected);
+        m_doc.root->reparentChildrenAfter(after ? child(after) : nullptr, first);
+        EXPECT_EQ(tree(), expected);
         EXPECT_EQ(first->parentNode(), m_doc.root);
         EXPECT_EQ(first->nextSibling()->parentNode(), m_doc.root);
         // Appending after the splice must still go to the very end.

@@ -114,12 +114,8 @@ TEST(XMLParser, RecordsDeclarationAndDocType)
 
 TEST(XMLParser, OddDeclarationsAndDocTypesDoNotStopTheParse)
 {
-    struct Case
-    {
-        const char *text;
-        const char *version;  // what the declaration still managed to set
-    };
-    const Case cases[] = {
+    // The text, and the version the declaration still managed to set.
+    const std::pair<const char *, const char *> cases[] = {
         {"<?xml version='1.0'?><a/>", nullptr}, {"<?xml version=\"1.0\" > <a/>", "1.0"},
         {"<?xml encoding=\"x\" version=1.0 ?><a/>", nullptr}, {"<?xml ??? ?><a/>", nullptr},
         {"<?xml version=\"1\" junk=\"2\" stray version=\"3\"?><a/>", "3"},
@@ -127,12 +123,12 @@ TEST(XMLParser, OddDeclarationsAndDocTypesDoNotStopTheParse)
         {"<!DOCTYPE board [ <!ELEMENT a EMPTY> ]><a/>", nullptr},
         {"<!ELEMENT a EMPTY><a/>", nullptr}, {"<?other version=\"2\"?><a/>", nullptr},
     };
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.text);
+    for (const auto &[text, version] : cases) {
+        SCOPED_TRACE(text);
         XMLDocument doc(false);
-        ASSERT_TRUE(doc.loadFromText(c.text));
-        if (c.version)
-            EXPECT_STREQ(doc.version, c.version);
+        ASSERT_TRUE(doc.loadFromText(text));
+        if (version)
+            EXPECT_STREQ(doc.version, version);
         else
             EXPECT_EQ(doc.version, nullptr);
         EXPECT_EQ(doc.docType, nullptr);
