@@ -88,12 +88,7 @@ TEST_F(KestrelMain, HelpEndsTheRunWithZero)
 
 TEST_F(KestrelMain, FailuresEscapingTheBuildArePrintedOnStandardError)
 {
-    struct Case
-    {
-        void (*toThrow)();
-        const char *err;
-    };
-    const Case cases[] = {
+    const std::pair<void (*)(), const char *> cases[] = {
         {[] { throw HException{"cannot create /x/y"}; }, "error: cannot create /x/y\n"},
         {[] { throw SolutionLoadError("/w/app.zav", false, " does not exist"); },
          "load error: /w/app.zav does not exist\n"},
@@ -103,13 +98,13 @@ TEST_F(KestrelMain, FailuresEscapingTheBuildArePrintedOnStandardError)
         {[] { throw RunEnds{1}; }, ""}, // the step printed its own message
         {nullptr, ""},
     };
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.err);
-        recorded.toThrow = c.toThrow;
+    for (const auto &[toThrow, err] : cases) {
+        SCOPED_TRACE(err);
+        recorded.toThrow = toThrow;
         const Outcome o = runMain({"-config", "Debug", "app.zav"});
-        EXPECT_EQ(o.status, c.toThrow ? 1 : 0);
+        EXPECT_EQ(o.status, toThrow ? 1 : 0);
         EXPECT_EQ(recorded.built, 1);
-        EXPECT_EQ(o.err, c.err);
+        EXPECT_EQ(o.err, err);
         EXPECT_EQ(recorded.closed, 1);
     }
 }

@@ -251,15 +251,9 @@ TEST_F(BuildMacros, ExpansionWithoutTheTableAgreesWithTheTable)
     EXPECT_EQ(replaceMacros(*buildSystem, m_project, "$(LibExt)", "Debug"), "_v4t_vfp_a_le");
 }
 
-struct LibExtCase
-{
-    ARMLibrarySettings settings;
-    const char *expected;
-};
-
 TEST(ARMLibraryVariant, Suffixes)
 {
-    const LibExtCase cases[] = {
+    const std::pair<ARMLibrarySettings, const char *> cases[] = {
         {{"v4T", "Yes", "SoftFP", "ARM", "Little"}, "_v4t_vfp_a_le"},
         {{"ARM4T", "No", "Soft", "Thumb", "Big"}, "_v4_t_be"},
         {{"v5T", "Yes", "", "ARM", "Little"}, "_v4t_a_le"},
@@ -269,9 +263,9 @@ TEST(ARMLibraryVariant, Suffixes)
         {{"v7M", "", "SoftFP", "Thumb", "Little"}, "_v7m_vfp_t_le"},
         {{"v8", "Yes", "", "ARM", "Little"}, "__a_le"},
     };
-    for (const LibExtCase &c : cases) {
-        SCOPED_TRACE(c.expected);
-        EXPECT_EQ(armLibExt(c.settings), c.expected);
+    for (const auto &[settings, expected] : cases) {
+        SCOPED_TRACE(expected);
+        EXPECT_EQ(armLibExt(settings), expected);
     }
     EXPECT_EQ(armLoaderType("Comms Channel Loader"), "dcc");
     EXPECT_EQ(armLoaderType("Fast Comms Channel Loader"), "dcc");

@@ -28,11 +28,7 @@ TEST(MacroExpansion, ReferencesFallbacksLiteralsAndExactNames)
     const Table table{{"A", "1"}, {"F(x)", "fx"}, {"Empty", ""}, {"Ref", "$(A)"},
                       {"Self", "$(B:$(Self))"}, {"B1", "x"}, {"Loop", "$(X:$(Loop))"},
                       {"Name", "v"}, {" Pad", "p"}};
-    const struct
-    {
-        const char *text;
-        const char *expected;
-    } cases[] = {
+    const std::pair<const char *, const char *> cases[] = {
         {"x$(A)y", "x1y"}, {"$(B)", "$(B)"}, {"$(B:dflt)", "dflt"}, {"$(A:dflt)", "1"},
         {"$$(A)", "$1"}, {"cost $5", "cost $5"}, {"$(A", "$(A"}, {"x$(A)$(A", "x1$(A"},
         {"$(B:$(A))", "1"}, {"$(B::$(A))", "$(A)"}, {"$(B:)", ""}, {"$(F(x))", "fx"},
@@ -49,10 +45,10 @@ TEST(MacroExpansion, ReferencesFallbacksLiteralsAndExactNames)
         {"$(A$(B)", "$(A$(B)"}, {"$(Y:$(Self))", "$(B:$(Self))"},
         {"$(Y:$(Loop)) tail", "$(X:$(Loop)) tail"},
     };
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.text);
-        EXPECT_EQ(macroSystem.replaceMacros(table, QString::fromUtf8(c.text)),
-                  QString::fromUtf8(c.expected));
+    for (const auto &[text, expected] : cases) {
+        SCOPED_TRACE(text);
+        EXPECT_EQ(macroSystem.replaceMacros(table, QString::fromUtf8(text)),
+                  QString::fromUtf8(expected));
     }
 }
 
