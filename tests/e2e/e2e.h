@@ -5,10 +5,13 @@
 #include "support/qt_printers.h"
 #include "support/run_kestrel.h"
 
+#include <QDeadlineTimer>
+#include <QFile>
 #include <QStandardPaths>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <QThread>
 
 #include <gtest/gtest.h>
 
@@ -45,6 +48,25 @@ inline QStringList steps(const QString &output)
                 found.append(text);
     }
     return found;
+}
+
+// Whether `condition` holds within `milliseconds`, asking every 20 ms.
+template <typename Condition> bool within(int milliseconds, Condition condition)
+{
+    const QDeadlineTimer deadline(milliseconds);
+    while (!condition()) {
+        if (deadline.hasExpired())
+            return false;
+        QThread::msleep(20);
+    }
+    return true;
+}
+
+// Writes a script its owner may run.
+inline bool writeScript(const QString &path, const QString &text)
+{
+    return writeTextFile(path, text) &&
+           QFile::setPermissions(path, QFile::permissions(path) | QFileDevice::ExeOwner);
 }
 
 // Makes `root` the tool chain root directory in the settings of the user data directory `user`

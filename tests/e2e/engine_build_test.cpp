@@ -61,11 +61,8 @@ protected:
     // Puts the scripts in `directory` and makes it the tool chain root.
     void useTools(const QString &directory)
     {
-        for (const char *name : {"cc1", "cc1plus", "as", "ld", "ar", "objcopy"}) {
-            const QString path = directory + u'/' + name;
-            ASSERT_TRUE(writeTextFile(path, kFakeTool));
-            QFile(path).setPermissions(QFile(path).permissions() | QFileDevice::ExeOwner);
-        }
+        for (const char *name : {"cc1", "cc1plus", "as", "ld", "ar", "objcopy"})
+            ASSERT_TRUE(writeScript(directory + u'/' + name, kFakeTool));
         ASSERT_TRUE(useToolChainRoot(at("user"), directory));
     }
 

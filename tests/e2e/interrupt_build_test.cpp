@@ -6,12 +6,10 @@
 // ones either.
 #include "e2e.h"
 
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
-#include <QThread>
 
 #include <csignal>
 
@@ -36,17 +34,6 @@ fi
 exec "$KESTREL_REAL_TOOLS/$tool" "$@"
 )sh";
 
-template <typename Condition> bool within(int milliseconds, Condition condition)
-{
-    const QDeadlineTimer deadline(milliseconds);
-    while (!condition()) {
-        if (deadline.hasExpired())
-            return false;
-        QThread::msleep(20);
-    }
-    return true;
-}
-
 class InterruptBuild : public WorkDir
 {
 protected:
@@ -56,12 +43,8 @@ protected:
         work = at("work");
         ASSERT_TRUE(copy("interrupt_firmware", "work"));
         const QString tools = at("tools");
-        ASSERT_TRUE(QDir().mkpath(tools));
-        for (const char *pass : {"cc1", "cc1plus", "as", "launch"}) {
-            const QString path = tools + u'/' + pass;
-            ASSERT_TRUE(writeTextFile(path, kSlowPass));
-            QFile(path).setPermissions(QFile(path).permissions() | QFileDevice::ExeOwner);
-        }
+        for (const char *pass : {"cc1", "cc1plus", "as", "launch"})
+            ASSERT_TRUE(writeScript(tools + u'/' + pass, kSlowPass));
         for (const char *tool : {"ld", "ar", "objcopy", "arm-none-eabi-gcc"})
             ASSERT_TRUE(QFile::link(kestrelRootDir() + "/gcc/bin/" + tool, tools + u'/' + tool));
         ASSERT_TRUE(useToolChainRoot(at("user"), tools));

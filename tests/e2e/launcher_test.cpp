@@ -5,7 +5,6 @@
 // daemon kept to the loopback interface never comes up on Debian (see README, "Scaling out").
 #include "e2e.h"
 
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -13,7 +12,6 @@
 #include <QMap>
 #include <QProcess>
 #include <QRegularExpression>
-#include <QThread>
 
 #include <arpa/inet.h>
 #include <csignal>
@@ -25,30 +23,21 @@
 
 namespace {
 
-int connectTo(quint16 port)
+// A socket of 127.0.0.1 with `port` (0: any free one) connected to, or bound to find a free
+// port: the connect status, or the port bound.
+int onLoopback(quint16 port, bool connect)
 {
     const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     address.sin_port = htons(port);
-    const int status = ::connect(fd, reinterpret_cast<sockaddr *>(&address), sizeof address);
-    ::close(fd);
-    return status;
-}
-
-// A port of 127.0.0.1 that nothing listens on now.
-quint16 freePort()
-{
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     socklen_t size = sizeof address;
-    ::bind(fd, reinterpret_cast<sockaddr *>(&address), size);
+    const int status = connect ? ::connect(fd, reinterpret_cast<sockaddr *>(&address), size)
+                               : ::bind(fd, reinterpret_cast<sockaddr *>(&address), size);
     ::getsockname(fd, reinterpret_cast<sockaddr *>(&address), &size);
     ::close(fd);
-    return ntohs(address.sin_port);
+    return connect ? status : ntohs(address.sin_port);
 }
 
 // A daemon in a process group of its own, ended with everything it started.
@@ -71,21 +60,15 @@ public:
         if (!m_process.waitForFinished(10000))
             ::kill(pid_t(-group), SIGKILL);
         m_process.waitForFinished(10000);
-        const QDeadlineTimer deadline(10000);
-        while (!livingMembers(group).isEmpty() && !deadline.hasExpired())
-            QThread::msleep(20);
+        within(10000, [&] { return livingMembers(group).isEmpty(); });
         ::kill(pid_t(-group), SIGKILL);
     }
 
     bool listensOn(quint16 port)
     {
-        const QDeadlineTimer deadline(20000);
-        while (connectTo(port) != 0) {
-            if (deadline.hasExpired() || m_process.state() != QProcess::Running)
-                return false;
-            QThread::msleep(50);
-        }
-        return true;
+        return within(20000, [&] {
+                   return onLoopback(port, true) == 0 || m_process.state() != QProcess::Running;
+               }) && m_process.state() == QProcess::Running;
     }
 
 private:
@@ -232,7 +215,7 @@ TEST_F(Launcher, DistccCompilesOnTwoDaemonsWhatALocalBuildCompiles)
     QStringList hosts;
     std::vector<std::unique_ptr<Daemon>> daemons;
     for (int i = 0; i < 2; ++i) {
-        const quint16 port = freePort();
+        const quint16 port = quint16(onLoopback(0, false));
         daemons.push_back(std::make_unique<Daemon>(
             "distccd", QStringList{"--no-detach", "--daemon", "--listen", "127.0.0.1", "--port",
                                    QString::number(port), "--allow", "127.0.0.1", "--jobs", "2",
@@ -279,8 +262,7 @@ TEST_F(Launcher, RenamedSectionsAreCompiledToAssemblyThroughTheLauncher)
 {
     const QString work = checkout("work");
     const QString launcher = at("launch");
-    ASSERT_TRUE(writeTextFile(launcher, kLoggingLauncher));
-    ASSERT_TRUE(QFile::setPermissions(launcher, QFile::permissions(launcher) | QFile::ExeOwner));
+    ASSERT_TRUE(writeScript(launcher, kLoggingLauncher));
     QString solution = readTextFile(work + "/hello.zav");
     solution.replace("project_directory=\"fixedpoint\"",
                      "project_directory=\"fixedpoint\" default_code_section=\".ramcode\"");

@@ -121,9 +121,8 @@ TEST_F(BuildTrace, FirmwareRunsAndATracedParallelBuildShowsEachStepOnItsJobLane)
     for (const QJsonObject &event : events)
         if (event.value("cat").toString() == kOwn)
             phases.append(event.value("name").toString().section(u' ', 0, 0));
-    EXPECT_TRUE(phases.contains(QStringLiteral("Loading"))) << qPrintable(phases.join(u','));
-    EXPECT_TRUE(phases.contains(QStringLiteral("Resolving"))) << qPrintable(phases.join(u','));
-    EXPECT_TRUE(phases.contains(QStringLiteral("Checking"))) << qPrintable(phases.join(u','));
+    for (const char *phase : {"Loading", "Resolving", "Checking"})
+        EXPECT_TRUE(phases.contains(QLatin1String(phase))) << qPrintable(phases.join(u','));
 
     const RunResult again = build({"-j", "2"}, QStringLiteral("again.json"));
     ASSERT_EQ(again.status, 0) << qPrintable(again.out);
@@ -133,21 +132,13 @@ TEST_F(BuildTrace, FirmwareRunsAndATracedParallelBuildShowsEachStepOnItsJobLane)
 
     if (!haveQemu())
         GTEST_SKIP() << "qemu-system-arm is not installed";
-    struct Case
-    {
-        const char *elf;
-        const char *output;
-    };
-    const Case cases[] = {
-        {"Debug/hello.elf", "hello from the Cortex-M3: 42\n"},
-        {"Debug/shapes.elf", "square: 49\nrectangle: 15\ntotal: 64\n"},
-        {"Debug/calc.elf", "gcd(84, 36) = 12\n3^5 = 243\n"},
-    };
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.elf);
-        const RunResult run = runOnLM3S6965(QLatin1String(c.elf), dir);
+    for (const auto &[elf, output] : {std::pair{"Debug/hello.elf", "hello from the Cortex-M3: 42\n"},
+                                      {"Debug/shapes.elf", "square: 49\nrectangle: 15\ntotal: 64\n"},
+                                      {"Debug/calc.elf", "gcd(84, 36) = 12\n3^5 = 243\n"}}) {
+        SCOPED_TRACE(elf);
+        const RunResult run = runOnLM3S6965(QLatin1String(elf), dir);
         EXPECT_EQ(run.status, 0) << qPrintable(run.err);
-        EXPECT_EQ(run.out, QLatin1String(c.output));
+        EXPECT_EQ(run.out, QLatin1String(output));
     }
 }
 
@@ -156,8 +147,7 @@ TEST_F(BuildTrace, FailedBuildWritesTheTraceWithTheFailedStepMarked)
     ASSERT_TRUE(writeTextFile(at("calc/main.c"), "int main(void) { return }\n"));
     const RunResult failed = build({}, QStringLiteral("failed.json"));
     ASSERT_EQ(failed.status, 1) << qPrintable(failed.out);
-    const QList<QJsonObject> steps =
-        stepEvents(completeEvents(at("failed.json")));
+    const QList<QJsonObject> steps = stepEvents(completeEvents(at("failed.json")));
     EXPECT_EQ(traceSteps(steps), consoleSteps(failed.out));
     QStringList marked;
     for (const QJsonObject &step : steps) {
@@ -244,11 +234,6 @@ quint64 usedBytes(const Region &region, const std::vector<Section> &sections)
     return quint64(std::count(covered.begin(), covered.end(), true));
 }
 
-QString grouped(quint64 n)
-{
-    return QLocale(QLocale::English).toString(n);
-}
-
 // The report's lines on the console, by region name: "<used> of <size>".
 QMap<QString, QString> consoleFigures(const QString &out)
 {
@@ -305,7 +290,8 @@ TEST_P(MemoryUsage, FiguresAreTheBytesObjdumpShowsInEachRegion)
         for (const QString &name : std::as_const(inRegion))
             EXPECT_TRUE(listed.contains(name)) << qPrintable(name);
         expectedConsole.insert(QLatin1String(region.name),
-                               grouped(used) + QStringLiteral(" of ") + grouped(region.size));
+                               QLocale(QLocale::English).toString(used) + QStringLiteral(" of ") +
+                                   QLocale(QLocale::English).toString(region.size));
     }
     EXPECT_EQ(consoleFigures(built.out), expectedConsole) << qPrintable(built.out);
 
