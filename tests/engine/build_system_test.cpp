@@ -10,16 +10,11 @@ const char *kThreeProjects = R"(
   <project Name="app">
     <configuration Name="Common" project_type="Executable" project_dependencies="lib;;util"
                    linker_map_file="No"/>
-    <file file_name="main.c"/>
-  </project>
-  <project Name="lib">
-    <configuration Name="Common" project_type="Library" project_dependencies="util"/>
-    <file file_name="lib.c"/>
-  </project>
-  <project Name="util">
-    <configuration Name="Common" project_type="Library"/>
-    <file file_name="util.c"/>
-  </project>
+    <file file_name="main.c"/></project>
+  <project Name="lib"><configuration Name="Common" project_type="Library" project_dependencies="util"/>
+    <file file_name="lib.c"/></project>
+  <project Name="util"><configuration Name="Common" project_type="Library"/>
+    <file file_name="util.c"/></project>
 </solution>)";
 
 class Orchestration : public EngineTest
@@ -55,22 +50,18 @@ TEST_F(Orchestration, BuildsEachProjectAfterItsDependenciesAndOnlyOnce)
 
 TEST_F(Orchestration, UnknownAndWronglyCasedDependenciesAreIgnored)
 {
-    load(R"(<solution Name="s"><configuration Name="Debug"/>
-      <project Name="a"><configuration Name="Common" project_dependencies="B;nothing;b"/></project>
-      <project Name="b"><configuration Name="Common" project_type="Library"/></project>
-    </solution>)");
+    loadProjects(R"(<project Name="a"><configuration Name="Common" project_dependencies="B;nothing;b"/></project>
+      <project Name="b"><configuration Name="Common" project_type="Library"/></project>)");
     EXPECT_EQ(buildSystem->directlyDependsOn(project("a"), "Debug"),
               QList<ProjectElement *>{project("b")});
 }
 
 TEST_F(Orchestration, CyclicDependenciesEndTheBuildWithOneErrorNamingTheCycle)
 {
-    load(R"(<solution Name="s"><configuration Name="Debug"/>
-      <project Name="a"><configuration Name="Common" project_dependencies="b"/>
+    loadProjects(R"(<project Name="a"><configuration Name="Common" project_dependencies="b"/>
         <file file_name="main.c"/></project>
       <project Name="b"><configuration Name="Common" project_type="Library" project_dependencies="c"/></project>
-      <project Name="c"><configuration Name="Common" project_type="Library" project_dependencies="a"/></project>
-    </solution>)");
+      <project Name="c"><configuration Name="Common" project_type="Library" project_dependencies="a"/></project>)");
     EXPECT_EQ(build(), 2);
     EXPECT_TRUE(buildSystem->buildFailed);
     EXPECT_EQ(builder.lines("error "),
@@ -82,13 +73,10 @@ TEST_F(Orchestration, CyclicDependenciesEndTheBuildWithOneErrorNamingTheCycle)
 
 TEST_F(Orchestration, ExcludedProjectIsNeitherAnnouncedNorBuilt)
 {
-    load(R"(<solution Name="s"><configuration Name="Debug"/>
-      <project Name="app"><configuration Name="Common" project_dependencies="lib" linker_map_file="No"/>
-        <file file_name="main.c"/></project>
-      <project Name="lib"><configuration Name="Common" project_type="Library"/>
+    loadProjects(app(R"(project_dependencies="lib")") + R"(<project Name="lib">
+        <configuration Name="Common" project_type="Library"/>
         <configuration Name="Debug" build_exclude_from_build="Yes"/>
-        <file file_name="lib.c"/></project>
-    </solution>)");
+        <file file_name="lib.c"/></project>)");
     EXPECT_EQ(build(), 1);
     EXPECT_EQ(builder.lines("group Building "), QStringList{R"("app" in configuration "Debug")"});
     // An excluded library contributes nothing to the link.
@@ -116,11 +104,7 @@ TEST_F(Orchestration, BatchBuildsEachBatchConfigurationInOrder)
 {
     load(R"(<solution Name="s">
       <configuration Name="Common" batch_build_configurations="Release;debug"/>
-      <configuration Name="Debug"/><configuration Name="Release"/>
-      <project Name="app"><configuration Name="Common" linker_map_file="No"/>
-        <file file_name="main.c"/></project>
-    </solution>)");
-    source("main.c");
+      <configuration Name="Debug"/><configuration Name="Release"/>)" + app() + "</solution>");
     builder.log.clear();
     EXPECT_EQ(buildSystem->build(solution(), "Debug", &builder, BuildQuiet, true, true), 1);
     EXPECT_EQ(builder.lines("group Building "),
@@ -133,12 +117,10 @@ TEST_F(Orchestration, BatchBuildsEachBatchConfigurationInOrder)
 
 TEST_F(Orchestration, FailureStopsTheRemainingProjects)
 {
-    load(R"(<solution Name="s"><configuration Name="Debug"/>
-      <project Name="first"><configuration Name="Common" project_type="Library"/>
+    loadProjects(R"(<project Name="first"><configuration Name="Common" project_type="Library"/>
         <file file_name="fail.c"/><file file_name="lib.c"/></project>
       <project Name="second"><configuration Name="Common" project_type="Library"/>
-        <file file_name="util.c"/></project>
-    </solution>)");
+        <file file_name="util.c"/></project>)");
     source("fail.c");
     EXPECT_EQ(build(), 2);
     EXPECT_EQ(made(), QStringList{"Debug/fail.o"});

@@ -108,6 +108,28 @@ protected:
         projectSystem->loadSolution(path, nullptr, nullptr);
     }
 
+    // A solution with one configuration, Debug, and these projects.
+    void loadProjects(const QString &projects)
+    {
+        load(QStringLiteral("<solution Name=\"s\"><configuration Name=\"Debug\"/>") + projects
+             + QStringLiteral("</solution>"));
+    }
+
+    // An executable project "app" that writes no map file.
+    static QString app(const QString &common = QString(),
+                       const QString &files = QStringLiteral("<file file_name=\"main.c\"/>"))
+    {
+        return QStringLiteral(R"(<project Name="app">
+            <configuration Name="Common" linker_map_file="No" %1/>%2</project>)")
+            .arg(common, files);
+    }
+
+    void set(ProjectElement *element, const QString &name, const QString &value,
+             const QString &configuration = QStringLiteral("Common"))
+    {
+        projectSystem->setProperty(element, name, configuration, value, false);
+    }
+
     // A source file, older than anything the tool writes.
     void source(const QString &name, const QString &text = QString())
     {

@@ -20,13 +20,11 @@ TEST_F(SpecialProjects, StagingCopiesEachFileAndRunsThePostStageCommandOnlyWhenO
 {
     source("a.txt", "alpha");
     source("docs/b.txt", "beta");
-    load(R"(<solution Name="s"><configuration Name="Debug"/>
-      <project Name="stage">
+    loadProjects(R"(<project Name="stage">
         <configuration Name="Common" project_type="Staging" stage_set_readonly="Yes"
                        stage_post_build_command="echo staged"/>
         <file file_name="a.txt"/>
-        <folder Name="docs"><file file_name="docs/b.txt"/></folder>
-      </project></solution>)");
+        <folder Name="docs"><file file_name="docs/b.txt"/></folder></project>)");
     EXPECT_EQ(build(), 1);
     const QString a = root + "/Debug/a.txt";
     const QString b = root + "/Debug/docs/b.txt";
@@ -53,15 +51,14 @@ TEST_F(SpecialProjects, CombiningRunsOneCommandOverTheRelativeNamesOfIncludedFil
     source("one.bin");
     source("sub/two.bin");
     source("three.bin");
-    load(R"(<solution Name="s"><configuration Name="Debug"/>
-      <project Name="image">
+    loadProjects(R"(<project Name="image">
         <configuration Name="Common" project_type="Combining"
                        combine_output_filepath="$(OutDir)/image.bin"
                        combine_command="cat $(CombiningRelInputPaths) -o &quot;$(CombiningOutputFilePath)&quot;"/>
         <file file_name="one.bin"/>
         <folder Name="f"><file file_name="sub/two.bin"/></folder>
         <file file_name="three.bin"><configuration Name="Common" build_exclude_from_build="Yes"/></file>
-      </project></solution>)");
+      </project>)");
     builder.run = [this](RecordingBuilder &b) {
         if (b.command.value(0) == u"cat")
             writeTextFile(b.outputs.value(0), "combined");
@@ -83,18 +80,12 @@ TEST_F(SpecialProjects, ExternallyBuiltProjectRunsItsCommandsAndAlwaysCountsAsCh
 {
     source("main.c");
     source("ext/Makefile");
-    load(R"(<solution Name="s"><configuration Name="Debug"/>
-      <project Name="app">
-        <configuration Name="Common" project_dependencies="ext" linker_map_file="No"/>
-        <file file_name="main.c"/>
-      </project>
-      <project Name="ext">
+    loadProjects(app(R"(project_dependencies="ext")") + R"(<project Name="ext">
         <configuration Name="Common" project_type="Externally Built Executable"
                        project_directory="ext" external_build_file_name="out/ext.elf"
                        external_build_command="make  -C &quot;$(ProjectDir)&quot; all"
                        external_clean_command="make clean"/>
-        <file file_name="never.c"/>
-      </project></solution>)");
+        <file file_name="never.c"/></project>)");
     EXPECT_EQ(build(), 1);
     // Split at blanks only: the quotes stay in the words.
     EXPECT_EQ(builder.commands.first(),
@@ -117,15 +108,9 @@ TEST_F(SpecialProjects, ObjectFileProjectContributesItsObjectsToTheLink)
     source("main.c");
     source("objs/x.c");
     source("objs/y.s");
-    load(R"(<solution Name="s"><configuration Name="Debug"/>
-      <project Name="app">
-        <configuration Name="Common" project_dependencies="objs" linker_map_file="No"/>
-        <file file_name="main.c"/>
-      </project>
-      <project Name="objs">
+    loadProjects(app(R"(project_dependencies="objs")") + R"(<project Name="objs">
         <configuration Name="Common" project_type="Object file" project_directory="objs"/>
-        <file file_name="x.c"/><file file_name="y.s"/>
-      </project></solution>)");
+        <file file_name="x.c"/><file file_name="y.s"/></project>)");
     EXPECT_EQ(build(), 1);
     EXPECT_EQ(builder.commands.last(),
               (QStringList{"tool", "10", "Debug/app.elf", "Debug/main.o",
@@ -139,17 +124,16 @@ TEST_F(SpecialProjects, ObjectFileProjectContributesItsObjectsToTheLink)
 TEST_F(SpecialProjects, ArchiveIsRebuiltByAProjectTypeChangeButNotByOptions)
 {
     source("lib.c");
-    load(R"(<solution Name="s"><configuration Name="Debug"/>
-      <project Name="lib"><configuration Name="Common" project_type="Library"/>
-        <file file_name="lib.c"/></project></solution>)");
+    loadProjects(R"(<project Name="lib"><configuration Name="Common" project_type="Library"/>
+        <file file_name="lib.c"/></project>)");
     ASSERT_EQ(build(), 1);
     ageOutputs();
     // Options that shape no compilation leave both the object and the archive alone.
-    projectSystem->setProperty(project("lib"), "linker_additional_options", "Common", "-x", false);
-    projectSystem->setProperty(project("lib"), "build_debug_information", "Release", "No", false);
+    set(project("lib"), "linker_additional_options", "-x");
+    set(project("lib"), "build_debug_information", "No", "Release");
     EXPECT_EQ(build(0), 0);
 
-    projectSystem->setProperty(project("lib"), "project_type", "Common", "Library", false);
+    set(project("lib"), "project_type", "Library");
     EXPECT_EQ(build(0), 1);
     EXPECT_EQ(made(), QStringList{"Debug/lib.a"});
     EXPECT_TRUE(builder.log.contains("message Project Type property has changed."));
@@ -159,11 +143,9 @@ TEST_F(SpecialProjects, LibraryRebuiltInThisRunForcesTheDependentLink)
 {
     source("main.c");
     source("lib.c");
-    load(R"(<solution Name="s"><configuration Name="Debug"/>
-      <project Name="app"><configuration Name="Common" project_dependencies="lib" linker_map_file="No"/>
-        <file file_name="main.c"/></project>
-      <project Name="lib"><configuration Name="Common" project_type="Library" project_directory="lib"/>
-        <file file_name="../lib.c"/></project></solution>)");
+    loadProjects(app(R"(project_dependencies="lib")") + R"(<project Name="lib">
+        <configuration Name="Common" project_type="Library" project_directory="lib"/>
+        <file file_name="../lib.c"/></project>)");
     ASSERT_EQ(build(), 1);
     EXPECT_EQ(builder.commands.last(),
               (QStringList{"tool", "10", "Debug/app.elf", "Debug/main.o", root + "/lib/Debug/lib.a"}));

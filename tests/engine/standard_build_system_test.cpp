@@ -4,20 +4,6 @@
 
 namespace {
 
-const char *kApp = R"(
-<solution Name="s" version="2">
-  <configuration Name="Debug"/>
-  <project Name="app">
-    <configuration Name="Common" linker_map_file="No"/>
-    <folder Name="src">
-      <file file_name="main.c"/>
-      <file file_name="util.c"/>
-      <file file_name="skip.c"><configuration Name="Common" build_exclude_from_build="Yes"/></file>
-    </folder>
-    <file file_name="notes.txt"/>
-  </project>
-</solution>)";
-
 class ProjectWalk : public EngineTest
 {
 protected:
@@ -30,8 +16,19 @@ protected:
         source("notes.txt");
         source("inc/main.h");
         source("my header.h");
-        load(kApp);
+        loadProjects(app(QString(), R"(<folder Name="src">
+          <file file_name="main.c"/><file file_name="util.c"/>
+          <file file_name="skip.c"><configuration Name="Common" build_exclude_from_build="Yes"/></file>
+        </folder><file file_name="notes.txt"/>)"));
         ASSERT_EQ(build(), 1);
+    }
+
+    // Starts again from a fresh build.
+    void restart()
+    {
+        QDir(root + "/Debug").removeRecursively();
+        TearDown();
+        SetUp();
     }
 };
 
@@ -44,8 +41,7 @@ TEST_F(ProjectWalk, CompilesEveryIncludedFileThenLinksTheirObjects)
               (QStringList{"tool", "10", "Debug/app.elf", "Debug/main.o", "Debug/util.o"}));
     // Output names are kept only during a build: after it, they follow the settings again.
     EXPECT_EQ(standardBuildSystem->output(project("app"), "Debug", false), "Debug/app.elf");
-    projectSystem->setProperty(project("app"), "build_output_file_name", "Common",
-                               "$(OutDir)/renamed.elf", false);
+    set(project("app"), "build_output_file_name", "$(OutDir)/renamed.elf");
     EXPECT_EQ(standardBuildSystem->output(project("app"), "Debug", false), "Debug/renamed.elf");
 }
 
@@ -120,19 +116,13 @@ TEST_F(ProjectWalk, AMissingOrNewerInputOrOutputRebuildsOnlyItsObject)
          },
          "Debug/main.o", "main.d cannot be read."},
         {"always rebuild",
-         [&] {
-             projectSystem->setProperty(projectSystem->findByName(solution(), "util.c"),
-                                        "build_always_rebuild", "Common", "Yes", false);
-         },
+         [&] { set(projectSystem->findByName(solution(), "util.c"), "build_always_rebuild", "Yes"); },
          "Debug/util.o", QString()},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
-        if (&c != cases) { // each case starts from a fresh build
-            QDir(root + "/Debug").removeRecursively();
-            TearDown();
-            SetUp();
-        }
+        if (&c != cases)
+            restart();
         c.change();
         EXPECT_EQ(build(0), 1);
         EXPECT_EQ(made(), (QStringList{c.object, "Debug/app.elf"}));
@@ -156,35 +146,39 @@ TEST_F(ProjectWalk, CleanRemovesEveryOutputAndRunsNothing)
     EXPECT_TRUE(builder.lines("note ").isEmpty());
 }
 
+// A property changed after the outputs were made rebuilds what it shapes, and only that.
 TEST_F(ProjectWalk, PropertyChangedInThisRunRebuildsWhatItShapes)
 {
-    ageOutputs();
-    projectSystem->setProperty(project("app"), "c_preprocessor_definitions", "Debug", "X=1", false);
-    EXPECT_EQ(build(0), 1);
-    EXPECT_EQ(made(), (QStringList{"Debug/main.o", "Debug/util.o", "Debug/app.elf"}));
-    EXPECT_TRUE(builder.log.contains("message Preprocessor Definitions property has changed."));
-    // The new outputs are newer than the change.
-    EXPECT_EQ(build(), 0);
-}
-
-TEST_F(ProjectWalk, LinkPropertyChangeRelinksWithoutRecompiling)
-{
-    ageOutputs();
-    projectSystem->setProperty(project("app"), "linker_additional_options", "Common", "-x", false);
-    EXPECT_EQ(build(), 1);
-    EXPECT_EQ(made(), QStringList{"Debug/app.elf"});
+    struct Case
+    {
+        const char *property, *configuration, *value;
+        QStringList made;
+        const char *title;
+    };
+    const Case cases[] = {
+        {"linker_additional_options", "Common", "-x", {"Debug/app.elf"}, "Additional Linker Options"},
+        {"c_preprocessor_definitions", "Debug", "X=1",
+         {"Debug/main.o", "Debug/util.o", "Debug/app.elf"}, "Preprocessor Definitions"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.property);
+        ageOutputs();
+        set(project("app"), c.property, c.value, c.configuration);
+        EXPECT_EQ(build(0), 1);
+        EXPECT_EQ(made(), c.made);
+        EXPECT_TRUE(builder.log.contains(QStringLiteral("message %1 property has changed.").arg(c.title)));
+        EXPECT_EQ(build(), 0); // the new outputs are newer than the change
+    }
 }
 
 TEST_F(ProjectWalk, PreAndPostCommandsRunAroundTheToolWithTheTargetPath)
 {
     ageOutputs();
     ProjectElement *app = project("app");
-    projectSystem->setProperty(app, "compile_pre_build_command", "Common", "echo before", false);
-    projectSystem->setProperty(app, "compile_post_build_command", "Common",
-                               "echo \"$(TargetPath)\" done", false);
-    projectSystem->setProperty(app, "compile_post_build_command_wd", "Common", "/tmp", false);
-    projectSystem->setProperty(app, "linker_post_build_command", "Common", "sign $(TargetPath)",
-                               false);
+    set(app, "compile_pre_build_command", "echo before");
+    set(app, "compile_post_build_command", "echo \"$(TargetPath)\" done");
+    set(app, "compile_post_build_command_wd", "/tmp");
+    set(app, "linker_post_build_command", "sign $(TargetPath)");
     EXPECT_EQ(build(), 1);
     EXPECT_EQ(builder.lines("run "),
               (QStringList{"echo before", "tool 2 Debug/main.o main.c",
@@ -198,25 +192,30 @@ TEST_F(ProjectWalk, PreAndPostCommandsRunAroundTheToolWithTheTargetPath)
     EXPECT_TRUE(builder.log.contains("group Post-link command "));
 }
 
-TEST_F(ProjectWalk, MissingMapFileForcesARelinkOnlyWhenNotQuiet)
+// A missing map file or additional output format forces a relink, but only when the build is not
+// quiet.
+TEST_F(ProjectWalk, ExtraLinkOutputsMustExistBesideTheExecutable)
 {
-    ageOutputs();
-    projectSystem->setProperty(project("app"), "linker_map_file", "Common", "Yes", false);
-    ASSERT_EQ(build(), 1);
-    EXPECT_EQ(build(BuildQuiet), 0);
-    EXPECT_EQ(build(0), 1);
-    EXPECT_TRUE(builder.log.contains("message " + root + "/Debug/app.map does not exist."));
-}
-
-TEST_F(ProjectWalk, AdditionalOutputFormatMustExistBesideTheExecutable)
-{
-    ageOutputs();
-    projectSystem->setProperty(project("app"), "linker_output_format", "Common", "hex", false);
-    ASSERT_EQ(build(), 1);
-    EXPECT_EQ(build(0), 1);
-    EXPECT_TRUE(builder.log.contains("message " + root + "/Debug/app.hex does not exist."));
-    writeTextFile(root + "/Debug/app.hex", "x");
-    EXPECT_EQ(build(0), 0);
+    struct Case
+    {
+        const char *property, *value, *file;
+    };
+    const Case cases[] = {{"linker_map_file", "Yes", "Debug/app.map"},
+                          {"linker_output_format", "hex", "Debug/app.hex"}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.property);
+        if (&c != cases)
+            restart();
+        ageOutputs();
+        set(project("app"), c.property, c.value);
+        ASSERT_EQ(build(), 1);
+        EXPECT_EQ(build(BuildQuiet), 0);
+        EXPECT_EQ(build(0), 1);
+        EXPECT_TRUE(builder.log.contains(
+            QStringLiteral("message %1/%2 does not exist.").arg(root, c.file)));
+        writeTextFile(root + u'/' + c.file, "x");
+        EXPECT_EQ(build(0), 0);
+    }
 }
 
 TEST_F(ProjectWalk, GroupSelectionRecompilesOnlyWhenTheChosenEntryDefinesSymbols)
@@ -228,12 +227,12 @@ TEST_F(ProjectWalk, GroupSelectionRecompilesOnlyWhenTheChosenEntryDefinesSymbols
   </group>
 </groups>)");
     ProjectElement *app = project("app");
-    projectSystem->setProperty(app, "property_groups_file_path", "Common", "groups.xml", false);
+    set(app, "property_groups_file_path", "groups.xml");
     ASSERT_EQ(build(), 0);
     ageOutputs();
-    projectSystem->setProperty(app, "Board", "Debug", "Plain", false);
+    set(app, "Board", "Plain", "Debug");
     EXPECT_EQ(build(), 0);
-    projectSystem->setProperty(app, "Board", "Debug", "Eval", false);
+    set(app, "Board", "Eval", "Debug");
     EXPECT_EQ(build(), 1);
     EXPECT_EQ(made(), (QStringList{"Debug/main.o", "Debug/util.o", "Debug/app.elf"}));
 }
@@ -252,8 +251,7 @@ TEST_F(ProjectWalk, QueriesForAHostNameDependenciesAndIncludeFiles)
 
     // A ";" escaped in a list of directories is part of a directory's name.
     source("sys;2/stdio.h");
-    projectSystem->setProperty(project("app"), "c_system_include_directories", "Common",
-                               "$(ProjectDir)/sys\\;2", false);
+    set(project("app"), "c_system_include_directories", "$(ProjectDir)/sys\\;2");
     struct Case { bool system; const char *name; QString expected; };
     const Case cases[] = {{false, "main.h", QString()},
                           {false, "inc/main.h", root + "/inc/main.h"}, // the default "." directory
@@ -284,14 +282,7 @@ protected:
   <MemorySegment name="FLASH" start="0" size="0x1000"/>
 </Root>
 )");
-        load(R"(
-<solution Name="s" version="2">
-  <configuration Name="Debug"/>
-  <project Name="app">
-    <configuration Name="Common" linker_map_file="No" linker_memory_map_file="board.xml"/>
-    <file file_name="main.c"/>
-  </project>
-</solution>)");
+        loadProjects(app(R"(linker_memory_map_file="board.xml")"));
         ASSERT_EQ(build(), 1);
         ASSERT_EQ(build(), 0);
     }
