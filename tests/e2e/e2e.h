@@ -6,6 +6,7 @@
 #include "support/run_kestrel.h"
 
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QFile>
 #include <QStandardPaths>
 #include <QString>
@@ -99,11 +100,15 @@ protected:
                                    : copyFixture(name, target);
     }
 
+    // Runs kestrel as a user would, with its user data directory in dir/user
+    // (TESSARY_ROOT_USER_DIR) so that a test never reads or writes the real home.
     RunResult kestrel(const QStringList &args, const QStringList &env = {},
                       const QString &workDir = QString()) const
     {
-        return runKestrel(args, workDir.isEmpty() ? dir : workDir, at(QStringLiteral("user")),
-                          env, 300000);
+        QDir().mkpath(at(QStringLiteral("user")));
+        return runProgram(kestrelBinary(), args, workDir.isEmpty() ? dir : workDir,
+                          QStringList{"TESSARY_ROOT_USER_DIR=" + at(QStringLiteral("user"))} + env,
+                          300000);
     }
 
     QString at(const QString &relative) const { return dir + u'/' + relative; }

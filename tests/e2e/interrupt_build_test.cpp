@@ -53,7 +53,7 @@ protected:
     // "NAME=value" for a build whose `slowTool` pass stalls on slow.c.
     QStringList environment(const QString &slowTool) const
     {
-        QStringList env{"KESTREL_TEST_LOG=" + at("tools.log"), "KESTREL_TEST_STARTED=" + started(),
+        QStringList env{"KESTREL_TEST_LOG=" + at("tools.log"), "KESTREL_TEST_STARTED=" + at("started"),
                         "KESTREL_REAL_TOOLS=" + kestrelRootDir() + "/gcc/bin",
                         "KESTREL_SLOW_TOOL=" + slowTool};
         if (slowTool == u"launch")
@@ -66,21 +66,6 @@ protected:
         return QStringList{"-config", "Debug"} + options + QStringList{"firmware.zav"};
     }
 
-    // Starts the build. The signals get their default actions back first, in case the test
-    // itself runs with them ignored.
-    void start(QProcess &process, const QString &slowTool, const QStringList &options)
-    {
-        process.setEnvironment(QProcess::systemEnvironment() + environment(slowTool) +
-                               QStringList{"TESSARY_ROOT_USER_DIR=" + at("user")});
-        process.setWorkingDirectory(work);
-        process.setChildProcessModifier([] {
-            ::signal(SIGINT, SIG_DFL);
-            ::signal(SIGTERM, SIG_DFL);
-        });
-        process.start(kestrelBinary(), arguments(options));
-        ASSERT_TRUE(process.waitForStarted(10000));
-    }
-
     // A build without a stalling pass.
     RunResult finish(const QStringList &options = {})
     {
@@ -90,10 +75,9 @@ protected:
     // "<process id of the stalled pass> <file it is writing>", once it is writing.
     QStringList stalledPass() const
     {
-        return readTextFile(started()).trimmed().split(u' ', Qt::SkipEmptyParts);
+        return readTextFile(at("started")).trimmed().split(u' ', Qt::SkipEmptyParts);
     }
 
-    QString started() const { return at("started"); }
     QString objectOf(const char *source) const
     {
         return work + "/Debug/" + QFileInfo(source).completeBaseName() + ".o";
@@ -119,7 +103,16 @@ TEST_P(InterruptedPass, RemovesThePartialOutputAndTheNextBuildRedoesThatStep)
 {
     const Case &c = GetParam();
     QProcess process;
-    start(process, c.slowTool, c.options);
+    process.setEnvironment(QProcess::systemEnvironment() + environment(c.slowTool) +
+                           QStringList{"TESSARY_ROOT_USER_DIR=" + at("user")});
+    process.setWorkingDirectory(work);
+    // The signals get their default actions back, in case the test runs with them ignored.
+    process.setChildProcessModifier([] {
+        ::signal(SIGINT, SIG_DFL);
+        ::signal(SIGTERM, SIG_DFL);
+    });
+    process.start(kestrelBinary(), arguments(c.options));
+    ASSERT_TRUE(process.waitForStarted(10000));
     ASSERT_TRUE(within(60000, [&] {
         return stalledPass().size() == 2 || process.state() == QProcess::NotRunning;
     }));

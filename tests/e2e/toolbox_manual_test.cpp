@@ -35,21 +35,23 @@ QStringList usageOptions(const QString &usage)
     return options;
 }
 
-// An option kestrel does not know is reported as such before anything else happens.
-bool accepted(const QString &option, const QString &workDir)
+class ToolboxManual : public WorkDir
 {
-    const RunResult r = runKestrel({option}, workDir);
-    return r.status >= 0 && !r.err.contains("unrecognised option");
-}
-
-using ToolboxManual = WorkDir;
+protected:
+    // An option kestrel does not know is reported as such before anything else happens.
+    bool accepted(const QString &option) const
+    {
+        const RunResult r = kestrel({option});
+        return r.status >= 0 && !r.err.contains("unrecognised option");
+    }
+};
 
 TEST_F(ToolboxManual, DescribesEveryOptionKestrelAccepts)
 {
     const QStringList documented = documentedOptions(manualSource());
     ASSERT_FALSE(documented.isEmpty());
 
-    const RunResult help = runKestrel({"-help"}, dir);
+    const RunResult help = kestrel({"-help"});
     ASSERT_EQ(help.status, 0);
     const QStringList listed = usageOptions(help.err);
     ASSERT_EQ(listed.size(), 18) << qPrintable(help.err);
@@ -57,14 +59,14 @@ TEST_F(ToolboxManual, DescribesEveryOptionKestrelAccepts)
     const QStringList unlisted{"-help", "-StudioDir",    "-compile-commands",  "-progress", "-j",
                                "-launcher", "-memory-usage", "-memory-usage-json", "-trace"};
     for (const QString &option : listed + unlisted) {
-        if (option == "-j" && !accepted(option, dir))
+        if (option == "-j" && !accepted(option))
             continue; // builds without parallel steps have no -j to describe
         EXPECT_TRUE(documented.contains(option)) << qPrintable(option);
     }
     for (const QString &option : documented)
-        EXPECT_TRUE(accepted(option, dir))
+        EXPECT_TRUE(accepted(option))
             << "described but unknown: " << qPrintable(option);
-    EXPECT_FALSE(accepted("-no-such-option", dir)) << "the check must be able to fail";
+    EXPECT_FALSE(accepted("-no-such-option")) << "the check must be able to fail";
 }
 
 TEST_F(ToolboxManual, IsInTheInstallationRootAndRendersCleanly)

@@ -51,16 +51,6 @@ RunResult runProgram(const QString &program, const QStringList &args, const QStr
     return result;
 }
 
-RunResult runKestrel(const QStringList &args, const QString &workDir, const QString &userDir,
-                     const QStringList &extraEnv, int timeoutMs)
-{
-    const QString user = userDir.isEmpty() ? workDir + QStringLiteral("/.kestrel-user") : userDir;
-    QDir().mkpath(user);
-    return runProgram(kestrelBinary(), args, workDir,
-                      QStringList{QStringLiteral("TESSARY_ROOT_USER_DIR=") + user} + extraEnv,
-                      timeoutMs);
-}
-
 QStringList sourceFiles(const QString &source)
 {
     QProcess git;

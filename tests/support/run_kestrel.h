@@ -1,4 +1,5 @@
-// Runs the built kestrel binary the way a user would and captures what it printed.
+// Runs programs for the tests and captures what they printed; files, fixtures and the paths of
+// the installation.
 #pragma once
 
 #include <QString>
@@ -11,14 +12,8 @@ struct RunResult
     QString err;       // standard error
 };
 
-// Runs `bin/kestrel` of the build tree with `args` in `workDir`. The user data directory is
-// redirected to `userDir` (TESSARY_ROOT_USER_DIR) so tests never read or write the real home;
-// when `userDir` is empty a directory inside `workDir` is used. `extraEnv` holds "NAME=value".
-RunResult runKestrel(const QStringList &args, const QString &workDir,
-                     const QString &userDir = QString(), const QStringList &extraEnv = {},
-                     int timeoutMs = 120000);
-
-// Runs any program the same way (used for qemu, the toolchain and shell helpers in tests).
+// Runs `program` with `args` in `workDir` and captures what it printed; `extraEnv` holds
+// "NAME=value".
 RunResult runProgram(const QString &program, const QStringList &args, const QString &workDir,
                      const QStringList &extraEnv = {}, int timeoutMs = 120000);
 
