@@ -87,10 +87,9 @@ public:
     QStringList command;
 };
 
-// The ARM project system and the build system under test on a temporary directory. build()
-// loads a solution and builds it with the recorder, so that every step is out of date, and
-// returns the command lines.
-template <typename System> class CommandLineTest : public ::testing::Test
+// The ARM project system and a build system of type System, installed by use(), on a
+// temporary directory.
+template <typename System> class BuildSystemTest : public ::testing::Test
 {
 protected:
     void SetUp() override
@@ -114,25 +113,37 @@ protected:
     void use(std::unique_ptr<System> system)
     {
         m_build = std::move(system);
-        buildSystem = m_build.get();
-        standardBuildSystem = m_build.get();
+        buildSystem = standardBuildSystem = m_build.get();
     }
 
-    QStringList build(const QString &solution)
+    // Writes the solution to test.zav and loads it.
+    void loadSolution(const QString &text)
     {
         const QString path = root + QStringLiteral("/test.zav");
-        EXPECT_TRUE(writeTextFile(path, solution));
+        ASSERT_TRUE(writeTextFile(path, text));
         projectSystem->loadSolution(path, nullptr, nullptr);
-        buildSystem->build(projectSystem->solutionElement(), QStringLiteral("Debug"), &recorder,
-                           BuildQuiet, true, false);
-        return recorder.lines();
     }
 
     QString root;
-    CommandRecorder recorder;
 
 private:
     QTemporaryDir m_dir;
     std::unique_ptr<ARMProjectSystem> m_projects;
     std::unique_ptr<System> m_build;
+};
+
+// build() loads a solution and builds it with the recorder, so that every step is out of date,
+// and returns the command lines.
+template <typename System> class CommandLineTest : public BuildSystemTest<System>
+{
+protected:
+    QStringList build(const QString &solution)
+    {
+        this->loadSolution(solution);
+        buildSystem->build(projectSystem->solutionElement(), QStringLiteral("Debug"), &recorder,
+                           BuildQuiet, true, false);
+        return recorder.lines();
+    }
+
+    CommandRecorder recorder;
 };

@@ -2,14 +2,7 @@
 
 #include "engine_harness.h"
 
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
-
 #include <optional>
-
-#include <gtest/gtest.h>
-
 
 namespace {
 
@@ -37,6 +30,23 @@ void expectSame(const DependencyLog::Entries &a, const DependencyLog::Entries &b
         EXPECT_EQ(entry.dependencies, other->second.dependencies);
     }
 }
+
+// A temporary directory with an empty Debug directory for the log.
+class DependencyLogFile : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_dir.isValid());
+        debug = m_dir.path() + "/Debug";
+        ASSERT_TRUE(QDir().mkpath(debug));
+    }
+
+    QString debug;
+
+private:
+    QTemporaryDir m_dir;
+};
 
 } // namespace
 
@@ -90,7 +100,7 @@ TEST(DependencyLog, AnythingButAWellFormedLogGivesNoEntries)
 }
 
 // What a later build finds for an output after what this one did to it.
-TEST(DependencyLog, AStepLeavesItsSignatureItsFailureOrWhatWasThere)
+TEST_F(DependencyLogFile, AStepLeavesItsSignatureItsFailureOrWhatWasThere)
 {
     struct Case
     {
@@ -110,10 +120,8 @@ TEST(DependencyLog, AStepLeavesItsSignatureItsFailureOrWhatWasThere)
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.steps);
-        QTemporaryDir dir;
-        ASSERT_TRUE(dir.isValid());
-        const QString output = dir.path() + "/Debug/app.elf";
-        ASSERT_TRUE(QDir().mkpath(dir.path() + "/Debug"));
+        QFile::remove(debug + "/" + DependencyLog::kFileName);
+        const QString output = debug + "/app.elf";
         {
             DependencyLog log;
             log.startStep(output);
@@ -143,24 +151,20 @@ TEST(DependencyLog, AStepLeavesItsSignatureItsFailureOrWhatWasThere)
     }
 }
 
-TEST(DependencyLog, FindsOnlyTheObjectAsItWasWithTheSameDirectory)
+TEST_F(DependencyLogFile, FindsOnlyTheObjectAsItWasWithTheSameDirectory)
 {
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    const QString object = dir.path() + "/Debug/main.o";
-    ASSERT_TRUE(QDir().mkpath(dir.path() + "/Debug"));
+    const QString object = debug + "/main.o";
     const QStringList dependencies{"/p/main.c", "/p/main.h"};
     {
         DependencyLog log;
         QStringList found;
         EXPECT_FALSE(log.find(object, "/p", kObject, found));
         log.record(object, "/p", kObject, dependencies);
-        log.record(dir.path() + "/Debug/none.o", "/p", kObject, {}); // nothing to log
-        log.record(dir.path() + "/Debug/gone.o", "/p", FileIdentity(), dependencies);
+        log.record(debug + "/none.o", "/p", kObject, {}); // nothing to log
+        log.record(debug + "/gone.o", "/p", FileIdentity(), dependencies);
         log.save();
     }
-    ASSERT_TRUE(QFileInfo::exists(dir.path() + "/Debug/" + DependencyLog::kFileName));
-    EXPECT_EQ(QDir(dir.path() + "/Debug").entryList(QDir::Files | QDir::Hidden),
+    EXPECT_EQ(QDir(debug).entryList(QDir::Files | QDir::Hidden),
               QStringList{DependencyLog::kFileName});
 
     DependencyLog log; // a later run
@@ -173,17 +177,14 @@ TEST(DependencyLog, FindsOnlyTheObjectAsItWasWithTheSameDirectory)
           FileIdentity{kObject.modifiedNs, kObject.changedNs, kObject.size + 1}, FileIdentity()})
         EXPECT_FALSE(log.find(object, "/p", changed, found));
     EXPECT_FALSE(log.find(object, "/elsewhere", kObject, found));
-    EXPECT_FALSE(log.find(dir.path() + "/Debug/none.o", "/p", kObject, found));
-    EXPECT_FALSE(log.find(dir.path() + "/Debug/gone.o", "/p", FileIdentity(), found));
+    EXPECT_FALSE(log.find(debug + "/none.o", "/p", kObject, found));
+    EXPECT_FALSE(log.find(debug + "/gone.o", "/p", FileIdentity(), found));
 }
 
 // A directory in the log's place: the write goes to a temporary file, the rename over the
 // directory fails, and the temporary file must not be left behind.
-TEST(DependencyLog, ALogThatCannotBeWrittenLeavesNothingBehind)
+TEST_F(DependencyLogFile, ALogThatCannotBeWrittenLeavesNothingBehind)
 {
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    const QString debug = dir.path() + "/Debug";
     ASSERT_TRUE(QDir().mkpath(debug + "/" + DependencyLog::kFileName));
     DependencyLog log;
     log.record(debug + "/main.o", "/p", kObject, {"/p/main.c"});
@@ -206,14 +207,7 @@ protected:
         source("main.c", "#include \"a.h\"\n");
         source("a.h");
         source("b.h");
-        load(R"(
-<solution Name="s" version="2">
-  <configuration Name="Debug"/>
-  <project Name="app">
-    <configuration Name="Common" linker_map_file="No"/>
-    <file file_name="main.c"/>
-  </project>
-</solution>)");
+        loadProjects(app());
         ASSERT_EQ(build(), 1);
     }
 

@@ -6,28 +6,17 @@
 
 #include "command_recorder.h"
 
-#include "engine/build_flags.h"
 #include "engine/build_system.h"
-#include "engine/standard_build_system.h"
-#include "macros/macro_system.h"
-#include "project/arm_project_system.h"
 #include "project/project_element.h"
 
 #include "support/qt_printers.h"
-#include "support/run_kestrel.h"
 
 #include <QDateTime>
 #include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QRegularExpression>
-#include <QTemporaryDir>
-
-#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <functional>
-#include <memory>
 
 // Hands every command to `run`, and, like the console builder, makes sure each output's
 // directory exists.
@@ -69,18 +58,13 @@ public:
     }
 };
 
-class EngineTest : public ::testing::Test
+class EngineTest : public BuildSystemTest<FakeToolBuildSystem>
 {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(m_dir.isValid());
-        root = m_dir.path();
-        m_projects = std::make_unique<ARMProjectSystem>();
-        projectSystem = m_projects.get();
-        m_build = std::make_unique<FakeToolBuildSystem>();
-        buildSystem = m_build.get();
-        standardBuildSystem = m_build.get();
+        BuildSystemTest::SetUp();
+        use(std::make_unique<FakeToolBuildSystem>());
         clock = QDateTime::currentSecsSinceEpoch() - 10000;
         // A link without a script of its own depends on the installation's default section
         // placement file.
@@ -89,23 +73,10 @@ protected:
         builder.run = [this](RecordingBuilder &b) { runTool(b); };
     }
 
-    void TearDown() override
-    {
-        m_build.reset();
-        m_projects.reset();
-        buildSystem = nullptr;
-        standardBuildSystem = nullptr;
-        projectSystem = nullptr;
-        macroSystem.reset();
-    }
-
     // Writes the solution (a DOCTYPE line is added) and loads it.
     void load(const QString &body)
     {
-        const QString path = root + QStringLiteral("/test.zav");
-        ASSERT_TRUE(writeTextFile(path, QStringLiteral("<!DOCTYPE Quillmark_Project_File>\n")
-                                            + body));
-        projectSystem->loadSolution(path, nullptr, nullptr);
+        loadSolution(QStringLiteral("<!DOCTYPE Quillmark_Project_File>\n") + body);
     }
 
     // A solution with one configuration, Debug, and these projects.
@@ -231,12 +202,6 @@ protected:
         setFileTime(depFile, clock);
     }
 
-    QString root;
     qint64 clock = 0;
     RecordingBuilder builder;
-
-private:
-    QTemporaryDir m_dir;
-    std::unique_ptr<ARMProjectSystem> m_projects;
-    std::unique_ptr<FakeToolBuildSystem> m_build;
 };
