@@ -236,38 +236,23 @@ TEST_F(EngineBuild, AChangedCommandRebuildsExactlyWhatItShapes)
         QStringList extraArgs;
         QStringList passes;
     };
+    auto edits = [&](const char *from, const char *to) { return [=, this] { edit(zav, from, to); }; };
+    const QStringList lib{"cc1 lib.c", "as lib.o", "ar lib.a", "ld app.elf"};
+    // clang-format off
     const Case cases[] = {
         {"nothing", [] {}, {}, {}},
-        {"a define on one file",
-         [&] { edit(zav, "ROUNDS=5", "ROUNDS=6"); },
-         {},
-         {"cc1 util.c", "as util.o", "ld app.elf"}},
-        {"a define on the library",
-         [&] { edit(zav, "LIBRARY=1", "LIBRARY=2"); },
-         {},
-         {"cc1 lib.c", "as lib.o", "ar lib.a", "ld app.elf"}},
-        {"a define of the configuration, two jobs",
-         [&] { edit(zav, "LEVEL=1", "LEVEL=2"); },
-         {"-j", "2"},
-         kAllRecords},
-        {"the heap size",
-         [&] { edit(zav, "heap_size=\"1024\"", "heap_size=\"2048\""); },
-         {},
-         {"ld app.elf"}},
-        {"a comment, indentation and the order of attributes",
-         [&] {
-             edit(zav, "  <project Name=\"app\">", "<!-- firmware -->\n<project Name=\"app\">");
-             edit(zav, "project_type=\"Library\" project_directory=\"lib\"",
-                  "project_directory=\"lib\"\n        project_type=\"Library\"");
-         },
-         {},
-         {}},
-        {"a global macro in the library's include directories",
-         [] {},
-         {"-D", "LibraryIncludes=include"},
-         {"cc1 lib.c", "as lib.o", "ar lib.a", "ld app.elf"}},
+        {"a define on one file", edits("ROUNDS=5", "ROUNDS=6"), {}, {"cc1 util.c", "as util.o", "ld app.elf"}},
+        {"a define on the library", edits("LIBRARY=1", "LIBRARY=2"), {}, lib},
+        {"a define of the configuration, two jobs", edits("LEVEL=1", "LEVEL=2"), {"-j", "2"}, kAllRecords},
+        {"the heap size", edits("heap_size=\"1024\"", "heap_size=\"2048\""), {}, {"ld app.elf"}},
+        {"a comment and indentation",
+         edits("  <project Name=\"app\">", "<!-- firmware -->\n<project Name=\"app\">"), {}, {}},
+        {"the order of attributes", edits("project_type=\"Library\" project_directory=\"lib\"",
+                                          "project_directory=\"lib\"\n        project_type=\"Library\""), {}, {}},
+        {"a global macro in the library's include directories", [] {}, {"-D", "LibraryIncludes=include"}, lib},
         {"the tool chain root directory", [&] { useTools(work + "/../tools2"); }, {}, kAllRecords},
     };
+    // clang-format on
     for (const Case &c : cases) {
         SCOPED_TRACE(c.change);
         c.apply();

@@ -132,9 +132,10 @@ TEST_F(BuildTrace, FirmwareRunsAndATracedParallelBuildShowsEachStepOnItsJobLane)
 
     if (!haveQemu())
         GTEST_SKIP() << "qemu-system-arm is not installed";
-    for (const auto &[elf, output] : {std::pair{"Debug/hello.elf", "hello from the Cortex-M3: 42\n"},
-                                      {"Debug/shapes.elf", "square: 49\nrectangle: 15\ntotal: 64\n"},
-                                      {"Debug/calc.elf", "gcd(84, 36) = 12\n3^5 = 243\n"}}) {
+    for (const auto &[elf, output] :
+         {std::pair{"Debug/hello.elf", "hello from the Cortex-M3: 42\n"},
+          {"Debug/shapes.elf", "square: 49\nrectangle: 15\ntotal: 64\n"},
+          {"Debug/calc.elf", "gcd(84, 36) = 12\n3^5 = 243\n"}}) {
         SCOPED_TRACE(elf);
         const RunResult run = runOnLM3S6965(QLatin1String(elf), dir);
         EXPECT_EQ(run.status, 0) << qPrintable(run.err);

@@ -54,7 +54,8 @@ void writeProject(const QString &root, bool probe)
     }
     const QString zav = root + "/parallel.zav";
     const QString preBuild = " compile_pre_build_command=\"sh probe.sh $(InputName)\"";
-    ASSERT_TRUE(!probe || writeTextFile(zav, readTextFile(zav).replace("\"lib\"/>", "\"lib\"" + preBuild + "/>")));
+    ASSERT_TRUE(!probe || writeTextFile(zav, readTextFile(zav).replace("\"lib\"/>",
+                                                                       "\"lib\"" + preBuild + "/>")));
 }
 
 class ParallelBuild : public WorkDir

@@ -11,28 +11,22 @@ QString manualSource()
     return readTextFile(kestrelSourceDir() + "/docs/kestrel.1");
 }
 
+// The first capture of each match of `pattern` in `text`.
+QStringList captured(const QString &pattern, const QString &text)
+{
+    QStringList found;
+    auto it = QRegularExpression(pattern, QRegularExpression::MultilineOption).globalMatch(text);
+    while (it.hasNext())
+        found.append(it.next().captured(1));
+    return found;
+}
+
 // The options the page describes: the tags of its OPTIONS section (".TP" then ".B"/".BI").
 QStringList documentedOptions(const QString &page)
 {
     const qsizetype start = page.indexOf("\n.SH OPTIONS");
-    const qsizetype end = page.indexOf("\n.SH ", start + 1);
-    static const QRegularExpression tag(R"re(\n\.TP\n\.BI? \\-(\S+))re");
-    QStringList options;
-    auto it = tag.globalMatch(page.mid(start, end - start));
-    while (it.hasNext())
-        options.append(u'-' + it.next().captured(1).remove(u'\\'));
-    return options;
-}
-
-// The options the usage text lists: the first word of its indented option lines.
-QStringList usageOptions(const QString &usage)
-{
-    static const QRegularExpression line(R"re(^  (-\S+))re", QRegularExpression::MultilineOption);
-    QStringList options;
-    auto it = line.globalMatch(usage);
-    while (it.hasNext())
-        options.append(it.next().captured(1));
-    return options;
+    const QString section = page.mid(start, page.indexOf("\n.SH ", start + 1) - start);
+    return captured(R"re(\n\.TP\n\.BI? (\\-\S+))re", section).replaceInStrings("\\", "");
 }
 
 class ToolboxManual : public WorkDir
@@ -53,7 +47,8 @@ TEST_F(ToolboxManual, DescribesEveryOptionKestrelAccepts)
 
     const RunResult help = kestrel({"-help"});
     ASSERT_EQ(help.status, 0);
-    const QStringList listed = usageOptions(help.err);
+    // The options the usage text lists: the first word of its indented option lines.
+    const QStringList listed = captured(R"re(^  (-\S+))re", help.err);
     ASSERT_EQ(listed.size(), 18) << qPrintable(help.err);
     // The usage text leaves some out; so do its fixed lines.
     const QStringList unlisted{"-help", "-StudioDir",    "-compile-commands",  "-progress", "-j",

@@ -18,10 +18,7 @@ QString kestrelSourceDir()
     return copy.isEmpty() ? QStringLiteral(KESTREL_SOURCE_DIR) : copy;
 }
 
-QString kestrelTestsDir()
-{
-    return kestrelSourceDir() + QStringLiteral("/tests");
-}
+QString kestrelTestsDir() { return kestrelSourceDir() + QStringLiteral("/tests"); }
 
 RunResult runProgram(const QString &program, const QStringList &args, const QString &workDir,
                      const QStringList &extraEnv, int timeoutMs)
