@@ -3,9 +3,6 @@
 // projects.
 #include "e2e.h"
 
-#include <QFile>
-#include <QRegularExpression>
-
 namespace {
 
 class DriverSolution : public WorkDir

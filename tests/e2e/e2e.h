@@ -5,14 +5,26 @@
 #include "support/qt_printers.h"
 #include "support/run_kestrel.h"
 
+#include <QDateTime>
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QMap>
+#include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QThread>
+
+#include <algorithm>
+#include <vector>
 
 #include <gtest/gtest.h>
 

@@ -3,12 +3,6 @@
 // executable, dependency files naming the headers a source includes).
 #include "e2e.h"
 
-#include <QDateTime>
-#include <QDir>
-#include <QDirIterator>
-#include <QFile>
-#include <QFileInfo>
-
 namespace {
 
 // One script for every pass; it acts on its own name. A source containing "#error" fails, and

@@ -6,9 +6,6 @@
 // stack, which only Cortex-M cores have, stays undefined).
 #include "e2e.h"
 
-#include <QFileInfo>
-#include <QRegularExpression>
-
 namespace {
 
 // What hello/main.c prints: i*i for i < 6 through the library's products (run from RAM),
@@ -46,7 +43,6 @@ TEST_P(ExampleHello, BuildsWithAGeneratedScriptRunsAndThenIsUpToDate)
 }
 
 INSTANTIATE_TEST_SUITE_P(Configurations, ExampleHello, ::testing::Values("Debug", "Release"));
-
 
 using ARM7TDMIFirmware = WorkDirWith<const char *>;
 

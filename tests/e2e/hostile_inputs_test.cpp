@@ -3,20 +3,11 @@
 // touch a file other than the build's own outputs.
 #include "e2e.h"
 
-#include <QDir>
-#include <QDirIterator>
-#include <QFile>
-#include <QFileInfo>
-#include <QMap>
-#include <QTemporaryDir>
-
-#include <algorithm>
 #include <cstdio>
 #include <functional>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <vector>
 
 namespace {
 

@@ -6,11 +6,6 @@
 // ones either.
 #include "e2e.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QProcess>
-
 #include <csignal>
 
 namespace {

@@ -5,21 +5,12 @@
 // daemon kept to the loopback interface never comes up on Debian (see README, "Scaling out").
 #include "e2e.h"
 
-#include <QDir>
-#include <QDirIterator>
-#include <QFile>
-#include <QFileInfo>
-#include <QMap>
-#include <QProcess>
-#include <QRegularExpression>
-
 #include <arpa/inet.h>
 #include <csignal>
 #include <memory>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
-#include <vector>
 
 namespace {
 

@@ -5,16 +5,9 @@
 // must be what the section table of the tool chain's objdump says, run and load images both.
 #include "e2e.h"
 
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QLocale>
-#include <QMap>
-#include <QRegularExpression>
 
-#include <algorithm>
 #include <set>
-#include <vector>
 
 namespace {
 
@@ -158,7 +151,6 @@ TEST_F(BuildTrace, FailedBuildWritesTheTraceWithTheFailedStepMarked)
     }
     EXPECT_EQ(marked, QStringList{QStringLiteral("calc/Compiling main.c")});
 }
-
 
 struct Region
 {

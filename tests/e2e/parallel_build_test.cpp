@@ -2,14 +2,6 @@
 // at the same time, a failing compilation reported once, and nothing to do the second time.
 #include "e2e.h"
 
-#include <QDir>
-#include <QDirIterator>
-#include <QFile>
-#include <QFileInfo>
-#include <QRegularExpression>
-
-#include <algorithm>
-
 namespace {
 
 constexpr int kFiles = 40;

@@ -2,11 +2,6 @@
 // build in the compiler driver's form, and the driver and clang-tidy accept each entry.
 #include "e2e.h"
 
-#include <QFileInfo>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
-
 namespace {
 
 struct Entry

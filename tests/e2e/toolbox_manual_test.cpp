@@ -2,8 +2,6 @@
 // every described option is accepted, and the page renders cleanly from the installation root.
 #include "e2e.h"
 
-#include <QRegularExpression>
-
 namespace {
 
 QString manualSource()

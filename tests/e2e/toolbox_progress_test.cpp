@@ -3,10 +3,6 @@
 // date.
 #include "e2e.h"
 
-#include <QDateTime>
-#include <QFileInfo>
-#include <QRegularExpression>
-
 namespace {
 
 // Per project, in order: the step lines printed inside its "Building" line (one level in).
