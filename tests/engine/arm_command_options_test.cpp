@@ -17,34 +17,19 @@ TEST(ARMTargetOptions, FollowCoreArchitectureAndInstructionSet)
         QString expected;
     };
     const Case cases[] = {
-        {{"Cortex-M3", "v7M", "Thumb", "Yes", "Little", "Soft"},
-         false,
-         3,
+        {{"Cortex-M3", "v7M", "Thumb", "Yes", "Little", "Soft"}, false, 3,
          "-mcpu=cortex-m3 -march=armv7-m -mthumb -mthumb-interwork -mlittle-endian -mfpu=vfp "
          "-mfloat-abi=soft"},
-        {{"Cortex-M3", "v7M", "Thumb", "No", "Little", "None"},
-         false,
-         2,
+        {{"Cortex-M3", "v7M", "Thumb", "No", "Little", "None"}, false, 2,
          "-mcpu=cortex-m3 -march=armv7m -mthumb -mlittle-endian"},
-        {{"Cortex-M1", "v6M", "THUMB", "No", "Little", "None"},
-         true,
-         3,
-         "-march=armv6 -mthumb -EL"},
-        {{"None", "v6T2", "ARM", "No", "Big", "SoftFP"},
-         true,
-         3,
+        {{"Cortex-M1", "v6M", "THUMB", "No", "Little", "None"}, true, 3, "-march=armv6 -mthumb -EL"},
+        {{"None", "v6T2", "ARM", "No", "Big", "SoftFP"}, true, 3,
          "-march=armv6t2 -EB -mfpu=vfp -mfloat-abi=softfp"},
-        {{"", "ARM4T", "ARM", "Yes", "Big", "None"},
-         false,
-         3,
+        {{"", "ARM4T", "ARM", "Yes", "Big", "None"}, false, 3,
          "-march=armv4t -mthumb-interwork -mbig-endian"},
-        {{"ARM926EJ-S", "v5TE", "ARM", "No", "Little", "None"},
-         false,
-         3,
+        {{"ARM926EJ-S", "v5TE", "ARM", "No", "Little", "None"}, false, 3,
          "-mcpu=arm926ej-s -march=armv5te -mlittle-endian"},
-        {{"XScale", "v5T", "ARM", "No", "Little", "None"},
-         false,
-         3,
+        {{"XScale", "v5T", "ARM", "No", "Little", "None"}, false, 3,
          "-mcpu=xscale -march=armv5t -mlittle-endian"},
         {{"None", "v6", "ARM", "No", "Little", "None"}, false, 3, "-march=armv6 -mlittle-endian"},
         {{"None", "v9", "ARM", "No", "Little", "None"}, false, 3, "-mlittle-endian"},
@@ -94,14 +79,8 @@ TEST(ARMLibraryVariants, DefaultDebugChannelFollowsTheTarget)
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.core);
-        ARMLibrarySelection selection;
-        selection.directory = "/l";
-        selection.ioLibraryName = "none";
-        selection.useGccLibraries = "Yes";
-        selection.coreType = c.core;
-        selection.architecture = c.architecture;
-        selection.debugInterfaceType = c.interface;
-        selection.debugIOType = "Default";
+        ARMLibrarySelection selection{"/l", "none", "Yes", "", "", "", "", c.interface,
+                                      c.core, c.architecture, "Default"};
         QStringList libraries;
         QString error;
         ASSERT_TRUE(armStandardLibraries(selection, libraries, &error));
