@@ -272,50 +272,42 @@ TEST_F(Launcher, RenamedSectionsAreCompiledToAssemblyThroughTheLauncher)
         << qPrintable(headers.out);
 }
 
-struct Case
+// A launcher that cannot be found or fails is named once, on standard output or error.
+TEST_F(Launcher, NameTheLauncherThatFails)
 {
-    const char *name;
-    QStringList options;
-    QStringList env;
-    int status;
-    const char *printed; // once, on standard output or error
-};
-
-class LauncherOptions : public Launcher, public ::testing::WithParamInterface<Case>
-{
-};
-
-TEST_P(LauncherOptions, NameTheLauncherThatFails)
-{
-    const Case &c = GetParam();
+    const char kMissing[] = "kestrel-no-such-launcher";
+    struct Case
+    {
+        QStringList options;
+        QStringList env;
+        int status;
+        const char *printed;
+    };
+    // clang-format off
+    const Case cases[] = {
+        {{"-launcher", kMissing}, {}, 1,
+         "can't find the compiler launcher \"kestrel-no-such-launcher\" (-launcher)"},
+        {{}, {QStringLiteral("KESTREL_LAUNCHER=") + kMissing}, 1,
+         "can't find the compiler launcher \"kestrel-no-such-launcher\" (KESTREL_LAUNCHER)"},
+        {{"@options"}, {}, 1, "the launcher \"false\" failed (exit status 1)"},
+        {{"-launcher", "false", "-j", "2"}, {}, 1, "the launcher \"false\" failed (exit status 1)"},
+        // An empty option overrides the environment.
+        {{"-launcher", ""}, {"KESTREL_LAUNCHER=false"}, 0, "Archiving fixedpoint.a"},
+        {{"-show", "-launcher", "ccache -d /nowhere"}, {}, 0,
+         "ccache -d /nowhere $ROOT/gcc/bin/arm-none-eabi-gcc -fmessage-length=0"},
+    };
+    // clang-format on
     const QString work = checkout("work");
     ASSERT_TRUE(writeTextFile(work + "/options", "-launcher false  # fails silently\n"));
-    const RunResult run = build(work, QStringList{"-project", "fixedpoint"} + c.options, c.env);
-    EXPECT_EQ(run.status, c.status) << qPrintable(run.out + run.err);
-    const QString printed = QString::fromLatin1(c.printed).replace("$ROOT", kestrelRootDir());
-    const QString all = run.out + run.err;
-    EXPECT_EQ(all.count(printed), 1) << qPrintable(all);
+    for (const Case &c : cases) {
+        SCOPED_TRACE((c.options + c.env).join(u' ').toStdString());
+        ASSERT_TRUE(QDir(work + "/fixedpoint/Debug").removeRecursively());
+        const RunResult run = build(work, QStringList{"-project", "fixedpoint"} + c.options, c.env);
+        const QString all = run.out + run.err;
+        EXPECT_EQ(run.status, c.status) << qPrintable(all);
+        const QString printed = QString::fromLatin1(c.printed).replace("$ROOT", kestrelRootDir());
+        EXPECT_EQ(all.count(printed), 1) << qPrintable(all);
+    }
 }
-
-const char kMissing[] = "kestrel-no-such-launcher";
-
-// clang-format off
-INSTANTIATE_TEST_SUITE_P(
-    Cases, LauncherOptions,
-    ::testing::Values(
-        Case{"Missing", {"-launcher", kMissing}, {}, 1,
-             "can't find the compiler launcher \"kestrel-no-such-launcher\" (-launcher)"},
-        Case{"MissingFromTheEnvironment", {}, {QStringLiteral("KESTREL_LAUNCHER=") + kMissing}, 1,
-             "can't find the compiler launcher \"kestrel-no-such-launcher\" (KESTREL_LAUNCHER)"},
-        Case{"FailsFromAnOptionsFile", {"@options"}, {}, 1,
-             "the launcher \"false\" failed (exit status 1)"},
-        Case{"FailsInAParallelBuild", {"-launcher", "false", "-j", "2"}, {}, 1,
-             "the launcher \"false\" failed (exit status 1)"},
-        Case{"EmptyOptionOverridesTheEnvironment", {"-launcher", ""}, {"KESTREL_LAUNCHER=false"}, 0,
-             "Archiving fixedpoint.a"},
-        Case{"ShownAsLaunched", {"-show", "-launcher", "ccache -d /nowhere"}, {}, 0,
-             "ccache -d /nowhere $ROOT/gcc/bin/arm-none-eabi-gcc -fmessage-length=0"}),
-    [](const ::testing::TestParamInfo<Case> &param) { return std::string(param.param.name); });
-// clang-format on
 
 } // namespace
