@@ -5,12 +5,12 @@
 
 namespace {
 
-// One script for every pass; it acts on its own name. A source containing "#error" fails, and
-// so does a link (leaving a partial output, as ld does) in a directory with a file named
-// "undefined_symbol".
+// One script for every pass; it acts on its own name, and logs it with the file name of what it
+// makes (the compiler's by its source: its output is a temporary assembly file). A source
+// containing "#error" fails, and so does a link (leaving a partial output, as ld does) in a
+// directory with a file named "undefined_symbol".
 const char kFakeTool[] = R"sh(#!/bin/sh
 tool=$(basename "$0")
-echo "$tool $*" >> "$KESTREL_FAKE_LOG"
 out= dep= target= map= src= prev= last=
 for a in "$@"; do
     case "$prev" in
@@ -22,6 +22,8 @@ for a in "$@"; do
     prev=$a
     [ "$a" = "-o" ] || last=$a
 done
+case "$tool" in cc1*) made=$src ;; ar) made=$2 ;; *) made=$out ;; esac
+echo "$tool ${made##*/}" >> "$KESTREL_FAKE_LOG"
 case "$tool" in
 cc1|cc1plus)
     if grep -q '#error' "$src"; then echo "$src:1: error: #error" >&2; exit 1; fi
@@ -83,24 +85,8 @@ protected:
         return kestrel(args, {"KESTREL_FAKE_LOG=" + log}, work);
     }
 
-    // The passes run, as "tool last-word-of-output": which output each pass produced.
-    QStringList passes() const
-    {
-        QStringList runs;
-        const QStringList lines = readTextFile(log).split(u'\n', Qt::SkipEmptyParts);
-        for (const QString &line : lines) {
-            const QStringList words = line.split(u' ');
-            const qsizetype o = words.indexOf(QStringLiteral("-o"));
-            // The compiler writes a temporary assembly file: name it by its source instead.
-            QString out = words.value(o + 1);
-            if (words.first() == u"ar")
-                out = words.value(2);
-            else if (words.first().startsWith(QStringLiteral("cc1")))
-                out = words.value(o - 1);
-            runs.append(words.first() + u' ' + QFileInfo(out).fileName());
-        }
-        return runs;
-    }
+    // The passes run, as "tool file-name-of-what-it-made".
+    QStringList passes() const { return readTextFile(log).split(u'\n', Qt::SkipEmptyParts); }
 
     // Everything built so far becomes older than `file`, which becomes newer than what was
     // touched before.
