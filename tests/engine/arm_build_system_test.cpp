@@ -211,7 +211,7 @@ TEST_F(ARMCommands, OptionalPassesAndLinkOptionsFollowTheirProperties)
         }
     }
     // The kept assembly of the renaming case is not removed.
-    buildAfresh(solution(QStringLiteral("default_code_section=\".fast\" arm_keep_assembly=\"Yes\"")));
+    buildAfresh(solution("default_code_section=\".fast\" arm_keep_assembly=\"Yes\""));
     EXPECT_TRUE(recorder.lines().filter(QRegularExpression(QStringLiteral("^rm "))).isEmpty());
     EXPECT_TRUE(recorder.temporaries.isEmpty());
 }
@@ -250,7 +250,8 @@ TEST_F(ARMCommands, LibrarySelectionFollowsTheTarget)
         const QStringList lines = buildAfresh(solution(QLatin1String(c.settings)));
         const QString link = lines.filter(kBin + "ld ").value(0);
         EXPECT_EQ(link.section(QStringLiteral("Debug/main.o "), 1).split(u' ', Qt::SkipEmptyParts),
-                  QStringList(c.expected).replaceInStrings(QRegularExpression("^"), "/studio/lib/"));
+                  QStringList(c.expected)
+                      .replaceInStrings(QRegularExpression("^"), "/studio/lib/"));
     }
 }
 

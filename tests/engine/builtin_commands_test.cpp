@@ -67,7 +67,8 @@ TEST_F(BuiltinCommands, CommandsRunHereAreRewrittenOrAreLeftAlone)
         QStringList rewritten = {}; // empty: as given
     };
     const Case cases[] = {
-        {{"cp", "missing.txt", "to.txt"}, true, "cp failed: can't copy \"missing.txt\" to \"to.txt\""},
+        {{"cp", "missing.txt", "to.txt"}, true,
+         "cp failed: can't copy \"missing.txt\" to \"to.txt\""},
         {{"chmod", "-w", "missing.txt"}, true, "chmod failed: can't make \"missing.txt\" writable"},
         {{"chmod", "+w", "missing.txt"}, true, "chmod failed: can't make \"missing.txt\" writable"},
         {{"rm", "missing.txt"}, true, "rm failed: can't remove \"missing.txt\""},
@@ -97,7 +98,8 @@ TEST_F(BuiltinCommands, ExportableFormsAreShellCommands)
     } cases[] = {
         {"cp", {"a b.txt", "/x/c.txt"}, "cp -f \"a b.txt\" \"/x/c.txt\""},
         {"rm", {"t.s"}, "rm -f \"t.s\""},
-        {"xmlcp", {"a.xml", "b.xml"}, "\"" + QTx::rootDirectory() + "/bin/xmlcp\" \"a.xml\" \"b.xml\""},
+        {"xmlcp", {"a.xml", "b.xml"},
+         "\"" + QTx::rootDirectory() + "/bin/xmlcp\" \"a.xml\" \"b.xml\""},
         {"make", {}, QString()},
     };
     for (const auto &c : cases) {

@@ -116,7 +116,9 @@ TEST_F(ProjectWalk, AMissingOrNewerInputOrOutputRebuildsOnlyItsObject)
          },
          "Debug/main.o", "main.d cannot be read."},
         {"always rebuild",
-         [&] { set(projectSystem->findByName(solution(), "util.c"), "build_always_rebuild", "Yes"); },
+         [&] {
+             set(projectSystem->findByName(solution(), "util.c"), "build_always_rebuild", "Yes");
+         },
          "Debug/util.o", QString()},
     };
     for (const Case &c : cases) {
@@ -156,7 +158,8 @@ TEST_F(ProjectWalk, PropertyChangedInThisRunRebuildsWhatItShapes)
         const char *title;
     };
     const Case cases[] = {
-        {"linker_additional_options", "Common", "-x", {"Debug/app.elf"}, "Additional Linker Options"},
+        {"linker_additional_options", "Common", "-x", {"Debug/app.elf"},
+         "Additional Linker Options"},
         {"c_preprocessor_definitions", "Debug", "X=1",
          {"Debug/main.o", "Debug/util.o", "Debug/app.elf"}, "Preprocessor Definitions"},
     };
@@ -166,7 +169,8 @@ TEST_F(ProjectWalk, PropertyChangedInThisRunRebuildsWhatItShapes)
         set(project("app"), c.property, c.value, c.configuration);
         EXPECT_EQ(build(0), 1);
         EXPECT_EQ(made(), c.made);
-        EXPECT_TRUE(builder.log.contains(QStringLiteral("message %1 property has changed.").arg(c.title)));
+        EXPECT_TRUE(builder.log.contains(
+            QStringLiteral("message %1 property has changed.").arg(c.title)));
         EXPECT_EQ(build(), 0); // the new outputs are newer than the change
     }
 }
