@@ -20,11 +20,9 @@ QList<Entry> readEntries(const QString &path)
     QList<Entry> entries;
     for (const QJsonValue &value : document.array()) {
         const QJsonObject object = value.toObject();
-        Entry entry{object.value("directory").toString(), object.value("file").toString(), {},
-                    object.value("output").toString()};
-        for (const QJsonValue &argument : object.value("arguments").toArray())
-            entry.arguments.append(argument.toString());
-        entries.append(entry);
+        entries.append({object.value("directory").toString(), object.value("file").toString(),
+                        object.value("arguments").toVariant().toStringList(),
+                        object.value("output").toString()});
     }
     return entries;
 }
