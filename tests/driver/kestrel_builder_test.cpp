@@ -3,6 +3,7 @@
 #include "captured_output.h"
 #include "host/interruption.h"
 #include "support/qt_printers.h"
+#include "support/run_kestrel.h"
 
 #include <QDir>
 #include <QFile>
@@ -87,12 +88,7 @@ protected:
     void TearDown() override { Interruption::reset(); }
 
     QString path(const QString &name) const { return m_dir.filePath(name); }
-    void write(const QString &name) const
-    {
-        QFile file(path(name));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write("complete\n");
-    }
+    void write(const QString &name) const { ASSERT_TRUE(writeTextFile(path(name), "complete\n")); }
 
     Harness harness;
     KestrelBuilder builder = harness.builder(false, false);

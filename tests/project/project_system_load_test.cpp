@@ -42,9 +42,15 @@ TEST_F(LoadTest, BuildsTheTreeInDocumentOrderAndMarksItClean)
           <configuration Name="Common" project_directory="app"/>
           <folder Name="Source"><file file_name="main.c"><configuration Name="Debug" x="1"/></file></folder>
           <file file_name="readme.txt"/>
-        </project>)");
+        </project>
+        <solution Name="Inner"><project Name="P">
+          <configuration Name="Common" project_directory="p"/></project></solution>)");
     ASSERT_NE(s, nullptr);
-    EXPECT_EQ(childNames(s), (QStringList{"configuration:Debug", "project:App"}));
+    EXPECT_EQ(childNames(s),
+              (QStringList{"configuration:Debug", "project:App", "solution:Inner"}));
+    // A solution nested in the file qualifies its projects and shares the file's directory.
+    EXPECT_EQ(system->projectNames(), (QStringList{"App", "P(Inner)"}));
+    EXPECT_EQ(system->projectDirectoryPath(system->findProject(s, "P(Inner)")), path("p"));
     ProjectElement *app = system->findProject(s, "App");
     ASSERT_NE(app, nullptr);
     EXPECT_EQ(childNames(app),
@@ -89,14 +95,6 @@ TEST_F(LoadTest, ImportedProjectsAreQualifiedByTheChainOfSolutions)
     EXPECT_EQ(system->getGlobalProjectName(libA), "A(Lib)");
     EXPECT_TRUE(system->getGlobalProjectName(system->findByName(s, "Hidden")).isNull());
     EXPECT_EQ(system->findProject(s, "Hidden"), nullptr);
-}
-
-TEST_F(LoadTest, ASolutionNestedInTheFileSharesItsDirectory)
-{
-    ProjectElement *s = load(R"(<solution Name="Inner"><project Name="P">
-        <configuration Name="Common" project_directory="p"/></project></solution>)");
-    EXPECT_EQ(system->projectNames(), (QStringList{"P(Inner)"}));
-    EXPECT_EQ(system->projectDirectoryPath(system->findProject(s, "P(Inner)")), path("p"));
 }
 
 TEST_F(LoadTest, BadXmlCarriesTheReaderLine)

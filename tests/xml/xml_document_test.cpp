@@ -2,6 +2,7 @@
 #include "xml/xml_element.h"
 
 #include "support/qt_printers.h"
+#include "support/run_kestrel.h"
 #include "xml_tree_dump.h"
 
 #include <gtest/gtest.h>
@@ -20,9 +21,7 @@ protected:
     QString write(const QString &name, const QByteArray &bytes)
     {
         const QString path = m_dir.filePath(name);
-        QFile file(path);
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
+        EXPECT_TRUE(writeTextFile(path, QString::fromUtf8(bytes)));
         return path;
     }
 
