@@ -57,135 +57,21 @@ const char kFlashSramMap[] = R"x(<!DOCTYPE Board_Memory_Definition_File>
 </Root>
 )x";
 
-const char kRunInPlacement[] = R"x(<!DOCTYPE Linker_Placement_File>
-<Root name="Flash Section Placement">
-  <MemorySegment name="FLASH">
-    <ProgramSection name=".vectors" load="Yes"/>
-    <ProgramSection name=".text" load="Yes" alignment="4"/>
-    <ProgramSection name=".data" load="Yes" runin=".data_run"/>
-    <ProgramSection name=".rodata" load="Yes" fill="0xff" inputsections="*(.rodata .rodata.*)"/>
-  </MemorySegment>
-  <MemorySegment name="RAM;SRAM">
-    <ProgramSection name=".data_run" load="No"/>
-    <ProgramSection name=".bss" load="No"/>
-    <ProgramSection name=".stack" load="No" size="__STACKSIZE__" alignment="8"/>
-  </MemorySegment>
-  <MemorySegment name="EXTERNAL">
-    <ProgramSection name=".ignored" load="Yes"/>
-  </MemorySegment>
-</Root>
-)x";
-
-const char kRunInScript[] = R"x(MEMORY
-{
-  UNPLACED_SECTIONS (wx) : ORIGIN = 0x100000000, LENGTH = 0
-  FLASH (rx) : ORIGIN = 0x00000000, LENGTH = 0x00040000
-  SRAM (wx) : ORIGIN = 0x20000000, LENGTH = 0x00010000
-}
-
-  __flash_base = 0x0;
-  __sram_size = 0x10000;
-SECTIONS
-{
-  __FLASH_segment_start__ = 0x00000000;
-  __FLASH_segment_end__ = 0x00040000;
-  __SRAM_segment_start__ = 0x20000000;
-  __SRAM_segment_end__ = 0x20010000;
-
-  __STACKSIZE__ = 1024;
-  __STACKSIZE_IRQ__ = 256;
-  __STACKSIZE_FIQ__ = 256;
-  __STACKSIZE_SVC__ = 0;
-  __STACKSIZE_ABT__ = 0;
-  __STACKSIZE_UND__ = 0;
-  __HEAPSIZE__ = 0;
-
-  .vectors __FLASH_segment_start__ :
-  {
-    __vectors_start__ = .;
-    *(.vectors)
-  }
-  __vectors_end__ = __vectors_start__ + SIZEOF(.vectors);
-
-  . = ASSERT(__vectors_end__ >= __FLASH_segment_start__ && __vectors_end__ <= (__FLASH_segment_start__ + 0x00040000) , "error: .vectors is too large to fit in FLASH memory segment");
-
-  .text ALIGN(__vectors_end__ , 4) :
-  {
-    __text_start__ = .;
-    *(.text)
-  }
-  __text_end__ = __text_start__ + SIZEOF(.text);
-
-  . = ASSERT(__text_end__ >= __FLASH_segment_start__ && __text_end__ <= (__FLASH_segment_start__ + 0x00040000) , "error: .text is too large to fit in FLASH memory segment");
-
-  __data_load_start__ = __text_end__;
-  .data __SRAM_segment_start__ : AT(__data_load_start__)
-  {
-    __data_start__ = .;
-    *(.data)
-  }
-  __data_end__ = __data_start__ + SIZEOF(.data);
-
-  __data_load_end__ = __data_load_start__ + SIZEOF(.data);
-
-  . = ASSERT((__data_load_start__ + SIZEOF(.data)) >= __FLASH_segment_start__ && (__data_load_start__ + SIZEOF(.data)) <= (__FLASH_segment_start__ + 0x00040000) , "error: .data is too large to fit in FLASH memory segment");
-
-  .rodata __data_load_start__ + SIZEOF(.data) :
-  {
-    __rodata_start__ = .;
-    *(.rodata .rodata.*)
-  } =0xff
-  __rodata_end__ = __rodata_start__ + SIZEOF(.rodata);
-
-  __FLASH_segment_used_end__ = __data_load_start__ + SIZEOF(.data) + SIZEOF(.rodata);
-
-  . = ASSERT(__rodata_end__ >= __FLASH_segment_start__ && __rodata_end__ <= (__FLASH_segment_start__ + 0x00040000) , "error: .rodata is too large to fit in FLASH memory segment");
-
-  .data_run __SRAM_segment_start__ (NOLOAD) :
-  {
-    __data_run_start__ = .;
-    *(.data_run)
-    . = MAX(__data_run_start__ + SIZEOF(.data), .);
-  }
-  __data_run_end__ = __data_run_start__ + SIZEOF(.data_run);
-
-  . = ASSERT(__data_run_end__ >= __SRAM_segment_start__ && __data_run_end__ <= (__SRAM_segment_start__ + 0x00010000) , "error: .data_run is too large to fit in SRAM memory segment");
-
-  .bss __data_run_end__ (NOLOAD) :
-  {
-    __bss_start__ = .;
-    *(.bss)
-  }
-  __bss_end__ = __bss_start__ + SIZEOF(.bss);
-
-  . = ASSERT(__bss_end__ >= __SRAM_segment_start__ && __bss_end__ <= (__SRAM_segment_start__ + 0x00010000) , "error: .bss is too large to fit in SRAM memory segment");
-
-  .stack ALIGN(__bss_end__ , 8) (NOLOAD) :
-  {
-    __stack_start__ = .;
-    *(.stack)
-    . = ALIGN(MAX(__stack_start__ + __STACKSIZE__ , .), 8);
-  }
-  __stack_end__ = __stack_start__ + SIZEOF(.stack);
-
-  __SRAM_segment_used_end__ = ALIGN(__bss_end__ , 8) + SIZEOF(.stack);
-
-  . = ASSERT(__stack_end__ >= __SRAM_segment_start__ && __stack_end__ <= (__SRAM_segment_start__ + 0x00010000) , "error: .stack is too large to fit in SRAM memory segment");
-
-}
-
-)x";
-
 // Without overflow checks the same script loses the unplaced region and every assertion
 // (each assertion line is followed by an empty line), and nothing else.
 TEST_F(LinkerScriptTest, RunInPlacementLoadsInFlashAndRunsInRamWithOrWithoutChecks)
 {
+    // The placement and the whole script expected from it are files beside this test.
+    const QString fixtures = kestrelTestsDir() + QStringLiteral("/engine/linker/fixtures/");
+    const QString script = readTextFile(fixtures + QStringLiteral("run_in_script.ld"));
+    ASSERT_FALSE(script.isEmpty());
     auto memoryMap = map("map.xml", kFlashSramMap);
-    auto placement = map("placement.xml", kRunInPlacement);
-    EXPECT_EQ(generate(kArm, true, memoryMap.get(), placement.get()),
-              QString::fromLatin1(kRunInScript));
+    const QByteArray placementXml =
+        readTextFile(fixtures + QStringLiteral("run_in_placement.xml")).toUtf8();
+    auto placement = map("placement.xml", placementXml.constData());
+    EXPECT_EQ(generate(kArm, true, memoryMap.get(), placement.get()), script);
     QStringList expected;
-    const QStringList lines = QString::fromLatin1(kRunInScript).split(u'\n');
+    const QStringList lines = script.split(u'\n');
     for (qsizetype i = 0; i < lines.size(); ++i) {
         if (lines[i].contains(u"ASSERT("))
             ++i; // and its empty line
