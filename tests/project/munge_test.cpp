@@ -25,6 +25,7 @@ TEST(Munge, OldTargetPathsMoveToTheTargetsDirectory)
     struct Case
     {
         const char *name, *value, *expected;
+        int version = 3;
     };
     const Case cases[] = {
         {"file_name", "$(StudioDir)/targets/Board/flash.xml", "$(TargetsDir)/Board/flash.xml"},
@@ -39,10 +40,13 @@ TEST(Munge, OldTargetPathsMoveToTheTargetsDirectory)
         {"file_name", "$(StudioDir)/targets/readme.txt", "$(StudioDir)/targets/readme.txt"},
         {"file_name", "$(studiodir)/targets/B/f.xml", "$(studiodir)/targets/B/f.xml"},
         {"c_user_include_directories", "$(StudioDir)/targets/B/inc", "$(StudioDir)/targets/B/inc"},
+        // Version 0 keeps everything.
+        {"file_name", "$(StudioDir)/targets/Board/flash.xml", "$(StudioDir)/targets/Board/flash.xml",
+         0},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.value);
-        EXPECT_EQ(munged(c.name, c.value), c.expected);
+        EXPECT_EQ(munged(c.name, c.value, c.version), c.expected);
     }
 }
 
@@ -56,10 +60,4 @@ TEST(Munge, ChipSupportLibrariesMoveToPackages)
               "$(PackagesDir)/lib/liblpc2000.a;$(StudioDir)/lib/liblpc17.a");
     EXPECT_EQ(munged("linker_additional_files", "$(StudioDir)/lib/libm.a"),
               "$(StudioDir)/lib/libm.a");
-}
-
-TEST(Munge, VersionZeroKeepsEverything)
-{
-    EXPECT_EQ(munged("file_name", "$(StudioDir)/targets/Board/flash.xml", 0),
-              "$(StudioDir)/targets/Board/flash.xml");
 }
