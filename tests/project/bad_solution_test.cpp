@@ -45,22 +45,18 @@ TEST_F(BadSolutionTest, EveryBrokenFileGivesOneClearLoadError)
         Kind kind;
         QString text; // the reader's message, or the whole text for Exact
     };
+    // Kinds the command line tests (tests/e2e hostile inputs) show only by message are left to
+    // them; these are the rest, and a few of every kind to see nothing is kept after a failure.
     const Case cases[] = {
-        {"empty.zav", NotASolution, {}}, {"elf_binary.zav", NotASolution, {}},
-        {"utf16.zav", NotASolution, {}}, {"truncated_tag.zav", NotASolution, {}},
-        {"unclosed_root.zav", NotASolution, {}}, {"nul_inside.zav", NotASolution, {}},
-        {"no_doctype.zav", NotASolution, {}}, {"doctype_subset.zav", NotASolution, {}},
-        {"wrong_doctype.zav", NotASolution, {}}, {"root_is_project.zav", NotASolution, {}},
+        {"empty.zav", NotASolution, {}}, {"unclosed_root.zav", NotASolution, {}},
+        {"doctype_subset.zav", NotASolution, {}}, {"root_is_project.zav", NotASolution, {}},
         {"binary_after_lt.zav", ReaderError, "bad tagName"},
         {"truncated_value.zav", ReaderError, "bad tagName"},
         {"single_quotes.zav", ReaderError, "bad tagName"},
-        {"mismatched.zav", ReaderError, "tagName mismatch"},
         {"import_bad_xml.zav", ReaderError, "tagName mismatch"},
-        {"self_import.zav", Exact, canonical("self_import.zav") + " solution already loaded"},
         {"cycle_a.zav", Exact, canonical("cycle_a.zav") + " solution already loaded"},
         {"import_missing.zav", Exact, "missing_target.zav does not exist"},
         {"import_not_solution.zav", Exact, "empty.zav not a solution file"},
-        {"import_directory.zav", Exact, ". cannot access"},
         {"import_nameless.zav", Exact,
          canonical("import_nameless.zav") + ": import without a file_name"},
     };
