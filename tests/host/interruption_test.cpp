@@ -53,11 +53,7 @@ protected:
                                  collect ? &out : nullptr, collect ? &err : nullptr, true);
     }
 
-    qint64 group() const
-    {
-        QFile file(groupFile());
-        return file.open(QIODevice::ReadOnly) ? file.readAll().trimmed().toLongLong() : -1;
-    }
+    qint64 group() const { return readTextFile(groupFile()).trimmed().toLongLong(); }
     QString path(const char *name) const { return m_dir.filePath(name); }
 
 private:

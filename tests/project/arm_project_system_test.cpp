@@ -189,15 +189,4 @@ TEST_F(ApplicableSettingsTest, ClassesOfOneNameFollowProjectTypeAndArchitecture)
     }
 }
 
-TEST_F(ApplicableSettingsTest, ValuesReadAndWriteTheNodeSettings)
-{
-    ProjectElement *p = newProject("Executable");
-    std::unique_ptr<PropertyValueList> values(system->applicableSettingsFor(p, "Debug"));
-    PropertyValue *output = values->find(catalogue->build_output_directory);
-    ASSERT_NE(output, nullptr);
-    EXPECT_EQ(output->toString(), "$(Configuration)");
-    output->setValue(QString("out"));
-    EXPECT_EQ(system->specificSettingFor(p, catalogue->build_output_directory, "Debug"), "out");
-}
-
 } // namespace

@@ -54,15 +54,22 @@ TEST_F(SettingsTest, AtOneNodeTheConfigurationBeatsItsInheritedOnesWhichBeatComm
     }
 }
 
-TEST_F(SettingsTest, InheritanceIsNotTransitive)
+// Inheritance is not transitive, and a nested solution uses its enclosing solution's.
+TEST_F(SettingsTest, InheritanceIsNotTransitiveAndReachesIntoImports)
 {
-    load(R"(<configuration Name="Debug" inherited_configurations="A"/>
+    write("lib.zav",
+          solutionText(R"(<project Name="L"><configuration Name="Flash" x="lf"/></project>)",
+                       R"(Name="Lib" version="2")"));
+    load(R"(<configuration Name="Debug" inherited_configurations="A;Flash"/>
             <configuration Name="A" inherited_configurations="B"/>
             <configuration Name="B" x="b"/>
-            <project Name="P"><configuration Name="Common" y="1"/></project>)");
+            <project Name="P"><configuration Name="Common" y="1"/></project>
+            <import file_name="lib.zav"/>)");
     ProjectElement *p = system->findProject(system->solutionElement(), "P");
     EXPECT_EQ(system->settingFor(p, &text, "Debug"), "dflt");
     EXPECT_EQ(system->settingFor(p, &text, "A"), "b");
+    ProjectElement *l = system->findProject(system->solutionElement(), "L(Lib)");
+    EXPECT_EQ(system->settingFor(l, &text, "Debug"), "lf");
 }
 
 TEST_F(SettingsTest, ListsCollectEveryLevelMostSpecificFirst)
@@ -104,17 +111,6 @@ TEST_F(SettingsTest, ThePropertyDefaultIsTheLastResort)
     ProjectElement lonely("file");
     EXPECT_EQ(system->settingFor(&lonely, &text, "Debug"), "dflt");
     EXPECT_EQ(system->settingFor(nullptr, &text, "Debug"), "dflt");
-}
-
-TEST_F(SettingsTest, ANestedSolutionUsesItsEnclosingSolutionsInheritance)
-{
-    write("lib.zav",
-          solutionText(R"(<project Name="L"><configuration Name="Flash" x="lf"/></project>)",
-                       R"(Name="Lib" version="2")"));
-    load(R"(<configuration Name="Debug" inherited_configurations="Flash"/>
-            <import file_name="lib.zav"/>)");
-    ProjectElement *l = system->findProject(system->solutionElement(), "L(Lib)");
-    EXPECT_EQ(system->settingFor(l, &text, "Debug"), "lf");
 }
 
 TEST_F(SettingsTest, ChangesAreSeenByTheNextLookup)
