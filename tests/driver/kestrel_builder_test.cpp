@@ -137,8 +137,9 @@ TEST(KestrelBuilderConsole, GroupsIndentByTwoColumns)
 
 // -echo prints the command at the indentation, -show prints it and runs nothing (not even a
 // builtin), a child's error output comes first and unfiltered, and a failing or missing
-// program ends the process with status 1.
-TEST(KestrelBuilderCommands, EchoShowRelayAndFailure)
+// program ends the process with status 1. A builtin runs inside, in the step's directory, and
+// its failure fails the build without ending the process.
+TEST(KestrelBuilderCommands, EchoShowRelayBuiltinsAndFailure)
 {
     struct Case
     {
@@ -146,7 +147,8 @@ TEST(KestrelBuilderCommands, EchoShowRelayAndFailure)
         int indent;
         QStringList words;
         QByteArray out;
-        int status; // -1: the process goes on
+        int status;                        // -1: the process goes on
+        const char *builtinError = nullptr; // the builtin takes the command, failing with this
     };
     const Case cases[] = {
         {true, false, 4, {"sh", "-c", "echo ran"}, "    sh -c echo ran\nran\n", -1},
@@ -156,36 +158,26 @@ TEST(KestrelBuilderCommands, EchoShowRelayAndFailure)
         {false, false, 0, {"sh", "-c", "echo partial; exit 2"}, "partial\n", 1},
         {false, false, 2, {"no-such-tool-xyz", "-c", "a.c"},
          "  can't execute command \"no-such-tool-xyz\"\n", 1},
+        {false, false, 2, {"cp", "a", "b"}, "", -1, ""},
+        {false, false, 2, {"cp", "a", "b"}, "  cannot copy a to b\n", -1, "cannot copy a to b"},
     };
+    const QString dir = QDir::tempPath();
     for (const Case &c : cases) {
         SCOPED_TRACE(c.words.join(u' ').toStdString());
         Harness h;
-        h.builtinAccepts = c.show;
+        h.builtinAccepts = c.show || c.builtinError;
+        h.builtinError = QString::fromLatin1(c.builtinError);
         KestrelBuilder b = h.builder(c.echo, c.show);
         b.indent = c.indent;
         int status = -1;
-        EXPECT_EQ(runCommand(b, c.words, &status), c.out);
+        EXPECT_EQ(runCommand(b, c.words, &status, dir), c.out);
         EXPECT_EQ(status, c.status);
-        EXPECT_EQ(h.failedMarked, c.status == 1);
+        EXPECT_EQ(h.failedMarked, c.status == 1 || !h.builtinError.isEmpty());
         EXPECT_EQ(h.builtinCalls.isEmpty(), c.show); // -show does not even ask
+        if (c.builtinError) {
+            EXPECT_EQ(h.builtinCalls, QStringList{dir + "|" + c.words.join(u' ')});
+        }
     }
-}
-
-TEST(KestrelBuilderCommands, BuiltinCommandsRunInsideAndFailWithoutExiting)
-{
-    Harness h;
-    h.builtinAccepts = true;
-    KestrelBuilder b = h.builder(false, false);
-    b.indent = 2;
-    EXPECT_EQ(runCommand(b, {"cp", "a", "b"}, nullptr, "/work/dir"), "");
-    EXPECT_EQ(h.builtinCalls, QStringList{"/work/dir|cp a b"});
-    EXPECT_FALSE(h.failedMarked);
-
-    h.builtinError = "cannot copy a to b";
-    int status = 0;
-    EXPECT_EQ(runCommand(b, {"cp", "a", "b"}, &status), "  cannot copy a to b\n");
-    EXPECT_TRUE(h.failedMarked);
-    EXPECT_EQ(status, 0);
 }
 
 TEST(KestrelBuilderCommands, RunsInTheWorkingDirectoryUntilInit)
