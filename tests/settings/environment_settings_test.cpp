@@ -14,7 +14,6 @@
 
 namespace {
 
-const QString kToolChainKey = QStringLiteral("Environment/Build/Tool Chain Root Directory");
 const QString kGlobalMacrosKey = QStringLiteral("Environment/Macros/Global Macros");
 
 // Each test gets its own user data directory and a fresh process-wide environment on it.
@@ -52,20 +51,6 @@ private:
     QTemporaryDir m_dir;
 };
 
-TEST_F(Environment, ToolChainDirectoryDefaultsAndFileValue)
-{
-    openEnvironmentSettings();
-    EXPECT_EQ(environment->toolChainRootDirectoryValue(), "$(StudioDir)");
-    environment->toolChainRootDirectory->setDefault("$(StudioDir)/gcc/bin");
-    EXPECT_EQ(environment->toolChainRootDirectoryValue(), "$(StudioDir)/gcc/bin");
-
-    closeEnvironmentSettings();
-    writeStudioFile("  <setting name=\"" + kToolChainKey + "\">/opt/arm/bin</setting>\n");
-    openEnvironmentSettings();
-    environment->toolChainRootDirectory->setDefault("$(StudioDir)/gcc/bin");
-    EXPECT_EQ(environment->toolChainRootDirectoryValue(), "/opt/arm/bin");
-}
-
 TEST_F(Environment, MacroDefinitionsAndUnknownEntriesPersistAcrossRuns)
 {
     writeStudioFile("  <setting name=\"Some/Other Tool\">x &amp; y</setting>\n");
@@ -89,19 +74,6 @@ TEST_F(Environment, MacroDefinitionsAndUnknownEntriesPersistAcrossRuns)
     restart();
     EXPECT_TRUE(macroSystem.globalMacro("A").isNull());
     EXPECT_EQ(macroSystem.globalMacro("Path"), "a;b & <c>");
-}
-
-TEST_F(Environment, FilesAreLocatedWhenTheEnvironmentIsCreated)
-{
-    openEnvironmentSettings();
-    const QString firstRoot = rootUserDataDir();
-    QTemporaryDir other;
-    setRootUserDataDir(other.path()); // as -rootuserdir does after the environment exists
-    macroSystem.setGlobalMacro("A", "1");
-    closeEnvironmentSettings();
-    setRootUserDataDir(firstRoot);
-    EXPECT_TRUE(QFile::exists(studioFile()));
-    EXPECT_FALSE(QFile::exists(other.path() + "/Tessary for ARM/settings.xml"));
 }
 
 TEST_F(Environment, PropertyValuesReadLazilyAndWriteThrough)
