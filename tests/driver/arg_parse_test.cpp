@@ -142,29 +142,24 @@ TEST_F(ArgParseTest, ArgifyLineSplitsAtBlanksAndQuotes)
 }
 
 // A missing argument in a file ends only that line.
+// A piece of a long line, at most 1023 characters, counts as a line of its own.
 TEST_F(ArgParseTest, IndirectFileLinesAreParsedInPlace)
 {
     const std::string inner = file("inner.txt", "-o inner\na.c -o\nb.c\n");
+    const std::string x(1023, 'x');
     const std::string outer = file("opts.txt", "# -o commented\n"
                                                "  # comment\n"
                                                "-o \"My Config\" first.c\n"
                                                "@" + inner + "\n"
-                                               "-project \"abc\n"
+                                               "-project \"abc\n" + x + "y \"q\n"
                                                "last.c   ");
     EXPECT_EQ(parse({"-v", "@" + outer, "after.c"}),
               (Seen{"arg:#", "arg:comment", "-o=My Config", "arg:first.c", "-o=inner", "arg:a.c",
-                    "arg:b.c", "arg:last.c", "arg:after.c"}));
+                    "arg:b.c", "arg:" + x, "arg:last.c", "arg:after.c"}));
     EXPECT_EQ(errors(), "kestrel: error: expected argument for option -o\n"
-                        "kestrel: error: unterminated string in indirect file " + outer + "(5)\n");
+                        "kestrel: error: unterminated string in indirect file " + outer + "(5)\n"
+                        "kestrel: error: unterminated string in indirect file " + outer + "(7)\n");
     EXPECT_EQ(parser.indirectDepth(), 0);
-}
-
-TEST_F(ArgParseTest, LongLinesAreReadInPieces)
-{
-    // A piece is at most 1023 characters and counts as a line of its own.
-    const std::string opts = file("opts.txt", std::string(1023, 'x') + "y \"q\n");
-    EXPECT_EQ(parse({"@" + opts}), (Seen{"arg:" + std::string(1023, 'x')}));
-    EXPECT_EQ(errors(), "kestrel: error: unterminated string in indirect file " + opts + "(2)\n");
 }
 
 // A file that names itself once stops at the nesting limit; one that names itself twice per
