@@ -16,29 +16,6 @@ namespace {
 
 using Table = QMap<QString, QString>;
 
-// The solution board.rev.zav: a project "app" with a file below a folder, built in "Debug".
-const char kSolution[] = R"zav(<!DOCTYPE Quillmark_Project_File>
-<solution Name="board" version="2">
-  <configuration Name="Debug"/>
-  <configuration Name="Release"/>
-  <configuration Name="Flat"/>
-  <project Name="app">
-    <configuration Name="Common" project_type="Executable" macros="Mine=$(Configuration)-m;OutDir=ignored;ProjectName=ignored"
-        arm_architecture="v4T" arm_interwork="Yes" arm_fp_abi="SoftFP"
-        arm_library_instruction_set="ARM" arm_instruction_set="Thumb" arm_endian="Little"
-        arm_target_flash_loader_type="RAM Loader"/>
-    <configuration Name="Release" build_output_directory="$(RootOutDir)/bin/$(Configuration)"
-        build_root_output_directory="$(SolutionDir)/out" build_intermediate_directory="$(ProjectName)/obj"/>
-    <configuration Name="Flat" build_output_directory="" build_root_output_directory=""/>
-    <folder Name="src">
-      <file file_name="src/main.test.c">
-        <configuration Name="Common" c_preprocessor_definitions="A=$(InputName);B\;C;;$(Undefined)"/>
-      </file>
-    </folder>
-  </project>
-</solution>
-)zav";
-
 class BuildMacros : public ::testing::Test
 {
 protected:
@@ -50,7 +27,9 @@ protected:
         projectSystem = new ARMProjectSystem;
         m_build = std::make_unique<ARMBuildSystem>(QStringList());
         buildSystem = m_build.get();
-        ASSERT_TRUE(writeTextFile(solutionPath(), kSolution));
+        // A project "app" with a file below a folder, built in "Debug".
+        ASSERT_TRUE(writeTextFile(
+            solutionPath(), readTextFile(kestrelTestsDir() + "/macros/fixtures/board.rev.zav")));
         projectSystem->loadSolution(solutionPath(), nullptr, nullptr);
         m_project = projectSystem->findProject(projectSystem->solutionElement(), "app");
         ASSERT_NE(m_project, nullptr);

@@ -9,59 +9,6 @@
 
 namespace {
 
-const char kTemplates[] = R"xml(<!DOCTYPE Quillmark_Template_File>
-<templates>
-  <project template_name="Blinky" type="Executable">
-    <folder name="Source Files" filter="c;cpp">
-      <file name="main.c">
-        <property name="c_preprocessor_definitions" value="MAIN"/>
-      </file>
-    </folder>
-    <folder name="Source Files" filter="ignored">
-      <file name="util.c"/>
-    </folder>
-    <file name="crt0.s" source="$(StudioDir)/src/crt0.s"/>
-    <file name="README"/>
-    <property name="build_output_directory" value="out/$(ProjectName)" expand="YES"/>
-    <property name="build_intermediate_directory" value="obj/$(ProjectName)" expand="no"/>
-    <property name="arm_core_type" value="Cortex-M3" configuration="Debug"/>
-    <property name="property_groups_file_path" value="boards.xml"/>
-    <propertygroup name="board" value="Fast Board" configuration="Debug"/>
-    <propertygroup name="no such group" value="x"/>
-    <configuration name="Debug"/>
-    <configuration name="Unknown"/>
-    <unknown name="element"/>
-  </project>
-  <group>
-    <project template_name="Library" type="Library"/>
-    <project template_name="Blinky2" type="Object file"/>
-  </group>
-  <project template_name="Library" type="Staging"/>
-  <project name="not a template"/>
-  <configurations>
-    <configuration name="Debug">
-      <property name="inherited_configurations" value="Common Debug;Missing"/>
-      <property name="gcc_optimization_level" value="None"/>
-      <property name="build_debug_information" value="Yes"/>
-      <property name="empty" value=""/>
-    </configuration>
-    <configuration name="Common Debug">
-      <property name="hidden" value="Yes"/>
-      <property name="c_preprocessor_definitions" value="DEBUG"/>
-    </configuration>
-    <configuration name="Loop">
-      <property name="inherited_configurations" value="Loop"/>
-    </configuration>
-  </configurations>
-</templates>
-)xml";
-
-const char kBoards[] = R"(<groups><group name="board" default="Slow Board">
-  <groupEntry name="Fast Board"><property name="arm_linker_heap_size" value="4096"/></groupEntry>
-  <groupEntry name="Slow Board"/>
-</group></groups>
-)";
-
 class ProjectTemplatesTest : public ARMSolutionFixture
 {
 protected:
@@ -70,8 +17,11 @@ protected:
         ARMSolutionFixture::SetUp();
         catalogue = std::make_unique<BuildPropertyCatalogue>(QStringList(), "");
         buildPropertyCatalogue = catalogue.get();
-        file = write("templates.xml", QString(kTemplates));
-        write("boards.xml", QString(kBoards));
+        // Templates of every kind and every mistake a template file can hold, and the
+        // property groups file one of them names.
+        const QString fixtures = kestrelTestsDir() + "/project/fixtures/templates/";
+        file = write("templates.xml", readTextFile(fixtures + "templates.xml"));
+        write("boards.xml", readTextFile(fixtures + "boards.xml"));
         templates = std::make_unique<ProjectTemplates>(file);
     }
 

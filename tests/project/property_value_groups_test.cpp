@@ -7,37 +7,14 @@
 
 namespace {
 
-const char kBoards[] = R"(<groups>
-  <group name="board" short="Board" group="Target" default="B">
-    <groupEntry name="A">
-      <property name="arm_core_type" value="ARM7TDMI"/>
-      <cdefine name="BOARD_A" value="1"/>
-      <cdefine name="EMPTY" value=""/>
-    </groupEntry>
-    <groupEntry name="B">
-      <property name="arm_core_type" value="Cortex-M3"/>
-      <property name="arm_architecture" configuration="Common" value="v7M"/>
-    </groupEntry>
-    <note name="ignored"/>
-  </group>
-  <group name="clock" page="Clocks" default="Fast">
-    <groupEntry name="Fast"><cdefine name="CLOCK" value="72000000"/></groupEntry>
-    <groupEntry name="Slow"><cdefine name="CLOCK" value="8000000"/></groupEntry>
-  </group>
-  <ifndef name="NEVER_DEFINED">
-    <group name="conditional"><groupEntry name="Only"/></group>
-  </ifndef>
-  <other name="not a group"/>
-</groups>
-)";
-
 class PropertyValueGroupsTest : public ARMSolutionFixture
 {
 protected:
     void SetUp() override
     {
         ARMSolutionFixture::SetUp();
-        boards = write("boards.xml", QString(kBoards));
+        boards = write("boards.xml",
+                       readTextFile(kestrelTestsDir() + "/project/fixtures/groups/boards.xml"));
         propertyValueGroups->setGroupFile(boards);
         ASSERT_NE(propertyValueGroups->currentFile(), nullptr);
     }
