@@ -2,21 +2,6 @@
 
 namespace {
 
-// app depends on lib (listed after it in the solution) and on util; lib depends on util.
-const char *kThreeProjects = R"(
-<solution Name="s" version="2">
-  <configuration Name="Debug"/>
-  <configuration Name="Release"/>
-  <project Name="app">
-    <configuration Name="Common" project_type="Executable" project_dependencies="lib;;util"
-                   linker_map_file="No"/>
-    <file file_name="main.c"/></project>
-  <project Name="lib"><configuration Name="Common" project_type="Library" project_dependencies="util"/>
-    <file file_name="lib.c"/></project>
-  <project Name="util"><configuration Name="Common" project_type="Library"/>
-    <file file_name="util.c"/></project>
-</solution>)";
-
 class Orchestration : public EngineTest
 {
 protected:
@@ -26,6 +11,8 @@ protected:
         source("main.c");
         source("lib.c");
         source("util.c");
+        // app depends on lib (listed after it in the solution) and on util; lib depends on util.
+        load(readTextFile(kestrelTestsDir() + "/engine/fixtures/three_projects.zav"));
     }
 };
 
@@ -33,7 +20,6 @@ protected:
 
 TEST_F(Orchestration, BuildsEachProjectAfterItsDependenciesAndOnlyOnce)
 {
-    load(kThreeProjects);
     EXPECT_EQ(build(), 1);
     EXPECT_EQ(builder.lines("group Building "),
               (QStringList{R"("util" in configuration "Debug")", R"("lib" in configuration "Debug")",
@@ -85,7 +71,6 @@ TEST_F(Orchestration, ExcludedProjectIsNeitherAnnouncedNorBuilt)
 
 TEST_F(Orchestration, VerbFollowsTheFlags)
 {
-    load(kThreeProjects);
     struct Case { int flags; const char *verb; };
     const Case cases[] = {{BuildQuiet, "Building"},
                           {BuildQuiet | BuildRebuild, "Building"},
@@ -129,7 +114,6 @@ TEST_F(Orchestration, FailureStopsTheRemainingProjects)
 
 TEST_F(Orchestration, ProjectWithoutDependencyBuildOnlyBuildsItself)
 {
-    load(kThreeProjects);
     builder.log.clear();
     EXPECT_EQ(buildSystem->build(project("app"), "Debug", &builder, BuildQuiet, false, false), 1);
     EXPECT_EQ(made(), (QStringList{"Debug/main.o", "Debug/app.elf"}));

@@ -27,9 +27,10 @@ protected:
         projectSystem = new ARMProjectSystem;
         m_build = std::make_unique<ARMBuildSystem>(QStringList());
         buildSystem = m_build.get();
-        // A project "app" with a file below a folder, built in "Debug".
+        // A project "app" with a file below a folder, built in "Debug". Not a ".zav": it sets
+        // build_root_output_directory, which only the macros know, so no schema accepts it.
         ASSERT_TRUE(writeTextFile(
-            solutionPath(), readTextFile(kestrelTestsDir() + "/macros/fixtures/board.rev.zav")));
+            solutionPath(), readTextFile(kestrelTestsDir() + "/macros/fixtures/board.rev.xml")));
         projectSystem->loadSolution(solutionPath(), nullptr, nullptr);
         m_project = projectSystem->findProject(projectSystem->solutionElement(), "app");
         ASSERT_NE(m_project, nullptr);

@@ -34,6 +34,12 @@ protected:
         return map;
     }
 
+    // A segment of program sections and one of registers, each placed in its own way.
+    static QByteArray peripherals()
+    {
+        return readTextFile(kestrelTestsDir() + "/engine/linker/fixtures/peripherals.xml").toUtf8();
+    }
+
     static QStringList names(const QList<MemoryMapElement *> &elements)
     {
         QStringList list;
@@ -45,27 +51,9 @@ protected:
     QTemporaryDir m_dir;
 };
 
-const char kPeripherals[] = R"x(<!DOCTYPE Board_Memory_Definition_File>
-<Root name="Chip">
-  <MemorySegment name="SRAM" start="0x20000000" size="0x1000 * 4">
-    <ProgramSection name="relative" start="+0x100" size="0x10"/>
-    <ProgramSection name="absolute" start="0x100"/>
-    <ProgramSection name="symbolic" size="__STACKSIZE__"/>
-  </MemorySegment>
-  <MemorySegment name="Peripherals" start="0x40000000" size="0x100000">
-    <RegisterGroup name="UART" start="+0x10" size="0x20">
-      <Register name="DATA" start="+4" size="0x4">
-        <BitField name="READY" start="3" size="1"/>
-      </Register>
-      <Register name="STATUS" start="+(2 + 6)" size="010"/>
-    </RegisterGroup>
-  </MemorySegment>
-</Root>
-)x";
-
 TEST_F(MemoryMapTest, AddressesAndSizesAreComputedRelativeToTheEnclosingElement)
 {
-    auto map = load(kPeripherals);
+    auto map = load(peripherals().constData());
     struct Case
     {
         const char *name;
@@ -102,7 +90,7 @@ TEST_F(MemoryMapTest, AddressesAndSizesAreComputedRelativeToTheEnclosingElement)
 
 TEST_F(MemoryMapTest, ListsWalkDepthFirstInOrRevertedDocumentOrder)
 {
-    auto map = load(kPeripherals);
+    auto map = load(peripherals().constData());
     EXPECT_EQ(names(map->getSegments(true)), QStringList({"SRAM", "Peripherals"}));
     EXPECT_EQ(names(map->getSegments(false)), QStringList({"Peripherals", "SRAM"}));
     const MemoryMapElement *sram = map->getSegment(QStringLiteral("SRAM"));
