@@ -73,29 +73,25 @@ TEST_F(BuildPropertyCatalogueTest, RepresentativeEntriesHaveTheirTypePageGroupTi
 
 TEST_F(BuildPropertyCatalogueTest, DuplicatedNamesHaveTwoClassesAndLookupFindsTheFirst)
 {
-    const auto outputs = registered("build_output_file_name");
-    ASSERT_EQ(outputs.size(), 2);
-    EXPECT_EQ(BuildSystem::findPropertyClass("build_output_file_name"), outputs[0]);
-    EXPECT_EQ(outputs[0], catalogue->build_output_file_name);
-    EXPECT_EQ(outputs[0]->page(), "Linker");
-    EXPECT_EQ(outputs[0]->defaultValue(), "$(OutDir)/$(ProjectName)$(EXE)");
-    EXPECT_EQ(outputs[1], catalogue->build_output_file_name_library);
-    EXPECT_EQ(outputs[1]->page(), "Library");
-    EXPECT_EQ(outputs[1]->shortDescription(), "Library File Name");
-    EXPECT_EQ(outputs[1]->defaultValue(), "$(OutDir)/$(ProjectName)$(LIB)");
-
-    const auto stacks = registered("arm_linker_stack_size");
-    ASSERT_EQ(stacks.size(), 2);
-    EXPECT_EQ(stacks[0]->shortDescription(), "Stack Size (User/System Mode)");
-    EXPECT_EQ(stacks[1]->shortDescription(), "Main Stack Size");
-    EXPECT_EQ(stacks[1], catalogue->arm_linker_main_stack_size);
-
-    const auto keeps = registered("linker_keep_symbols");
-    ASSERT_EQ(keeps.size(), 2);
-    EXPECT_NE(keeps[0], keeps[1]);
-    EXPECT_EQ(keeps[0]->shortDescription(), keeps[1]->shortDescription());
-    EXPECT_EQ(keeps[0]->longDescription(), keeps[1]->longDescription());
-    EXPECT_EQ(keeps[0]->defaultValue(), keeps[1]->defaultValue());
+    using Classes = QList<const PropertyClass *>;
+    const BuildPropertyCatalogue &c = *catalogue;
+    EXPECT_EQ(registered("build_output_file_name"),
+              (Classes{c.build_output_file_name, c.build_output_file_name_library}));
+    EXPECT_EQ(BuildSystem::findPropertyClass("build_output_file_name"), c.build_output_file_name);
+    EXPECT_EQ(c.build_output_file_name->page(), "Linker");
+    EXPECT_EQ(c.build_output_file_name->defaultValue(), "$(OutDir)/$(ProjectName)$(EXE)");
+    EXPECT_EQ(c.build_output_file_name_library->page(), "Library");
+    EXPECT_EQ(c.build_output_file_name_library->shortDescription(), "Library File Name");
+    EXPECT_EQ(c.build_output_file_name_library->defaultValue(), "$(OutDir)/$(ProjectName)$(LIB)");
+    EXPECT_EQ(registered("arm_linker_stack_size"),
+              (Classes{c.arm_linker_stack_size, c.arm_linker_main_stack_size}));
+    EXPECT_EQ(c.arm_linker_stack_size->shortDescription(), "Stack Size (User/System Mode)");
+    EXPECT_EQ(c.arm_linker_main_stack_size->shortDescription(), "Main Stack Size");
+    const PropertyClass *keep = c.linker_keep_symbols, *again = c.linker_keep_symbols_again;
+    EXPECT_EQ(registered("linker_keep_symbols"), (Classes{keep, again}));
+    EXPECT_EQ(keep->shortDescription(), again->shortDescription());
+    EXPECT_EQ(keep->longDescription(), again->longDescription());
+    EXPECT_EQ(keep->defaultValue(), again->defaultValue());
 }
 
 TEST_F(BuildPropertyCatalogueTest, NoOtherNameIsRegisteredTwiceAndEveryClassIsDescribed)

@@ -16,12 +16,7 @@ QStringList words(const char *text)
 
 TEST(CompileCommandFromPass, TranslatesThePassIntoTheDriverForm)
 {
-    struct Case
-    {
-        const char *pass;
-        const char *object;
-        const char *expected; // driver arguments; null: not a compilation
-    };
+    struct Case { const char *pass, *object, *expected; }; // expected null: not a compilation
     const Case cases[] = {
         // Target, preprocessor and language options pass unchanged, and so does the
         // dependency file, in the driver's words; the pass's console and temporary output
@@ -48,11 +43,9 @@ TEST(CompileCommandFromPass, TranslatesThePassIntoTheDriverForm)
         // Without a known object the entry has no -o.
         {"cc1 a.c -o t", "", "arm-none-eabi-gcc -fdebug-prefix-map=/p=. -c a.c"},
         // What is not a compilation gives no entry.
-        {"/gcc/bin/as -mthumb a.s -o a.o", "a.o", nullptr},
-        {"rm /tmp/kestrel_x", "a.o", nullptr},
+        {"/gcc/bin/as -mthumb a.s -o a.o", "a.o", nullptr}, {"rm /tmp/kestrel_x", "a.o", nullptr},
         {"/bin/mungeas t .text .data .bss .rodata", "a.o", nullptr},
-        {"cc1 -quiet -o t", "a.o", nullptr},
-        {"", "a.o", nullptr},
+        {"cc1 -quiet -o t", "a.o", nullptr}, {"", "a.o", nullptr},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.pass);

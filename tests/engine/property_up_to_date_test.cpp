@@ -21,12 +21,7 @@ const char *kTree = R"(
 
 enum Level { File, Project };
 enum Age { Older, Newer };
-struct Record
-{
-    Level level;
-    const char *configuration;
-    Age age;
-};
+struct Record { Level level; const char *configuration; Age age; };
 
 class PropertyChange : public EngineTest
 {
@@ -67,14 +62,8 @@ TEST_F(PropertyChange, NearestRecordDecidesForASingleValueAndAnyRecordForAList)
 {
     const PropertyClass *single = buildPropertyCatalogue->build_debug_information;
     const PropertyClass *list = buildPropertyCatalogue->c_preprocessor_definitions;
-    struct Case
-    {
-        const char *what;
-        const PropertyClass *property;
-        QList<Record> records;
-        bool current;
-        const char *configuration = "Debug";
-    };
+    struct Case { const char *what; const PropertyClass *property; QList<Record> records;
+                  bool current; const char *configuration = "Debug"; };
     const Case cases[] = {
         {"nothing recorded", single, {}, true},
         {"file changed", single, {{File, "Common", Newer}}, false},

@@ -30,7 +30,7 @@ protected:
                                     bool preprocess = false)
     {
         auto map = std::make_unique<MemoryMap>();
-        EXPECT_TRUE(map->load(write(QStringLiteral("map.xml"), xml), macros, preprocess));
+        EXPECT_TRUE(map->load(write("map.xml", xml), macros, preprocess));
         return map;
     }
 
@@ -54,12 +54,7 @@ protected:
 TEST_F(MemoryMapTest, AddressesAndSizesAreComputedRelativeToTheEnclosingElement)
 {
     auto map = load(peripherals().constData());
-    struct Case
-    {
-        const char *name;
-        quint32 address;
-        quint32 size;
-    };
+    struct Case { const char *name; quint32 address, size; };
     const Case cases[] = {
         {"SRAM", 0x20000000, 0x4000},
         {"relative", 0x20000100, 0x10},
@@ -80,12 +75,10 @@ TEST_F(MemoryMapTest, AddressesAndSizesAreComputedRelativeToTheEnclosingElement)
         EXPECT_EQ(e->address(), c.address);
         EXPECT_EQ(e->size(), c.size);
     }
-    EXPECT_EQ(byName.value(QStringLiteral("symbolic"))->sizeAsString(),
-              QStringLiteral("__STACKSIZE__"));
+    EXPECT_EQ(byName.value("symbolic")->sizeAsString(), "__STACKSIZE__");
     // A relative start is meaningless out of its context, so its text form is the result.
-    EXPECT_EQ(byName.value(QStringLiteral("relative"))->addressAsString(),
-              QStringLiteral("0x20000100"));
-    EXPECT_EQ(byName.value(QStringLiteral("absolute"))->addressAsString(), QStringLiteral("0x100"));
+    EXPECT_EQ(byName.value("relative")->addressAsString(), "0x20000100");
+    EXPECT_EQ(byName.value("absolute")->addressAsString(), "0x100");
 }
 
 TEST_F(MemoryMapTest, ListsWalkDepthFirstInOrRevertedDocumentOrder)
@@ -93,7 +86,7 @@ TEST_F(MemoryMapTest, ListsWalkDepthFirstInOrRevertedDocumentOrder)
     auto map = load(peripherals().constData());
     EXPECT_EQ(names(map->getSegments(true)), QStringList({"SRAM", "Peripherals"}));
     EXPECT_EQ(names(map->getSegments(false)), QStringList({"Peripherals", "SRAM"}));
-    const MemoryMapElement *sram = map->getSegment(QStringLiteral("SRAM"));
+    const MemoryMapElement *sram = map->getSegment("SRAM");
     ASSERT_NE(sram, nullptr);
     EXPECT_EQ(names(map->getSections(sram, true)),
               QStringList({"relative", "absolute", "symbolic"}));
@@ -102,15 +95,14 @@ TEST_F(MemoryMapTest, ListsWalkDepthFirstInOrRevertedDocumentOrder)
     EXPECT_EQ(names(map->getAllElements()),
               QStringList({"Chip", "SRAM", "relative", "absolute", "symbolic", "Peripherals",
                            "UART", "DATA", "READY", "STATUS"}));
-    EXPECT_EQ(map->getSegment(QStringLiteral("UART")), nullptr); // a register group, not a segment
-    EXPECT_EQ(map->getSegment(QStringLiteral("sram")), nullptr);
+    EXPECT_EQ(map->getSegment("UART"), nullptr); // a register group, not a segment
+    EXPECT_EQ(map->getSegment("sram"), nullptr);
 }
 
 TEST_F(MemoryMapTest, ImportsAreResolvedOneLevelDeepAndWatchedForChanges)
 {
-    write(QStringLiteral("inner.xml"),
-          R"x(<Root name="inner"><MemorySegment name="DEEP"/></Root>)x");
-    const QString imported = write(QStringLiteral("sub/imported.xml"), R"x(<Root name="imported">
+    write("inner.xml", R"x(<Root name="inner"><MemorySegment name="DEEP"/></Root>)x");
+    const QString imported = write("sub/imported.xml", R"x(<Root name="imported">
   <MemorySegment name="FLASH" start="0x8000000" size="0x1000"><ProgramSection name="s" start="+4"/></MemorySegment>
   <Import filename="../inner.xml"/>
 </Root>)x");
@@ -121,9 +113,9 @@ TEST_F(MemoryMapTest, ImportsAreResolvedOneLevelDeepAndWatchedForChanges)
 </Root>)x",
                     QString(), true);
     EXPECT_EQ(names(map->getSegments(true)), QStringList({"SRAM", "FLASH"}));
-    const MemoryMapElement *flash = map->getSegment(QStringLiteral("FLASH"));
+    const MemoryMapElement *flash = map->getSegment("FLASH");
     ASSERT_NE(flash, nullptr);
-    EXPECT_EQ(flash->parentElement()->name(), QStringLiteral("imported"));
+    EXPECT_EQ(flash->parentElement()->name(), "imported");
     EXPECT_EQ(flash->parentElement()->parentElement(), map->rootElement());
     ASSERT_NE(flash->parentElement()->importedBy(), nullptr);
     EXPECT_EQ(map->getSections(flash, true).value(0)->address(), 0x8000004u);
@@ -136,20 +128,19 @@ TEST_F(MemoryMapTest, ImportsAreResolvedOneLevelDeepAndWatchedForChanges)
 TEST_F(MemoryMapTest, FailedLoadsKeepThePreviousRoot)
 {
     auto map = load(R"x(<Root name="first"/>)x");
-    EXPECT_FALSE(map->load(m_dir.filePath(QStringLiteral("absent.xml")), QString(), false));
-    write(QStringLiteral("bad.xml"), "<Root><a></b></Root>");
-    EXPECT_FALSE(map->load(m_dir.filePath(QStringLiteral("bad.xml")), QString(), false));
+    EXPECT_FALSE(map->load(m_dir.filePath("absent.xml"), QString(), false));
+    EXPECT_FALSE(map->load(write("bad.xml", "<Root><a></b></Root>"), QString(), false));
     ASSERT_NE(map->rootElement(), nullptr);
-    EXPECT_EQ(map->rootElement()->name(), QStringLiteral("first"));
+    EXPECT_EQ(map->rootElement()->name(), "first");
 }
 
 TEST_F(MemoryMapTest, FileNamesAreExpandedWithTheGlobalMacros)
 {
-    write(QStringLiteral("board.xml"), R"x(<Root><MemorySegment name="A"/></Root>)x");
-    macroSystem.setSystemMacro(QStringLiteral("LinkerTestBoardDir"), m_dir.path());
+    const QString board = write("board.xml", R"x(<Root><MemorySegment name="A"/></Root>)x");
+    macroSystem.setSystemMacro("LinkerTestBoardDir", m_dir.path());
     MemoryMap map;
-    EXPECT_TRUE(map.load(QStringLiteral("$(LinkerTestBoardDir)/board.xml"), QString(), false));
-    EXPECT_EQ(map.baseFile(), m_dir.filePath(QStringLiteral("board.xml")));
+    EXPECT_TRUE(map.load("$(LinkerTestBoardDir)/board.xml", QString(), false));
+    EXPECT_EQ(map.baseFile(), board);
     EXPECT_TRUE(map.upToDate());
     const qint64 now = QFileInfo(map.baseFile()).lastModified().toSecsSinceEpoch();
     ASSERT_TRUE(setFileTime(map.baseFile(), now - 100)); // older counts as changed too
@@ -162,34 +153,31 @@ TEST_F(MemoryMapTest, PreprocessingUsesTheMacroText)
   <if Family="SAM7,STR7"><MemorySegment name="FLASH" start="0x100000" size="$(FlashSize)"/></if>
   <ifnot Family="SAM7"><MemorySegment name="OTHER"/></ifnot>
 </Root>)x";
-    auto map = load(xml, QStringLiteral("Family=SAM7;FlashSize=0x40000"), true);
+    auto map = load(xml, "Family=SAM7;FlashSize=0x40000", true);
     EXPECT_EQ(names(map->getSegments(true)), QStringList({"FLASH"}));
-    EXPECT_EQ(map->getSegment(QStringLiteral("FLASH"))->size(), 0x40000u);
+    EXPECT_EQ(map->getSegment("FLASH")->size(), 0x40000u);
 }
 
 TEST_F(MemoryMapTest, CacheReusesMapsUntilTheFileOrTheMacrosChange)
 {
-    const QString path =
-        write(QStringLiteral("cached.xml"), R"x(<Root><MemorySegment name="A"/></Root>)x");
-    MemoryMap *first = MemoryMapOpenFiles::getMemoryMapFile(path, QStringLiteral("X=1"), true);
+    const QString path = write("cached.xml", R"x(<Root><MemorySegment name="A"/></Root>)x");
+    MemoryMap *first = MemoryMapOpenFiles::getMemoryMapFile(path, "X=1", true);
     ASSERT_NE(first, nullptr);
-    EXPECT_EQ(MemoryMapOpenFiles::getMemoryMapFile(path, QStringLiteral("X=1"), true), first);
+    EXPECT_EQ(MemoryMapOpenFiles::getMemoryMapFile(path, "X=1", true), first);
     EXPECT_EQ(MemoryMapOpenFiles::count(), 1);
 
-    MemoryMap *other = MemoryMapOpenFiles::getMemoryMapFile(path, QStringLiteral("X=2"), true);
+    MemoryMap *other = MemoryMapOpenFiles::getMemoryMapFile(path, "X=2", true);
     ASSERT_NE(other, nullptr);
-    EXPECT_EQ(other->macros(), QStringLiteral("X=2"));
+    EXPECT_EQ(other->macros(), "X=2");
     EXPECT_EQ(MemoryMapOpenFiles::count(), 1);
 
-    writeTextFile(path, QStringLiteral("<Root><MemorySegment name=\"B\"/></Root>"));
+    write("cached.xml", R"x(<Root><MemorySegment name="B"/></Root>)x");
     ASSERT_TRUE(setFileTime(path, 1500000000));
-    MemoryMap *reloaded = MemoryMapOpenFiles::getMemoryMapFile(path, QStringLiteral("X=2"), true);
+    MemoryMap *reloaded = MemoryMapOpenFiles::getMemoryMapFile(path, "X=2", true);
     ASSERT_NE(reloaded, nullptr);
-    EXPECT_NE(reloaded->getSegment(QStringLiteral("B")), nullptr);
+    EXPECT_NE(reloaded->getSegment("B"), nullptr);
 
-    EXPECT_EQ(MemoryMapOpenFiles::getMemoryMapFile(m_dir.filePath(QStringLiteral("none.xml")),
-                                                   QString(), true),
-              nullptr);
+    EXPECT_EQ(MemoryMapOpenFiles::getMemoryMapFile(m_dir.filePath("none.xml"), {}, true), nullptr);
     EXPECT_EQ(MemoryMapOpenFiles::count(), 1);
 }
 
