@@ -15,21 +15,12 @@ namespace {
 const QString kMainAndScript = QStringLiteral(R"(<file file_name="main.c"/>
     <file file_name="flash.ld"><configuration Name="Common" file_type="Linker Script"/></file>)");
 
-// A Cortex-M3 project; `extra` goes into the project's "Common" configuration (a repeated
-// attribute overrides the first), `files` into the project.
+// A Cortex-M3 project; `extra` goes into the project's "Common" configuration, `files` into it.
 QString solution(const QString &extra = QString(), const QString &files = kMainAndScript)
 {
-    return QStringLiteral(R"(<!DOCTYPE Quillmark_Project_File>
-<solution Name="s" version="2">
-  <configuration Name="Debug"/>
-  <project Name="app">
-    <configuration Name="Common" arm_core_type="Cortex-M3" arm_architecture="v7M"
+    return appSolution(R"(arm_core_type="Cortex-M3" arm_architecture="v7M"
         arm_instruction_set="Thumb" arm_library_instruction_set="Thumb"
-        link_IOLibraryName="debug" %1/>
-    %2
-  </project>
-</solution>)")
-        .arg(extra, files);
+        link_IOLibraryName="debug" )" + extra, files);
 }
 
 class ARMCommands : public CommandLineTest<ARMBuildSystem>

@@ -132,6 +132,16 @@ private:
     std::unique_ptr<System> m_build;
 };
 
+// A solution with one configuration, Debug, and one project, app: `common` goes into the project's
+// "Common" configuration (a repeated attribute overrides the first), `files` into the project.
+inline QString appSolution(const QString &common, const QString &files)
+{
+    return QStringLiteral(R"(<!DOCTYPE Quillmark_Project_File>
+<solution Name="s" version="2"><configuration Name="Debug"/>
+  <project Name="app"><configuration Name="Common" %1/>%2</project></solution>)")
+        .arg(common, files);
+}
+
 // build() loads a solution and builds it with the recorder, so that every step is out of date,
 // and returns the command lines.
 template <typename System> class CommandLineTest : public BuildSystemTest<System>

@@ -194,33 +194,18 @@ TEST_F(DependencyLogFile, ALogThatCannotBeWrittenLeavesNothingBehind)
     EXPECT_TRUE(QFileInfo(debug + "/" + DependencyLog::kFileName).isDir());
 }
 
-namespace {
-
 // The engine logs an object's ".d" file as soon as the object is compiled, and reads it again
 // only for an object the log does not know as it is.
-class LoggedDependencies : public EngineTest
+TEST_F(EngineTest, AnUnchangedObjectIsJudgedByTheLogAndARecompiledOneByItsDotDFile)
 {
-protected:
-    void SetUp() override
-    {
-        EngineTest::SetUp();
-        source("main.c", "#include \"a.h\"\n");
-        source("a.h");
-        source("b.h");
-        loadProjects(app());
-        ASSERT_EQ(build(), 1);
-    }
-
-    QString dependencyFile() const { return root + "/Debug/main.d"; }
-};
-
-} // namespace
-
-TEST_F(LoggedDependencies, AnUnchangedObjectIsJudgedByTheLogAndARecompiledOneByItsDotDFile)
-{
+    source("main.c", "#include \"a.h\"\n");
+    source("a.h");
+    source("b.h");
+    loadProjects(app());
+    ASSERT_EQ(build(), 1);
     // Logged by the build that compiled it: no build in between has read main.d, and while
     // the object stays as it is, the log answers, even with its ".d" file gone.
-    ASSERT_TRUE(QFile::remove(dependencyFile()));
+    ASSERT_TRUE(QFile::remove(root + "/Debug/main.d"));
     touch("a.h");
     EXPECT_EQ(build(), 1);
     EXPECT_EQ(made(), (QStringList{"Debug/main.o", "Debug/app.elf"}));

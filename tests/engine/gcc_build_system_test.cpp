@@ -19,29 +19,15 @@ protected:
         for (const char *file : {"main.c", "util.cpp", "start.s", "main.bas"})
             writeTextFile(root + u'/' + QLatin1String(file), QString());
     }
-
-    QStringList build(const QString &projectSettings, const QString &files)
-    {
-        return CommandLineTest::build(QStringLiteral(R"(<!DOCTYPE Quillmark_Project_File>
-<solution Name="s" version="2">
-  <configuration Name="Debug"/>
-  <project Name="app">
-    <configuration Name="Common" %1/>
-    %2
-  </project>
-</solution>)")
-                                          .arg(projectSettings, files));
-    }
 };
 
 TEST_F(GCCCommands, CompilesThroughTheDriverAndLinksInAnOpenGroup)
 {
-    const QStringList lines =
-        build(QStringLiteral(
-                  "gcc_optimization_level=\"Level 1\" linker_output_format=\"bin\" "
-                  "c_preprocessor_definitions=\"X=1\" linker_additional_options=\"-nostdlib\""),
-              QStringLiteral("<file file_name=\"main.c\"/><file file_name=\"util.cpp\"/>"
-                             "<file file_name=\"start.s\"/><file file_name=\"main.bas\"/>"));
+    const QStringList lines = build(appSolution(
+        R"(gcc_optimization_level="Level 1" linker_output_format="bin"
+        c_preprocessor_definitions="X=1" linker_additional_options="-nostdlib")",
+        R"(<file file_name="main.c"/><file file_name="util.cpp"/><file file_name="start.s"/>
+        <file file_name="main.bas"/>)"));
     const QString tools = QStringLiteral("/opt/gnu/bin/arm-elf-");
     EXPECT_EQ(
         lines,
@@ -66,10 +52,8 @@ TEST_F(GCCCommands, CompilesThroughTheDriverAndLinksInAnOpenGroup)
 
 TEST_F(GCCCommands, LibraryIsArchivedAndIndexed)
 {
-    const QStringList lines = build(QStringLiteral("project_type=\"Library\" build_quietly=\"No\" "
-                                                   "c_ignore_includes=\"Yes\" "
-                                                   "gcc_optimization_level=\"None\""),
-                                    QStringLiteral("<file file_name=\"main.c\"/>"));
+    const QStringList lines = build(appSolution(R"(project_type="Library" build_quietly="No"
+        c_ignore_includes="Yes" gcc_optimization_level="None")", R"(<file file_name="main.c"/>)"));
     EXPECT_EQ(lines, (QStringList{"/opt/gnu/bin/arm-elf-gcc -c -fmessage-length=0 -MD -MQ "
                                   "Debug/main.o -v -g -std=c99 " +
                                       root + "/main.c -o Debug/main.o",

@@ -25,15 +25,14 @@ class LinkerScriptStepTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        writeTextFile(m_dir.filePath(QStringLiteral("board/map.xml")), QString::fromLatin1(kMap));
-        writeTextFile(m_dir.filePath(QStringLiteral("placement.xml")),
-                      QString::fromLatin1(kPlacement));
         m_script.projectDirectory = m_dir.path();
-        m_script.scriptPath = m_dir.filePath(QStringLiteral("Debug/Obj/app.ld"));
-        m_script.memoryMapFile = QStringLiteral("board/map.xml");
-        m_script.sectionPlacementFile = m_dir.filePath(QStringLiteral("placement.xml"));
-        m_script.settings.architecture = QStringLiteral("v7M");
-        setFileTime(m_dir.filePath(QStringLiteral("board/map.xml")), kInputTime);
+        m_script.scriptPath = m_dir.filePath("Debug/Obj/app.ld");
+        m_script.memoryMapFile = "board/map.xml";
+        m_script.sectionPlacementFile = m_dir.filePath("placement.xml");
+        m_script.settings.architecture = "v7M";
+        writeTextFile(m_dir.filePath("board/map.xml"), kMap);
+        writeTextFile(m_script.sectionPlacementFile, kPlacement);
+        setFileTime(m_dir.filePath("board/map.xml"), kInputTime);
         setFileTime(m_script.sectionPlacementFile, kInputTime);
     }
     void TearDown() override { MemoryMapOpenFiles::clear(); }
@@ -51,8 +50,7 @@ protected:
     bool m_result = false;
 };
 
-const QStringList kGenerated = {QStringLiteral("group Generating linker script"),
-                                QStringLiteral("end")};
+const QStringList kGenerated = {"group Generating linker script", "end"};
 
 // A missing script is generated. Later, an input newer than the script, a changed property or
 // a text that no longer matches the inputs (left half written by a failed generation, or made
@@ -66,7 +64,7 @@ TEST_F(LinkerScriptStepTest, GeneratesAScriptAndRegeneratesItWhenItIsOutOfDate)
         << qPrintable(generated);
     EXPECT_TRUE(generated.contains(u"  .text __FLASH_segment_start__ :\n"))
         << qPrintable(generated);
-    const QString map = m_dir.filePath(QStringLiteral("board/map.xml"));
+    const QString map = m_dir.filePath("board/map.xml");
     const auto setTimes = [&](qint64 mapTime, qint64 placementTime) {
         setFileTime(map, mapTime);
         setFileTime(m_script.sectionPlacementFile, placementTime);
@@ -86,8 +84,7 @@ TEST_F(LinkerScriptStepTest, GeneratesAScriptAndRegeneratesItWhenItIsOutOfDate)
         {"a property changed", [] {}, false, true},
         {"half written", [&] { writeTextFile(m_script.scriptPath, generated.left(40)); }, true,
          true},
-        {"heap size changed", [&] { m_script.settings.heapSize = QStringLiteral("4096"); }, true,
-         true},
+        {"heap size changed", [&] { m_script.settings.heapSize = "4096"; }, true, true},
         {"overflow checks off", [&] { m_script.checkOverflow = false; }, true, true},
         {"no section placement", [&] { m_script.sectionPlacementFile.clear(); }, true, true},
     };
@@ -114,13 +111,11 @@ TEST_F(LinkerScriptStepTest, GeneratesAScriptAndRegeneratesItWhenItIsOutOfDate)
 
 TEST_F(LinkerScriptStepTest, ReportsMissingUnreadableAndUnusableInputs)
 {
-    writeTextFile(m_dir.filePath(QStringLiteral("broken.xml")),
-                  QStringLiteral("<Root><a></b></Root>"));
-    const QString broken = m_dir.filePath(QStringLiteral("broken.xml"));
-    const QString nowhere = m_dir.filePath(QStringLiteral("nowhere.xml"));
-    writeTextFile(nowhere, QStringLiteral("<Root><MemorySegment name=\"FLASH\"><ProgramSection "
-                                          "name=\".a\" runin=\".b\"/></MemorySegment></Root>"));
-    const QString absent = m_dir.filePath(QStringLiteral("absent.xml"));
+    const QString broken = m_dir.filePath("broken.xml"), nowhere = m_dir.filePath("nowhere.xml");
+    writeTextFile(broken, "<Root><a></b></Root>");
+    writeTextFile(nowhere, R"(<Root><MemorySegment name="FLASH"><ProgramSection name=".a"
+        runin=".b"/></MemorySegment></Root>)");
+    const QString absent = m_dir.filePath("absent.xml");
     struct Case
     {
         QString memoryMap;
@@ -152,10 +147,8 @@ TEST_F(LinkerScriptStepTest, ReportsMissingUnreadableAndUnusableInputs)
 
 TEST_F(LinkerScriptStepTest, PreprocessorWarningsAreNotedAndStopNothing)
 {
-    writeTextFile(
-        m_script.sectionPlacementFile,
-        QString::fromLatin1(kPlacement)
-            .replace(QStringLiteral("</Root>"), QStringLiteral("<if A=\"1\" B=\"2\"/></Root>")));
+    writeTextFile(m_script.sectionPlacementFile,
+                  QString(kPlacement).replace("</Root>", R"(<if A="1" B="2"/></Root>)"));
     const QStringList log = run();
     ASSERT_EQ(log.size(), 3) << qPrintable(log.join(u'\n'));
     EXPECT_TRUE(log[1].startsWith(u"note " + m_script.sectionPlacementFile + u": "));

@@ -17,10 +17,10 @@ namespace {
 class LinkerScriptTest : public ::testing::Test
 {
 protected:
-    std::unique_ptr<MemoryMap> map(const char *name, const char *xml)
+    std::unique_ptr<MemoryMap> map(const char *name, const QByteArray &xml)
     {
-        const QString path = m_dir.filePath(QString::fromLatin1(name));
-        EXPECT_TRUE(writeTextFile(path, QString::fromUtf8(xml)));
+        const QString path = m_dir.filePath(name);
+        EXPECT_TRUE(writeTextFile(path, xml));
         auto loaded = std::make_unique<MemoryMap>();
         EXPECT_TRUE(loaded->load(path, QString(), false)) << name;
         return loaded;
@@ -31,11 +31,11 @@ protected:
                      MemoryMap *placement, QString path = QString())
     {
         if (path.isEmpty())
-            path = m_dir.filePath(QStringLiteral("out.ld"));
+            path = m_dir.filePath("out.ld");
         try {
             createLinkerScript(settings, path, checkOverflow, memoryMap, placement);
         } catch (const QString &message) {
-            return QStringLiteral("thrown: ") + message;
+            return "thrown: " + message;
         }
         QFile file(path);
         EXPECT_TRUE(file.open(QIODevice::ReadOnly));
@@ -62,13 +62,11 @@ const char kFlashSramMap[] = R"x(<!DOCTYPE Board_Memory_Definition_File>
 TEST_F(LinkerScriptTest, RunInPlacementLoadsInFlashAndRunsInRamWithOrWithoutChecks)
 {
     // The placement and the whole script expected from it are files beside this test.
-    const QString fixtures = kestrelTestsDir() + QStringLiteral("/engine/linker/fixtures/");
-    const QString script = readTextFile(fixtures + QStringLiteral("run_in_script.ld"));
+    const QString fixtures = kestrelTestsDir() + "/engine/linker/fixtures/";
+    const QString script = readTextFile(fixtures + "run_in_script.ld");
     ASSERT_FALSE(script.isEmpty());
     auto memoryMap = map("map.xml", kFlashSramMap);
-    const QByteArray placementXml =
-        readTextFile(fixtures + QStringLiteral("run_in_placement.xml")).toUtf8();
-    auto placement = map("placement.xml", placementXml.constData());
+    auto placement = map("placement.xml", readTextFile(fixtures + "run_in_placement.xml").toUtf8());
     EXPECT_EQ(generate(kArm, true, memoryMap.get(), placement.get()), script);
     QStringList expected;
     const QStringList lines = script.split(u'\n');
@@ -78,8 +76,7 @@ TEST_F(LinkerScriptTest, RunInPlacementLoadsInFlashAndRunsInRamWithOrWithoutChec
         else if (!lines[i].contains(u"UNPLACED_SECTIONS"))
             expected.append(lines[i]);
     }
-    EXPECT_EQ(generate(kArm, false, memoryMap.get(), placement.get()),
-              expected.join(u'\n'));
+    EXPECT_EQ(generate(kArm, false, memoryMap.get(), placement.get()), expected.join(u'\n'));
 }
 
 // Scripts checked by their telling parts: each of `parts` once, in this order; `absent` nowhere.
@@ -145,8 +142,7 @@ TEST_F(LinkerScriptTest, SectionsAndRegionsComeFromTheMapAndThePlacement)
         SCOPED_TRACE(c.what);
         auto memoryMap = map("map.xml", c.map);
         auto placement = c.placement ? map("placement.xml", c.placement) : nullptr;
-        const QString script = generate(kCortex, !c.placement, memoryMap.get(),
-                                        placement.get());
+        const QString script = generate(kCortex, !c.placement, memoryMap.get(), placement.get());
         qsizetype from = 0;
         for (const QString &part : c.parts) {
             EXPECT_EQ(script.count(part), 1) << qPrintable(part) << qPrintable(script);
@@ -161,11 +157,7 @@ TEST_F(LinkerScriptTest, SectionsAndRegionsComeFromTheMapAndThePlacement)
 
 TEST_F(LinkerScriptTest, LayoutErrorsAreThrownAsMessages)
 {
-    struct Case
-    {
-        const char *placement;
-        const char *message;
-    };
+    struct Case { const char *placement, *message; };
     const Case cases[] = {
         {R"x(<Root><MemorySegment name="SRAM">
              <ProgramSection name=".fixed" start="0x20010000"/></MemorySegment></Root>)x",
@@ -199,7 +191,7 @@ TEST_F(LinkerScriptTest, LayoutErrorsAreThrownAsMessages)
         SCOPED_TRACE(c.message);
         auto placement = map("placement.xml", c.placement);
         EXPECT_EQ(generate(kArm, true, memoryMap.get(), placement.get()),
-                  QStringLiteral("thrown: ") + QString::fromLatin1(c.message));
+                  "thrown: " + QString(c.message));
     }
 }
 
@@ -207,7 +199,7 @@ TEST_F(LinkerScriptTest, LayoutErrorsAreThrownAsMessages)
 TEST_F(LinkerScriptTest, UnwritableScriptFailsNamingIt)
 {
     auto memoryMap = map("map.xml", kFlashSramMap);
-    const QString directory = m_dir.filePath(QStringLiteral("app.ld"));
+    const QString directory = m_dir.filePath("app.ld");
     ASSERT_TRUE(QDir().mkpath(directory));
     // The device accepts the file being opened and refuses every byte written to it.
     EXPECT_EQ(generate(kCortex, false, memoryMap.get(), nullptr, "/dev/full"),
