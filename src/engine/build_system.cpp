@@ -52,6 +52,7 @@ int BuildSystem::build(ProjectElement *element, const QString &config, Builder *
 {
     fileTimes.clear();
     m_statCache.clear();
+    m_statByAddress.clear();
     // A build looks at a source and an object per file, and the headers they share: sized up
     // front, the tables are not rehashed again and again as a big project fills them.
     const qsizetype elements = countElements(element);
@@ -83,6 +84,7 @@ int BuildSystem::build(ProjectElement *element, const QString &config, Builder *
     buildEnded();
     m_building = false;
     m_statCache.clear();
+    m_statByAddress.clear();
     if (stopping()) {
         if (builder)
             builder->endGroup(element);
@@ -313,17 +315,19 @@ QString resolve(const QString &dir, const QString &name)
 // The modification time (and the finer identity the dependency log keeps), read with one
 // stat() call: QFileInfo costs several times as much, and a no-op build asks for every source,
 // header and object once.
-void readStat(const QString &absolutePath, QDateTime &time, FileIdentity &identity)
+template <typename Stat> void readStat(const QString &absolutePath, Stat &seen)
 {
+    seen = Stat();
     struct stat info;
     if (::stat(QTx::NativePath(absolutePath).c_str(), &info) != 0)
         return;
-    const qint64 msecs = qint64(info.st_mtim.tv_sec) * 1000 + info.st_mtim.tv_nsec / 1000000;
+    seen.exists = true;
+    seen.msecs = qint64(info.st_mtim.tv_sec) * 1000 + info.st_mtim.tv_nsec / 1000000;
     // In UTC: comparing two local times asks the C library for the time zone each time.
-    time = QDateTime::fromMSecsSinceEpoch(msecs, Qt::UTC);
-    identity.modifiedNs = qint64(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
-    identity.changedNs = qint64(info.st_ctim.tv_sec) * 1000000000 + info.st_ctim.tv_nsec;
-    identity.size = qint64(info.st_size);
+    seen.time = QDateTime::fromMSecsSinceEpoch(seen.msecs, Qt::UTC);
+    seen.identity.modifiedNs = qint64(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
+    seen.identity.changedNs = qint64(info.st_ctim.tv_sec) * 1000000000 + info.st_ctim.tv_nsec;
+    seen.identity.size = qint64(info.st_size);
 }
 
 } // namespace
@@ -345,10 +349,12 @@ bool BuildSystem::exists(const QString &dir, const QString &name, QString &path,
 bool BuildSystem::upToDate(const QString &dir, const QString &name, const QDateTime &time,
                            const QStringList &dependencies, Builder *builder, bool quiet)
 {
+    const qint64 limit = time.toMSecsSinceEpoch();
     for (const QString &dependency : dependencies) {
-        const QString path = resolve(dir, dependency);
-        Stat &seen = stat(path);
-        if (!seen.time.isValid()) {
+        const bool absolute = dependency.startsWith(u'/');
+        const QString path = absolute ? dependency : resolve(dir, dependency);
+        Stat &seen = stat(path, absolute);
+        if (!seen.exists) {
             if (!quiet && builder)
                 builder->message(dependency + QStringLiteral(" does not exist."));
             return false;
@@ -358,7 +364,7 @@ bool BuildSystem::upToDate(const QString &dir, const QString &name, const QDateT
             fileTimes.insert_or_assign(path, seen.time);
             seen.recorded = true;
         }
-        if (seen.time > time) {
+        if (seen.msecs > limit) {
             if (!quiet && builder)
                 builder->message(dependency + QStringLiteral(" is newer than ") + name
                                  + u'.');
@@ -368,20 +374,32 @@ bool BuildSystem::upToDate(const QString &dir, const QString &name, const QDateT
     return true;
 }
 
-BuildSystem::Stat &BuildSystem::stat(const QString &absolutePath)
+BuildSystem::Stat &BuildSystem::stat(const QString &absolutePath, bool shared)
 {
-    if (m_building) {
-        auto cached = m_statCache.find(absolutePath);
-        if (cached != m_statCache.end())
-            return cached->second;
-    }
-    Stat fresh;
-    readStat(absolutePath, fresh.time, fresh.identity);
     if (!m_building) {
-        m_uncached = fresh;
+        readStat(absolutePath, m_uncached);
         return m_uncached;
     }
-    return m_statCache.insert_or_assign(absolutePath, fresh).first->second;
+    // Only characters of the string's own can be held; borrowed ones may be reused.
+    shared = shared && absolutePath.data_ptr().isMutable();
+    Stat *seen = nullptr;
+    if (shared) {
+        const auto known = m_statByAddress.find(absolutePath.constData());
+        if (known != m_statByAddress.end() && known->second.name.size() == absolutePath.size())
+            seen = known->second.stat;
+    }
+    if (!seen) {
+        const auto [cached, added] = m_statCache.try_emplace(absolutePath);
+        seen = &cached->second;
+        if (added)
+            readStat(absolutePath, *seen);
+        if (shared)
+            m_statByAddress.insert_or_assign(absolutePath.constData(),
+                                             SharedName{absolutePath, seen});
+    }
+    if (seen->stale)
+        readStat(absolutePath, *seen);
+    return *seen;
 }
 
 QDateTime BuildSystem::fileTime(const QString &absolutePath)
@@ -394,9 +412,12 @@ FileIdentity BuildSystem::fileIdentity(const QString &absolutePath)
     return stat(absolutePath).identity;
 }
 
+// The entry stays, marked, so that the addresses that lead to it stay good.
 void BuildSystem::forgetFileTime(const QString &absolutePath)
 {
-    m_statCache.erase(absolutePath);
+    const auto cached = m_statCache.find(absolutePath);
+    if (cached != m_statCache.end())
+        cached->second.stale = true;
 }
 
 void BuildSystem::addPropertyClass(PropertyClass *property)

@@ -130,13 +130,27 @@ private:
     struct Stat
     {
         QDateTime time;        // invalid: the file does not exist
+        qint64 msecs = 0;      // the same time as a number, cheaper to compare
+        bool exists = false;
         bool recorded = false; // entered into fileTimes already
+        bool stale = false;    // rewritten by this build: to be read again when next asked
         FileIdentity identity;
     };
-    Stat &stat(const QString &absolutePath);
+    // `shared`: the name is one of many copies of one string, as the dependency lists of a
+    // directory's objects hold them; later copies are then found by the address of their
+    // characters instead of by the characters.
+    Stat &stat(const QString &absolutePath, bool shared = false);
     // Stats are only remembered while a build runs: between builds files change under us.
     bool m_building = false;
     std::unordered_map<QString, Stat, PathHash> m_statCache;
+    // The string kept with each address holds its characters, so that no other string can
+    // take that address while the build runs.
+    struct SharedName
+    {
+        QString name;
+        Stat *stat;
+    };
+    std::unordered_map<const QChar *, SharedName> m_statByAddress;
     Stat m_uncached;
 };
 

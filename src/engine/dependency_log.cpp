@@ -143,7 +143,9 @@ DependencyLog::Entries DependencyLog::parse(const QByteArray &text, Records *rec
         case 'd': {
             if (object.isNull())
                 return {};
-            entry.dependencies.clear();
+            // One allocation per list: the indices are separated by single blanks.
+            entry.dependencies = QStringList();
+            entry.dependencies.reserve(std::count(line.begin() + at, line.end(), ' ') + 1);
             while (at < line.size()) {
                 qint64 index = 0;
                 if (!Reader::number(line, at, index) || index >= paths.size())
@@ -152,7 +154,7 @@ DependencyLog::Entries DependencyLog::parse(const QByteArray &text, Records *rec
             }
             if (entry.dependencies.isEmpty())
                 return {};
-            entries.insert_or_assign(object, entry);
+            entries.insert_or_assign(std::move(object), std::move(entry));
             object = QString();
             break;
         }
