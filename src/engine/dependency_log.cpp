@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <limits>
 #include <unistd.h>
+#include <vector>
 
 const QString DependencyLog::kFileName = QStringLiteral(".kestrel_deps");
 
@@ -120,6 +121,7 @@ DependencyLog::Entries DependencyLog::parse(const QByteArray &text, Records *rec
     QStringList paths;
     QString object;
     Entry entry;
+    std::vector<qint64> indices; // of one "d" line, in the path table
     while (!reader.atEnd()) {
         if (!reader.line(line) || line.size() < 2 || line[1] != ' ')
             return {};
@@ -143,17 +145,20 @@ DependencyLog::Entries DependencyLog::parse(const QByteArray &text, Records *rec
         case 'd': {
             if (object.isNull())
                 return {};
-            // One allocation per list: the indices are separated by single blanks.
-            entry.dependencies = QStringList();
-            entry.dependencies.reserve(std::count(line.begin() + at, line.end(), ' ') + 1);
+            indices.clear();
             while (at < line.size()) {
                 qint64 index = 0;
                 if (!Reader::number(line, at, index) || index >= paths.size())
                     return {};
-                entry.dependencies.append(paths[index]);
+                indices.push_back(index);
             }
-            if (entry.dependencies.isEmpty())
+            if (indices.empty())
                 return {};
+            // Filled in place: one allocation per list, no growth.
+            entry.dependencies = QStringList(qsizetype(indices.size()));
+            QString *dependency = entry.dependencies.data();
+            for (const qint64 index : indices)
+                *dependency++ = paths[index];
             entries.insert_or_assign(std::move(object), std::move(entry));
             object = QString();
             break;

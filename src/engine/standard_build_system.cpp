@@ -63,6 +63,12 @@ bool StandardBuildSystem::settingIs(ProjectElement *element, const PropertyClass
 bool StandardBuildSystem::platformBuild(ProjectElement *element, const QString &config,
                                         Builder *builder, int flags)
 {
+    // The group file chosen decides settings, the steps among them: chosen before the steps are
+    // counted, so that the steps counted are the steps walked.
+    selectPropertyGroupFile(element, config);
+    m_outputs.clear();
+    m_actions.clear();
+    m_cacheOutputs = true;
     if (element->isProject()) {
         const PhaseScope resolving(builder, Builder::Phase::Resolving, element->getName());
         const BuildAction action = buildAction(element, config);
@@ -78,14 +84,12 @@ bool StandardBuildSystem::platformBuild(ProjectElement *element, const QString &
     }
     projectDirectory =
         projectSystem->projectDirectoryPath(projectSystem->projectContaining(element));
-    selectPropertyGroupFile(element, config);
     resetSignatures();
-    m_outputs.clear();
-    m_cacheOutputs = true;
     const bool rebuilt = platformBuild1(element, config, builder, flags);
     dependencyLog.save();
     m_cacheOutputs = false;
     m_outputs.clear();
+    m_actions.clear();
     return rebuilt;
 }
 
@@ -105,6 +109,19 @@ int StandardBuildSystem::countJobs(ProjectElement *element, const QString &confi
 
 StandardBuildSystem::BuildAction StandardBuildSystem::buildAction(ProjectElement *element,
                                                                   const QString &config)
+{
+    if (!m_cacheOutputs)
+        return computeBuildAction(element, config);
+    const auto cached = m_actions.constFind(element);
+    if (cached != m_actions.constEnd() && cached->first == config)
+        return cached->second;
+    const BuildAction action = computeBuildAction(element, config);
+    m_actions.insert(element, {config, action});
+    return action;
+}
+
+StandardBuildSystem::BuildAction StandardBuildSystem::computeBuildAction(ProjectElement *element,
+                                                                         const QString &config)
 {
     if (element->isFile()) {
         if (settingIs(element, properties().build_exclude_from_build, config, kYes))

@@ -204,6 +204,7 @@ private:
     void reportUpToDate(Builder *builder, bool quiet, const QString &output,
                         const QString &suffix = QString());
 
+    BuildAction computeBuildAction(ProjectElement *element, const QString &config);
     QString computeOutput(BuildAction action, ProjectElement *element, const QString &config,
                           bool absolute);
 
@@ -267,6 +268,8 @@ private:
         }
     };
     QHash<OutputKey, QString> m_outputs;
+    // The step of each element, counted and then walked: by element, with its configuration.
+    QHash<const ProjectElement *, std::pair<QString, BuildAction>> m_actions;
     bool m_cacheOutputs = false; // only while a project is being built
 };
 
