@@ -1,6 +1,8 @@
 #include "engine/linker/memory_map.h"
 #include "engine/linker/memory_map_element.h"
+#include "engine/linker/memory_map_numbers.h"
 #include "engine/linker/memory_map_open_files.h"
+#include "expr/simple_expression_parser.h"
 #include "macros/macro_system.h"
 #include "support/qt_printers.h"
 #include "support/run_kestrel.h"
@@ -179,6 +181,24 @@ TEST_F(MemoryMapTest, CacheReusesMapsUntilTheFileOrTheMacrosChange)
 
     EXPECT_EQ(MemoryMapOpenFiles::getMemoryMapFile(m_dir.filePath("none.xml"), {}, true), nullptr);
     EXPECT_EQ(MemoryMapOpenFiles::count(), 1);
+}
+
+// Literals are read without the expression parser: each must give what the parser gives.
+TEST(MemoryMapNumbers, LiteralsReadDirectlyAgreeWithTheExpressionParser)
+{
+    for (const char *text : {"0", "7", "4096", "999999999", "1000000000", "0x0", "0x1f", "0xAbC",
+                             "0x80000000", "0xFFFFFFFF", "0x100000000", "0x", "010", "0X10", " 5",
+                             "5 ", "-1", "0x1g", "1+1", "0x20000000 + 0x100"}) {
+        SCOPED_TRACE(text);
+        bool ok = false;
+        const quint64 parsed =
+            SimpleExpressionParser::instance()->getUInteger(QString::fromLatin1(text), ok);
+        const std::optional<quint64> value = evaluateMemoryMapExpression(QString::fromLatin1(text));
+        EXPECT_EQ(value.has_value(), ok);
+        if (value && ok) {
+            EXPECT_EQ(*value, parsed);
+        }
+    }
 }
 
 } // namespace
