@@ -323,11 +323,16 @@ template <typename Stat> void readStat(const QString &absolutePath, Stat &seen)
         return;
     seen.exists = true;
     seen.msecs = qint64(info.st_mtim.tv_sec) * 1000 + info.st_mtim.tv_nsec / 1000000;
-    // In UTC: comparing two local times asks the C library for the time zone each time.
-    seen.time = QDateTime::fromMSecsSinceEpoch(seen.msecs, Qt::UTC);
     seen.identity.modifiedNs = qint64(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
     seen.identity.changedNs = qint64(info.st_ctim.tv_sec) * 1000000000 + info.st_ctim.tv_nsec;
     seen.identity.size = qint64(info.st_size);
+}
+
+// Invalid when the file does not exist. In UTC: comparing two local times asks the C library
+// for the time zone each time.
+template <typename Stat> QDateTime timeOf(const Stat &seen)
+{
+    return seen.exists ? QDateTime::fromMSecsSinceEpoch(seen.msecs, Qt::UTC) : QDateTime();
 }
 
 } // namespace
@@ -361,7 +366,7 @@ bool BuildSystem::upToDate(const QString &dir, const QString &name, const QDateT
         }
         // Headers are seen again for every source that includes them: record each once.
         if (!seen.recorded) {
-            fileTimes.insert_or_assign(path, seen.time);
+            fileTimes.insert_or_assign(path, timeOf(seen));
             seen.recorded = true;
         }
         if (seen.msecs > limit) {
@@ -404,7 +409,7 @@ BuildSystem::Stat &BuildSystem::stat(const QString &absolutePath, bool shared)
 
 QDateTime BuildSystem::fileTime(const QString &absolutePath)
 {
-    return stat(absolutePath).time;
+    return timeOf(stat(absolutePath));
 }
 
 FileIdentity BuildSystem::fileIdentity(const QString &absolutePath)

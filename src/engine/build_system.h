@@ -129,9 +129,8 @@ private:
     QSet<ProjectElement *> m_visiting; // buildOrder()'s projects whose dependencies are pending
     struct Stat
     {
-        QDateTime time;        // invalid: the file does not exist
-        qint64 msecs = 0;      // the same time as a number, cheaper to compare
         bool exists = false;
+        qint64 msecs = 0;      // modification time, in milliseconds since the epoch
         bool recorded = false; // entered into fileTimes already
         bool stale = false;    // rewritten by this build: to be read again when next asked
         FileIdentity identity;
