@@ -1,9 +1,11 @@
 #!/usr/bin/env python3
 """Clean builds through ccache, kestrel beside make, on generated firmware.
 
-    launcher.py --kestrel BIN [--files 500] [--jobs 2] [OUT]
+    launcher.py --kestrel BIN [--files 500] [--jobs 2] [--body small|realistic] [OUT]
 
-Generates the firmware of gen_firmware.py and times, one after the other in one run:
+Generates the firmware of gen_firmware.py (with its --body: 11-line sources, or driver sources
+of a few hundred lines that include a device header of a few thousand lines) and times, one
+after the other in one run:
   - kestrel, cold, without a launcher;
   - kestrel with `-launcher ccache` and an empty cache (cold), then after `-clean` again (warm);
   - make with ccache, cold and warm, compiling with the same driver commands (those of
@@ -92,14 +94,15 @@ def main():
     parser.add_argument("--kestrel", required=True)
     parser.add_argument("--files", type=int, default=500)
     parser.add_argument("--jobs", type=int, default=2)
+    parser.add_argument("--body", choices=("small", "realistic"), default="small")
     parser.add_argument("out", nargs="?", default="/tmp/kestrel-launcher-bench")
     args = parser.parse_args()
     out = os.path.abspath(args.out)
     kestrel = os.path.abspath(args.kestrel)
     plain = plain_env()
     subprocess.run([sys.executable, f"{here}/gen_firmware.py", "--kestrel", kestrel,
-                    "--files", str(args.files), out], check=True, stdout=subprocess.DEVNULL,
-                   env=plain)
+                    "--files", str(args.files), "--body", args.body, out], check=True,
+                   stdout=subprocess.DEVNULL, env=plain)
     ktree, mtree = f"{out}/kestrel", f"{out}/make"
     with open(f"{out}/env_args") as f:
         env_args = f.read().split()
@@ -139,7 +142,8 @@ def main():
         subprocess.run(["ccache", "--zero-stats"], env=menv, check=True, stdout=subprocess.DEVNULL)
         rows.append((f"make + ccache{mode}, warm cache", timed(make, mtree, menv), hits(menv)))
 
-    print(f"{args.files} C files, -j {args.jobs}, clean builds, one run each\n")
+    print(f"{args.files} C files ({args.body} sources), -j {args.jobs}, clean builds, "
+          "one run each\n")
     print("| build | wall time | × cold kestrel | processor time | × cold kestrel | ccache hits / misses |")
     print("|---|---|---|---|---|---|")
     for name, (wall, cpu), counts in rows:
