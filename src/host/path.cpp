@@ -24,7 +24,13 @@ public:
     }
 };
 
-Path::Path() : d(new PathPrivate) {}
+// Every project element holds a path, most of them never set: they share one empty private part
+// until written (the write detaches).
+Path::Path()
+{
+    static const QSharedDataPointer<PathPrivate> empty(new PathPrivate);
+    d = empty;
+}
 
 Path::Path(const QString &path) : d(new PathPrivate)
 {
@@ -71,7 +77,8 @@ bool Path::exists() const
 
 QString Path::fileName() const
 {
-    return d->fileInfo().fileName();
+    // The path is normalised: its name is what follows the last separator.
+    return d->path.mid(d->path.lastIndexOf(u'/') + 1);
 }
 
 QString Path::baseName() const
