@@ -55,21 +55,20 @@ struct ProjectSystem::LookupChain
     // it, so that a level below can append this result exactly. `found`: any value was read.
     struct Resolved
     {
-        bool found = false;
         QString value;
-        int leadingEmpty = 0;
+        qint32 leadingEmpty = 0;
+        bool found = false;
     };
 
     QList<ConfigurationRead> reads;
     LookupChain *outer = nullptr;
     quint64 valueGeneration = ~quint64(0);
-    // By class. The name and type are kept to tell a class from a later one at the same
-    // address; the result depends on nothing else of the class but its default, which is
-    // read at each lookup.
+    // By class; the serial tells a class from a later one at the same address. The result
+    // depends on nothing else of the class but its name and type, which never change, and its
+    // default, which is read at each lookup.
     struct Entry
     {
-        QString name;
-        bool isList;
+        quint64 serial;
         Resolved resolved;
     };
     QHash<const PropertyClass *, Entry> resolved;
@@ -81,7 +80,7 @@ struct ProjectSystem::LookupChain
             valueGeneration = ProjectElement::valueGeneration();
         }
         const auto hit = resolved.constFind(p);
-        if (hit != resolved.cend() && hit->isList == isList && hit->name == name)
+        if (hit != resolved.cend() && hit->serial == p->serial())
             return hit->resolved;
         Resolved r;
         for (const ConfigurationRead &read : std::as_const(reads)) {
@@ -115,7 +114,7 @@ struct ProjectSystem::LookupChain
                     r.value += u';' + o.value;
             }
         }
-        return resolved.insert(p, {name, isList, r})->resolved;
+        return resolved.insert(p, {p->serial(), r})->resolved;
     }
 };
 
