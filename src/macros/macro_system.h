@@ -8,6 +8,22 @@
 
 class Path;
 
+// Where the next "$(" at or after `from` starts in `s`, or -1. Searching for the "$" alone is
+// much faster than searching for the pair, and nearly every value has none.
+inline qsizetype findMacroReference(QStringView s, qsizetype from = 0)
+{
+    for (qsizetype i = s.indexOf(u'$', from); i >= 0; i = s.indexOf(u'$', i + 1)) {
+        if (i + 1 < s.size() && s[i + 1] == u'(')
+            return i;
+    }
+    return -1;
+}
+
+inline bool hasMacroReference(QStringView s)
+{
+    return findMacroReference(s) >= 0;
+}
+
 // Holds the system macros (host, installation and package macros). The global macros live in
 // the environment setting "Environment/Macros/Global Macros" so that they persist with the
 // user's settings; without an environment (unit tests, early start-up) they are kept here.

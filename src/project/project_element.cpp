@@ -242,7 +242,7 @@ void ProjectElement::computeProjectDirectory()
 {
     QString value;
     getProperty(kCommon, kProjectDirectory, value, nullptr);
-    if (QDir::isAbsolutePath(value)) {
+    if (Path::isAbsolute(value)) {
         directory = normalised(value);
         return;
     }
@@ -258,7 +258,7 @@ void ProjectElement::computeFilePaths()
 {
     const QString expanded = macroSystem.replaceGlobalMacros(getFileName());
     QString full;
-    if (QDir::isAbsolutePath(expanded)) {
+    if (Path::isAbsolute(expanded)) {
         filePath = normalised(expanded);
         full = filePath;
     } else {
