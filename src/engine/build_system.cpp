@@ -304,10 +304,9 @@ QStringList BuildSystem::stringListSetting(const QString &prefix, ProjectElement
 
 namespace {
 
-// A leading "/" answers at once; only a name that could be a resource path (":...") asks Qt.
 QString resolve(const QString &dir, const QString &name)
 {
-    if (name.startsWith(u'/') || (name.startsWith(u':') && QDir::isAbsolutePath(name)))
+    if (Path::isAbsolute(name))
         return name;
     return dir + u'/' + name;
 }

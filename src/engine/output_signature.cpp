@@ -195,11 +195,6 @@ bool namesElementMacros(const QString &value)
     return value.contains(u"Input") || value.contains(u"ProjectNodeName");
 }
 
-bool hasMacroReference(const QString &value)
-{
-    return value.contains(u"$(");
-}
-
 } // namespace
 
 void SignatureHash::add(QStringView text)

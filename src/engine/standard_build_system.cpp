@@ -22,7 +22,7 @@ const QString kNo = QStringLiteral("No");
 
 bool isAbsolute(const QString &path)
 {
-    return QDir::isAbsolutePath(path);
+    return Path::isAbsolute(path);
 }
 
 } // namespace

@@ -22,7 +22,7 @@ const QString kNo = QStringLiteral("No");
 
 QString absoluteIn(const QString &dir, const QString &path)
 {
-    return QDir::isAbsolutePath(path) ? path : dir + u'/' + path;
+    return Path::isAbsolute(path) ? path : dir + u'/' + path;
 }
 
 // An object whose dependency file is there but unreadable cannot be judged up to date; the

@@ -8,15 +8,12 @@
 namespace {
 
 constexpr int kSignals[] = {SIGINT, SIGTERM};
-constexpr int kSignalCount = int(sizeof kSignals / sizeof kSignals[0]);
 
 volatile sig_atomic_t g_signal = 0;
 // The self-pipe: the handler writes into it, nobody reads it, so it stays readable for every
 // poller (the one waiting for a child, and the other workers of a parallel build).
 int g_pipe[2] = {-1, -1};
 bool g_installed = false;
-struct sigaction g_previous[kSignalCount];
-bool g_caught[kSignalCount] = {};
 
 void record(int signalNumber)
 {
@@ -44,12 +41,11 @@ void install()
     action.sa_handler = record;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
-    for (int i = 0; i < kSignalCount; ++i) {
-        if (::sigaction(kSignals[i], nullptr, &g_previous[i]) != 0)
+    for (const int signalNumber : kSignals) {
+        struct sigaction previous = {};
+        if (::sigaction(signalNumber, nullptr, &previous) != 0 || previous.sa_handler == SIG_IGN)
             continue;
-        if (g_previous[i].sa_handler == SIG_IGN)
-            continue;
-        g_caught[i] = ::sigaction(kSignals[i], &action, nullptr) == 0;
+        ::sigaction(signalNumber, &action, nullptr);
     }
 }
 
@@ -67,14 +63,6 @@ int exitStatus()
 {
     const int received = g_signal;
     return received == 0 ? 0 : 128 + received;
-}
-
-void restoreDefaultsInChild()
-{
-    for (int i = 0; i < kSignalCount; ++i) {
-        if (g_caught[i])
-            ::sigaction(kSignals[i], &g_previous[i], nullptr);
-    }
 }
 
 void reset()

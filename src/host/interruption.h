@@ -20,10 +20,6 @@ int descriptor();
 // 128 + signal(), the status an interrupted program conventionally exits with; 0 when none.
 int exitStatus();
 
-// Puts the signal dispositions back to what they were before install, for a child between
-// fork and exec (async-signal-safe).
-void restoreDefaultsInChild();
-
 // Forgets a received signal (tests that interrupt themselves).
 void reset();
 

@@ -34,6 +34,9 @@ public:
     QString dirPath() const;   // "/src" of "/src/main.c"
     QString filePath() const;  // the normalised path itself
 
+    // Whether `path` is absolute as Qt sees it (a leading "/", or a resource path). A leading
+    // "/" answers at once: asking Qt builds a file information object every time.
+    static bool isAbsolute(const QString &path);
     // On this host paths already use "/": returned unchanged.
     static QString toOsPath(const QString &path);
     // Removes "/." and "/segment/.." parts and collapses runs of "/", in place.

@@ -12,9 +12,13 @@
 #include <csignal>
 #include <fcntl.h>
 #include <poll.h>
+#include <spawn.h>
+#include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+extern char **environ;
 
 namespace {
 
@@ -42,32 +46,42 @@ struct ArgumentVector
     }
 };
 
-// Only async-signal-safe calls between fork and exec. The child leads a process group of its
-// own, so that ending an interrupted step reaches every process the tool started. From there
-// it cannot read the terminal (it would be stopped for trying, and the build would hang), so
-// when our input is the terminal it reads an empty input instead.
-[[noreturn]] void runChild(const ArgumentVector &args, const QByteArray &directory, int out,
-                           int err, bool inputIsTerminal)
+// Starts the tool with posix_spawn, which shares our memory with the child until it execs
+// instead of copying it: a fork marks every page of a large build copy-on-write, and the
+// build then pays a page fault for each page it touches after every tool it starts. The child
+// leads a process group of its own, so that ending an interrupted step reaches every process
+// the tool started. From there it cannot read the terminal (it would be stopped for trying,
+// and the build would hang), so when our input is the terminal it reads an empty input
+// instead. Caught signals are back to their defaults in the child, as after any exec.
+pid_t startChild(const ArgumentVector &args, const QByteArray &directory, int out, int err,
+                 bool inputIsTerminal)
 {
-    ::setpgid(0, 0);
-    Interruption::restoreDefaultsInChild();
-    if (inputIsTerminal) {
-        const int empty = ::open("/dev/null", O_RDONLY);
-        if (empty >= 0) {
-            ::dup2(empty, 0);
-            ::close(empty);
-        }
-    }
+    if (args.argv.empty() || !args.argv.front())
+        return -1;
+    posix_spawn_file_actions_t actions;
+    posix_spawnattr_t attributes;
+    ::posix_spawn_file_actions_init(&actions);
+    ::posix_spawnattr_init(&attributes);
+    ::posix_spawnattr_setpgroup(&attributes, 0);
+    ::posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
+    if (inputIsTerminal)
+        ::posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
     if (out >= 0) {
-        ::dup2(out, 1);
-        ::dup2(err, 2);
+        ::posix_spawn_file_actions_adddup2(&actions, out, 1);
+        ::posix_spawn_file_actions_adddup2(&actions, err, 2);
     }
-    if (!directory.isNull() && ::chdir(directory.constData()) != 0) {
-        // The tool runs in the inherited directory then; its own messages will tell.
+    // A directory that cannot be entered leaves the tool in ours; its own messages will tell.
+    struct stat info;
+    if (!directory.isNull() && ::stat(directory.constData(), &info) == 0 && S_ISDIR(info.st_mode))
+        ::posix_spawn_file_actions_addchdir_np(&actions, directory.constData());
+    pid_t child = -1;
+    if (::posix_spawnp(&child, args.argv.front(), &actions, &attributes, args.argv.data(),
+                       environ) != 0) {
+        child = -1;
     }
-    if (!args.argv.empty() && args.argv.front())
-        ::execvp(args.argv.front(), args.argv.data());
-    ::_exit(-1);
+    ::posix_spawnattr_destroy(&attributes);
+    ::posix_spawn_file_actions_destroy(&actions);
+    return child;
 }
 
 // Reads both pipes until each has hung up, so a child that fills one pipe while we wait on
@@ -244,12 +258,7 @@ int spawnProcess(const QStringList &command, bool wait, const QString &directory
     const ArgumentVector args(command);
     const QByteArray dir = directory.isNull() ? QByteArray() : QFile::encodeName(directory);
     const bool inputIsTerminal = ::isatty(0);
-    const pid_t child = ::fork();
-    if (child == 0)
-        runChild(args, dir, outPipe[1], errPipe[1], inputIsTerminal);
-    // Also here, so that the group exists whichever of the two runs first.
-    if (child > 0)
-        ::setpgid(child, child);
+    const pid_t child = startChild(args, dir, outPipe[1], errPipe[1], inputIsTerminal);
 
     if (!collect)
         return child < 0 ? -1 : waitFor(child, wait);

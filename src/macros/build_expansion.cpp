@@ -7,15 +7,10 @@
 
 namespace {
 
-bool hasReference(const QString &text)
-{
-    return text.contains(u"$(");
-}
-
 bool anyHasReference(const QStringList &items)
 {
     for (const QString &item : items) {
-        if (hasReference(item))
+        if (hasMacroReference(item))
             return true;
     }
     return false;
@@ -26,7 +21,7 @@ bool anyHasReference(const QStringList &items)
 QString replaceMacros(BuildSystem &bs, ProjectElement *e, const QString &text,
                       const QString &configuration)
 {
-    if (!hasReference(text))
+    if (!hasMacroReference(text))
         return text;
     QString expanded;
     if (!bs.hasOwnMacros(e) && expandBuildMacros(e, configuration, text, expanded))

@@ -87,7 +87,7 @@ void addSolutionNames(ProjectElement *e, MacroTable &table)
 QString relativeInputPath(const ProjectElement *file)
 {
     const QString &stored = file->filePath;
-    if (QDir::isRelativePath(stored) || file->directory.isEmpty())
+    if (!Path::isAbsolute(stored) || file->directory.isEmpty())
         return stored;
     const QString prefix = file->directory.endsWith(u'/') ? file->directory
                                                           : file->directory + u'/';
@@ -325,7 +325,7 @@ struct PlainReference
 // The next reference at or after `from` in `in`, and what kind it is.
 PlainReference::Kind nextReference(QStringView in, qsizetype from, PlainReference &ref)
 {
-    ref.start = in.indexOf(u"$(", from);
+    ref.start = findMacroReference(in, from);
     if (ref.start < 0)
         return PlainReference::None;
     qsizetype close = ref.start + 2;

@@ -38,16 +38,6 @@ constexpr qsizetype kMaxGrowth = qsizetype(1) << 20;
 
 constexpr QStringView kOpen = u"$(";
 
-// Whether `s` holds a "$(" at all; searching for the "$" alone is the fast path.
-bool hasReference(QStringView s)
-{
-    for (qsizetype i = s.indexOf(u'$'); i >= 0; i = s.indexOf(u'$', i + 1)) {
-        if (i + 1 < s.size() && s[i + 1] == u'(')
-            return true;
-    }
-    return false;
-}
-
 // One reference found by the scanner: the text between "$(" and its matching ")".
 struct Reference
 {
@@ -267,7 +257,7 @@ bool MacroSystem::dynamicMacro(const QString &name, QString &value)
 
 QString MacroSystem::replaceMacros(const QMap<QString, QString> &macros, const QString &s) const
 {
-    if (!hasReference(s))
+    if (!hasMacroReference(s))
         return s;
 
     QString input = s;
@@ -333,7 +323,7 @@ QString MacroSystem::replaceMacros(const QMap<QString, QString> &macros, const Q
 
 QString MacroSystem::replaceGlobalMacros(const QString &s) const
 {
-    if (!hasReference(s))
+    if (!hasMacroReference(s))
         return s;
     return replaceMacros(globalMacros(true), s);
 }

@@ -8,6 +8,24 @@
 
 class Path;
 
+// Where the next "$(" at or after `from` starts in `s`, or -1. A plain loop: the library's
+// search for a pair, or even for one character in a view, costs several times as much on
+// values this short, and nearly every value has no reference.
+inline qsizetype findMacroReference(QStringView s, qsizetype from = 0)
+{
+    const QChar *text = s.data();
+    for (qsizetype i = from; i + 1 < s.size(); ++i) {
+        if (text[i] == u'$' && text[i + 1] == u'(')
+            return i;
+    }
+    return -1;
+}
+
+inline bool hasMacroReference(QStringView s)
+{
+    return findMacroReference(s) >= 0;
+}
+
 // Holds the system macros (host, installation and package macros). The global macros live in
 // the environment setting "Environment/Macros/Global Macros" so that they persist with the
 // user's settings; without an environment (unit tests, early start-up) they are kept here.

@@ -5,6 +5,7 @@
 #include "xml/xml_element.h"
 
 #include <QDir>
+#include <QHash>
 #include <utility>
 
 const QString ProjectElement::kFileNameAttribute = QStringLiteral("file_name");
@@ -20,10 +21,10 @@ const QString kTagNames[] = {QStringLiteral("solution"), QStringLiteral("configu
                              QStringLiteral("project"), QStringLiteral("folder"),
                              QStringLiteral("file")};
 
-qint32 kindOfTag(const QString &tagName)
+qint32 kindOfTag(QAnyStringView tagName)
 {
     for (qint32 kind = 0; kind < qint32(std::size(kTagNames)); ++kind) {
-        if (kTagNames[kind] == tagName)
+        if (QAnyStringView::equal(kTagNames[kind], tagName))
             return kind;
     }
     return ProjectElement::NoKind;
@@ -53,7 +54,7 @@ QString directoryOf(const QString &path)
 
 } // namespace
 
-ProjectElement::ProjectElement(const QString &tagName) : type(kindOfTag(tagName)) {}
+ProjectElement::ProjectElement(QAnyStringView tagName) : type(kindOfTag(tagName)) {}
 
 ProjectElement::~ProjectElement()
 {
@@ -133,8 +134,16 @@ void ProjectElement::removeAttribute(const QString &name)
 
 void ProjectElement::setAttributesFrom(XMLElement *e)
 {
-    for (const XMLAttribute &a : e->getAttributeList())
-        attributeMap.insert(QString::fromUtf8(a.name), QString::fromUtf8(a.value));
+    // A solution uses a few dozen attribute names across thousands of elements: each is made
+    // once (per thread) and shared by every element that has it.
+    thread_local QHash<QByteArray, QString> names;
+    for (const XMLAttribute &a : e->getAttributeList()) {
+        const QByteArray raw = QByteArray::fromRawData(a.name, qsizetype(qstrlen(a.name)));
+        auto name = names.constFind(raw);
+        if (name == names.cend())
+            name = names.insert(QByteArray(raw), QString::fromUtf8(raw));
+        attributeMap.insert(*name, QString::fromUtf8(a.value));
+    }
     ++s_valueGeneration;
 }
 
@@ -177,7 +186,7 @@ QString ProjectElement::getName()
         return *name;
     if (hasAttribute(kFileNameAttribute)) {
         checkDoFileStuff();
-        return fileInfo.fileName();
+        return absolutePath.fileName();
     }
     return QStringLiteral("<NULL>");
 }
@@ -193,7 +202,6 @@ void ProjectElement::setFileName(const QString &name, bool flag)
 void ProjectElement::setPath(const QString &path)
 {
     absolutePath = Path(path);
-    fileInfo = QFileInfo(absolutePath.filePath());
     fileInfoValid = true;
 }
 
@@ -211,7 +219,6 @@ void ProjectElement::checkDoFileStuff()
         if (ProjectElement *outer = enclosing(parent, Solution)) {
             outer->checkDoFileStuff();
             absolutePath = outer->absolutePath;
-            fileInfo = outer->fileInfo;
         }
         fileInfoValid = true;
         return;
@@ -235,7 +242,7 @@ void ProjectElement::computeProjectDirectory()
 {
     QString value;
     getProperty(kCommon, kProjectDirectory, value, nullptr);
-    if (QDir::isAbsolutePath(value)) {
+    if (Path::isAbsolute(value)) {
         directory = normalised(value);
         return;
     }
@@ -251,7 +258,7 @@ void ProjectElement::computeFilePaths()
 {
     const QString expanded = macroSystem.replaceGlobalMacros(getFileName());
     QString full;
-    if (QDir::isAbsolutePath(expanded)) {
+    if (Path::isAbsolute(expanded)) {
         filePath = normalised(expanded);
         full = filePath;
     } else {
@@ -259,7 +266,6 @@ void ProjectElement::computeFilePaths()
         full = normalised(directory + u'/' + filePath);
     }
     absolutePath = Path(full);
-    fileInfo = QFileInfo(full);
     const QString fileDirectory = directoryOf(full);
     inProjectDirectory = fileDirectory == directory;
     belowProjectDirectory = fileDirectory.startsWith(directory);

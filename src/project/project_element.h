@@ -4,8 +4,8 @@
 
 #include "host/path.h"
 
+#include <QAnyStringView>
 #include <QDateTime>
-#include <QFileInfo>
 #include <QList>
 #include <QMap>
 #include <QString>
@@ -23,7 +23,7 @@ class ProjectElement
 public:
     enum Kind { NoKind = -1, Solution = 0, Configuration = 1, Project = 2, Folder = 3, File = 4 };
 
-    explicit ProjectElement(const QString &tagName);
+    explicit ProjectElement(QAnyStringView tagName);
     ~ProjectElement();
     ProjectElement(const ProjectElement &) = delete;
     ProjectElement &operator=(const ProjectElement &) = delete;
@@ -97,7 +97,6 @@ public:
     void recordChange(const QString &name, const QDateTime &when);
     bool fileInfoValid = false;
     Path absolutePath;
-    QFileInfo fileInfo;
     QString directory;
     QString filePath;
     bool inProjectDirectory = false;

@@ -238,7 +238,7 @@ ProjectElement *ProjectSystem::domToElement(const QString &directory, XMLElement
     if (element->tagIs("import"))
         return importSolution(directory, element, handler);
 
-    auto node = std::make_unique<ProjectElement>(QString::fromUtf8(element->tagName()));
+    auto node = std::make_unique<ProjectElement>(QUtf8StringView(element->tagName()));
     node->setAttributesFrom(element);
     node->sourceLine = element->lineNumber() + 1;
     if (node->hasAttribute(kTemplateName))

@@ -11,6 +11,7 @@
 #include <QString>
 #include <QStringList>
 #include <memory>
+#include <vector>
 
 class Builder;
 class ProjectTemplates;
@@ -193,8 +194,9 @@ private:
                                    ProjectFileNotFoundErrorHandler *handler);
     void collectProjects(ProjectElement *solution, const QString &qualifier,
                          QMap<QString, ProjectElement *> &projects, bool topWalk);
+    static ProjectElement *withConfigurations(ProjectElement *e);
     LookupChain &lookupChain(ProjectElement *e, const QString &configuration) const;
-    void buildLookupChain(ProjectElement *e, const QString &configuration,
+    void buildLookupChain(ProjectElement *n, const QString &configuration,
                           LookupChain &chain) const;
     QStringList inheritedFor(ProjectElement *n, const QString &configuration) const;
 
@@ -227,9 +229,10 @@ private:
     PropertyClass *m_batchBuild = nullptr;
     PropertyClass *m_inherited = nullptr;
 
-    // Lookup cache: per starting node and configuration, the configuration children a
-    // settingFor walk reads, in order. Valid while the tree's structure generation is unchanged.
-    mutable QHash<const ProjectElement *, QHash<QString, std::shared_ptr<LookupChain>>>
+    // Lookup cache: per node with configuration children and per configuration, the chain a
+    // settingFor walk reads. Valid while the tree's structure generation is unchanged.
+    mutable QHash<const ProjectElement *,
+                  std::vector<std::pair<QString, std::shared_ptr<LookupChain>>>>
         m_lookupChains;
     mutable quint64 m_lookupGeneration = ~quint64(0);
     // A build asks for many properties of one node in a row: the last chain is kept at hand.

@@ -44,28 +44,78 @@ struct ProjectSystem::ConfigurationRead
     bool record; // reported in the inheritance information ("Common" reads are not)
 };
 
-// The reads a walk from one node makes for one configuration, in order, and the values already
-// resolved along it (valid while no attribute changed anywhere).
+// The reads a walk makes at one node for one configuration, in order, then the chain of the
+// next node up that has configuration children. The values resolved along it are kept while
+// no attribute changes anywhere; a node's values are settled once and every node below it
+// builds on them, so files that differ only in a setting or two share the rest.
 struct ProjectSystem::LookupChain
 {
+    // A list's value joins the values read with ";", from the first non-empty one on (empty
+    // values after it keep their separator). `leadingEmpty` counts the empty values read before
+    // it, so that a level below can append this result exactly. `found`: any value was read.
     struct Resolved
     {
-        bool isDefault;
         QString value;
+        qint32 leadingEmpty = 0;
+        bool found = false;
     };
 
     QList<ConfigurationRead> reads;
+    LookupChain *outer = nullptr;
     quint64 valueGeneration = ~quint64(0);
-    // By class. The name and type are kept to tell a class from a later one at the same
-    // address; the result depends on nothing else of the class but its default, which is
-    // read at each lookup.
+    // By class; the serial tells a class from a later one at the same address. The result
+    // depends on nothing else of the class but its name and type, which never change, and its
+    // default, which is read at each lookup.
     struct Entry
     {
-        QString name;
-        bool isList;
+        quint64 serial;
         Resolved resolved;
     };
     QHash<const PropertyClass *, Entry> resolved;
+
+    const Resolved &resolve(const PropertyClass *p, const QString &name, bool isList)
+    {
+        if (valueGeneration != ProjectElement::valueGeneration()) {
+            resolved.clear();
+            valueGeneration = ProjectElement::valueGeneration();
+        }
+        const auto hit = resolved.constFind(p);
+        if (hit != resolved.cend() && hit->serial == p->serial())
+            return hit->resolved;
+        Resolved r;
+        for (const ConfigurationRead &read : std::as_const(reads)) {
+            const auto it = read.configuration->attributeMap.constFind(name);
+            if (it == read.configuration->attributeMap.cend())
+                continue;
+            r.found = true;
+            if (!isList) {
+                r.value = *it;
+                break;
+            }
+            if (r.value.isEmpty()) {
+                if (it->isEmpty())
+                    ++r.leadingEmpty;
+                else
+                    r.value = *it;
+            } else {
+                r.value += u';' + *it;
+            }
+        }
+        if (outer && (isList || !r.found)) {
+            const Resolved &o = outer->resolve(p, name, isList);
+            if (!r.found) {
+                r = o;
+            } else if (o.found && r.value.isEmpty()) {
+                r.leadingEmpty += o.leadingEmpty;
+                r.value = o.value;
+            } else if (o.found) {
+                r.value += QString(o.leadingEmpty, u';');
+                if (!o.value.isEmpty())
+                    r.value += u';' + o.value;
+            }
+        }
+        return resolved.insert(p, {p->serial(), r})->resolved;
+    }
 };
 
 QString ProjectSystem::settingFor(ProjectElement *e, const PropertyClass *p,
@@ -74,11 +124,7 @@ QString ProjectSystem::settingFor(ProjectElement *e, const PropertyClass *p,
 {
     if (!p)
         return QString();
-    // Nodes without configuration children contribute nothing, so a file without settings of
-    // its own shares the walk of its folder or project.
-    ProjectElement *anchor = e;
-    while (anchor && anchor->configurationElements.isEmpty())
-        anchor = anchor->parent;
+    ProjectElement *anchor = withConfigurations(e);
     if (!anchor) {
         if (info)
             info->append(p->defaultValue(), QString(), nullptr);
@@ -89,42 +135,41 @@ QString ProjectSystem::settingFor(ProjectElement *e, const PropertyClass *p,
     const bool isList = p->type() == PropertyClass::StringList;
     const QString &name = p->saveName();
     if (!info) {
-        if (chain.valueGeneration != ProjectElement::valueGeneration()) {
-            chain.resolved.clear();
-            chain.valueGeneration = ProjectElement::valueGeneration();
-        }
-        const auto hit = chain.resolved.constFind(p);
-        if (hit != chain.resolved.cend() && hit->isList == isList && hit->name == name)
-            return hit->resolved.isDefault ? p->defaultValue() : hit->resolved.value;
+        const LookupChain::Resolved &r = chain.resolve(p, name, isList);
+        // An empty list means "not set".
+        return (isList ? !r.value.isEmpty() : r.found) ? r.value : p->defaultValue();
     }
 
     QString value;
-    bool found = false;
-    for (const ConfigurationRead &read : std::as_const(chain.reads)) {
-        const auto it = read.configuration->attributeMap.constFind(name);
-        if (it == read.configuration->attributeMap.cend())
-            continue;
-        if (info && read.record)
-            info->append(*it, read.configuration->getName(), read.node);
-        if (value.isEmpty())
-            value = *it;
-        else
-            value += u';' + *it;
-        if (!isList) {
-            found = true;
-            break;
+    for (const LookupChain *c = &chain; c; c = c->outer) {
+        for (const ConfigurationRead &read : c->reads) {
+            const auto it = read.configuration->attributeMap.constFind(name);
+            if (it == read.configuration->attributeMap.cend())
+                continue;
+            if (read.record)
+                info->append(*it, read.configuration->getName(), read.node);
+            if (value.isEmpty())
+                value = *it;
+            else
+                value += u';' + *it;
+            if (!isList)
+                return value;
         }
     }
     // A list is complete once every level was read; an empty one means "not set".
-    if (isList)
-        found = !value.isEmpty();
-    if (!info)
-        chain.resolved.insert(p, {name, isList, {!found, found ? value : QString()}});
-    if (found)
+    if (!value.isEmpty())
         return value;
-    if (info)
-        info->append(p->defaultValue(), QString(), nullptr);
+    info->append(p->defaultValue(), QString(), nullptr);
     return p->defaultValue();
+}
+
+// Nodes without configuration children contribute nothing, so a file without settings of its
+// own shares the walk of its folder or project.
+ProjectElement *ProjectSystem::withConfigurations(ProjectElement *e)
+{
+    while (e && e->configurationElements.isEmpty())
+        e = e->parent;
+    return e;
 }
 
 ProjectSystem::LookupChain &ProjectSystem::lookupChain(ProjectElement *e,
@@ -138,38 +183,44 @@ ProjectSystem::LookupChain &ProjectSystem::lookupChain(ProjectElement *e,
     }
     if (e == m_lastAnchor && configuration == m_lastConfiguration)
         return *m_lastChain;
-    std::shared_ptr<LookupChain> &chain = m_lookupChains[e][configuration];
+    LookupChain *chain = nullptr;
+    // Nearly every build asks for one configuration, so a node rarely has more than one chain.
+    auto &chains = m_lookupChains[e];
+    for (const auto &[name, c] : chains) {
+        if (name == configuration) {
+            chain = c.get();
+            break;
+        }
+    }
     if (!chain) {
-        chain = std::make_shared<LookupChain>();
+        auto made = std::make_shared<LookupChain>();
+        chain = made.get();
+        chains.push_back({configuration, std::move(made)});
         buildLookupChain(e, configuration, *chain);
+        if (ProjectElement *up = withConfigurations(e->parent))
+            chain->outer = &lookupChain(up, configuration);
     }
     m_lastAnchor = e;
     m_lastConfiguration = configuration;
-    m_lastChain = chain.get();
+    m_lastChain = chain;
     return *chain;
 }
 
-// At each node with configuration children: the configuration itself, then the configurations
-// it inherits in the order written, then "Common"; then the enclosing node.
-void ProjectSystem::buildLookupChain(ProjectElement *e, const QString &configuration,
+// At a node with configuration children: the configuration itself, then the configurations it
+// inherits in the order written, then "Common".
+void ProjectSystem::buildLookupChain(ProjectElement *n, const QString &configuration,
                                      LookupChain &chain) const
 {
-    const bool isCommon = configuration == kCommon;
-    auto read = [&chain](ProjectElement *n, const QString &name, bool record) {
+    auto read = [&chain, n](const QString &name, bool record) {
         if (ProjectElement *c = n->getConfigurationElement(name))
             chain.reads.append({n, c, record});
     };
-    for (ProjectElement *n = e; n; n = n->parent) {
-        if (n->configurationElements.isEmpty())
-            continue;
-        read(n, configuration, true);
-        if (isCommon)
-            continue;
-        const QStringList inherited = inheritedFor(n, configuration);
-        for (const QString &name : inherited)
-            read(n, name, true);
-        read(n, kCommon, false);
-    }
+    read(configuration, true);
+    if (configuration == kCommon)
+        return;
+    for (const QString &name : inheritedFor(n, configuration))
+        read(name, true);
+    read(kCommon, false);
 }
 
 // The inheritance of `configuration` in the solution containing `n`; a nested or imported

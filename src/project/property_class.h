@@ -3,6 +3,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <atomic>
 
 class XMLElement;
 
@@ -64,6 +65,9 @@ public:
     int minimum() const { return m_minimum; }
     int maximum() const { return m_maximum; }
     void *editor() const { return m_editor; }
+    // No other class made in this run has the same number: a cache keyed by a class's address
+    // tells it from a later class at the same address by this.
+    quint64 serial() const { return m_serial; }
     // For a "Boolean" class without its own list: "No", "Yes" (so "Yes" has the index 1).
     QStringList enumerates() const;
     QString typeAsString() const;
@@ -100,4 +104,6 @@ private:
     qint32 m_minimum = 0;
     qint32 m_maximum = 0;
     void *m_editor = nullptr;
+    static inline std::atomic<quint64> s_serials = 0;
+    quint64 m_serial = ++s_serials;
 };

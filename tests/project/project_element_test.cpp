@@ -101,7 +101,7 @@ TEST(ProjectElementFiles, FileFactsFollowTheProjectDirectory)
         file->checkDoFileStuff();
         EXPECT_EQ(file->directory, "/w/p");
         EXPECT_EQ(file->absolutePath.filePath(), c.absolute);
-        EXPECT_EQ(file->fileInfo.filePath(), c.absolute);
+        EXPECT_EQ(file->getName(), c.absolute.mid(c.absolute.lastIndexOf(u'/') + 1));
         EXPECT_EQ(file->filePath, c.filePath);
         EXPECT_EQ(file->inProjectDirectory, c.inProject);
         EXPECT_EQ(file->belowProjectDirectory, c.belowProject);

@@ -94,6 +94,8 @@ TEST_F(SettingsTest, ListsCollectEveryLevelMostSpecificFirst)
     for (const auto &step : info)
         passed << step.value + '@' + step.configuration + '@' + step.node->getName();
     EXPECT_EQ(passed, (QStringList{"d@Debug@main.c", "r@RAM@main.c", "@Debug@F", "pf@Flash@P"}));
+    // The same through the cache, where the file's values are joined to its folder's result.
+    EXPECT_EQ(system->settingFor(file, &list, "Debug"), "d;r;;pf;pc;s");
     EXPECT_EQ(system->settingFor(other, &list, "Debug"), "pf;pc;s");
 }
 
