@@ -73,7 +73,7 @@ struct ProjectSystem::LookupChain
     };
     QHash<const PropertyClass *, Entry> resolved;
 
-    const Resolved &resolve(const PropertyClass *p, const QString &name, bool isList)
+    const Resolved &resolve(const PropertyClass *p)
     {
         if (valueGeneration != ProjectElement::valueGeneration()) {
             resolved.clear();
@@ -82,6 +82,8 @@ struct ProjectSystem::LookupChain
         const auto hit = resolved.constFind(p);
         if (hit != resolved.cend() && hit->serial == p->serial())
             return hit->resolved;
+        const QString &name = p->saveName();
+        const bool isList = p->type() == PropertyClass::StringList;
         Resolved r;
         for (const ConfigurationRead &read : std::as_const(reads)) {
             const auto it = read.configuration->attributeMap.constFind(name);
@@ -102,7 +104,7 @@ struct ProjectSystem::LookupChain
             }
         }
         if (outer && (isList || !r.found)) {
-            const Resolved &o = outer->resolve(p, name, isList);
+            const Resolved &o = outer->resolve(p);
             if (!r.found) {
                 r = o;
             } else if (o.found && r.value.isEmpty()) {
@@ -135,7 +137,7 @@ QString ProjectSystem::settingFor(ProjectElement *e, const PropertyClass *p,
     const bool isList = p->type() == PropertyClass::StringList;
     const QString &name = p->saveName();
     if (!info) {
-        const LookupChain::Resolved &r = chain.resolve(p, name, isList);
+        const LookupChain::Resolved &r = chain.resolve(p);
         // An empty list means "not set".
         return (isList ? !r.value.isEmpty() : r.found) ? r.value : p->defaultValue();
     }
