@@ -74,7 +74,7 @@ QString StandardBuildSystem::findIncludeFile(const QString &name, const QString 
         return fileDir + u'/' + name;
     for (const QString &directory : directories) {
         const QString base =
-            QDir::isAbsolutePath(directory) ? directory : projectDir + u'/' + directory;
+            Path::isAbsolute(directory) ? directory : projectDir + u'/' + directory;
         const QString path = base + u'/' + name;
         if (readable(path))
             return path;

@@ -7,6 +7,7 @@
 #include "engine/build_property_catalogue.h"
 #include "engine/builder.h"
 #include "host/dequotify.h"
+#include "host/path.h"
 #include "host/product.h"
 #include "host/qtx.h"
 #include "macros/macro_system.h"
@@ -59,7 +60,7 @@ QString withoutComments(const QString &line, bool &inComment)
 
 QString StandardBuildSystem::getAbsPath(const QString &dir, const QString &path)
 {
-    if (QDir::isAbsolutePath(path) || dir.isEmpty())
+    if (Path::isAbsolute(path) || dir.isEmpty())
         return path;
     return dir + u'/' + path;
 }

@@ -5,6 +5,7 @@
 
 #include "engine/build_system.h"
 #include "engine/builder.h"
+#include "host/path.h"
 #include "project/property_class.h"
 
 #include <QDir>
@@ -77,7 +78,7 @@ bool ProjectSystem::upToDate(ProjectElement *e, const PropertyClass *p, const QS
     const QString file = buildSystem->settingForExpanded(e, p, config);
     if (file.isEmpty())
         return true;
-    const QString path = QDir::isAbsolutePath(file)
+    const QString path = Path::isAbsolute(file)
                              ? file
                              : projectDirectoryPath(projectContaining(e)) + u'/' + file;
     const QDateTime modified = buildSystem->fileTime(path);

@@ -20,11 +20,6 @@ namespace {
 const QString kYes = QStringLiteral("Yes");
 const QString kNo = QStringLiteral("No");
 
-bool isAbsolute(const QString &path)
-{
-    return Path::isAbsolute(path);
-}
-
 } // namespace
 
 StandardBuildSystem::StandardBuildSystem()
@@ -230,7 +225,7 @@ QString StandardBuildSystem::computeOutput(BuildAction action, ProjectElement *e
         break;
     }
     value = replaceMacros(element, value, config);
-    if (absolute && !value.isEmpty() && !isAbsolute(value)) {
+    if (absolute && !value.isEmpty() && !Path::isAbsolute(value)) {
         value = projectSystem->projectDirectoryPath(projectSystem->projectContaining(element))
                 + u'/' + value;
     }

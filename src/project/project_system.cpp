@@ -435,7 +435,7 @@ QString ProjectSystem::solutionFilePath() const
 
 QString ProjectSystem::absoluteProjectFilePath(const QString &path, const QString &base)
 {
-    return QDir::isAbsolutePath(path) ? path : base + u'/' + path;
+    return Path::isAbsolute(path) ? path : base + u'/' + path;
 }
 
 ProjectElement *ProjectSystem::createSolution(const QString &name, const QString &directory)

@@ -250,7 +250,7 @@ QString propertyGroupsFileFor(ProjectElement *node, const QString &configuration
     if (file.isEmpty() || file == kNone)
         return kNone;
     ProjectElement *project = projectSystem->projectContaining(node);
-    if (QDir::isAbsolutePath(file) || !project)
+    if (Path::isAbsolute(file) || !project)
         return file;
     project->checkDoFileStuff();
     return project->directory + QLatin1Char('/') + file;

@@ -112,7 +112,7 @@ QString StandardProjectSystem::getFileType(ProjectElement *e) const
 QString StandardProjectSystem::fileTypeFromName(ProjectElement *e) const
 {
     e->checkDoFileStuff();
-    const QString fileName = e->filePath.mid(e->filePath.lastIndexOf(u'/') + 1);
+    const QString fileName = e->absolutePath.fileName();
     const qsizetype dot = fileName.lastIndexOf(QLatin1Char('.'));
     if (dot < 0)
         return QString();
