@@ -85,14 +85,14 @@ TEST(ProjectElementFiles, FileFactsFollowTheProjectDirectory)
     ProjectElement *folder = child(t.project, "folder", "Source");
     struct Case
     {
-        QString fileName, absolute, filePath;
+        QString fileName, absolute, filePath, name;
         bool inProject, belowProject;
     };
     const Case cases[] = {
-        {"main.c", "/w/p/main.c", "main.c", true, true},
-        {"src/./a.c", "/w/p/src/a.c", "src/./a.c", false, true},
-        {"../lib/b.c", "/w/lib/b.c", "../lib/b.c", false, false},
-        {"/abs/c.c", "/abs/c.c", "/abs/c.c", false, false},
+        {"main.c", "/w/p/main.c", "main.c", "main.c", true, true},
+        {"src/./a.c", "/w/p/src/a.c", "src/./a.c", "a.c", false, true},
+        {"../lib/b.c", "/w/lib/b.c", "../lib/b.c", "b.c", false, false},
+        {"/abs/c.c", "/abs/c.c", "/abs/c.c", "c.c", false, false},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.fileName.toStdString());
@@ -101,7 +101,7 @@ TEST(ProjectElementFiles, FileFactsFollowTheProjectDirectory)
         file->checkDoFileStuff();
         EXPECT_EQ(file->directory, "/w/p");
         EXPECT_EQ(file->absolutePath.filePath(), c.absolute);
-        EXPECT_EQ(file->getName(), c.absolute.mid(c.absolute.lastIndexOf(u'/') + 1));
+        EXPECT_EQ(file->getName(), c.name);
         EXPECT_EQ(file->filePath, c.filePath);
         EXPECT_EQ(file->inProjectDirectory, c.inProject);
         EXPECT_EQ(file->belowProjectDirectory, c.belowProject);
